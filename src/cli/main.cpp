@@ -1,0 +1,29 @@
+// Vantrel's entry point: one query to the Orvo daemon per run.
+#include "cli/arguments.hpp"
+#include "cli/messages.hpp"
+#include "exit_status.h"
+#include "vantrel.hpp"
+
+int main(int argc, char* argv[]) {
+  using namespace vantrel;
+  if (argc < 2) {
+    ReportError(message::kTooFewParameters, "", kUsageLines);
+  }
+  if (!argumentsFitParameterString(argc, argv)) {
+    ReportError(message::kTooLong, "", kUsageLines);
+  }
+
+  TextBuffer params;
+  concatArg(argc, argv, params);
+
+  std::int32_t code = 0;
+  std::int32_t cubesize = 5;
+  std::int32_t x = 0;
+  std::int32_t y = 0;
+  std::int32_t z = 0;
+  verifyCommandline(params.data(), code, cubesize, x, y, z, kUsageLines);
+
+  TextBuffer query;
+  composeQueryText(code, cubesize, x, y, z, query);
+  return kExitSuccess;
+}

@@ -1,0 +1,117 @@
+// Process runner for end-to-end tests: posix_spawn with both output pipes drained.
+#include "support/subprocess.hpp"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <array>
+#include <cerrno>
+#include <stdexcept>
+
+extern char** environ;
+
+namespace vantrel::testing {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+std::vector<char*> pointersTo(std::vector<std::string>& texts) {
+  std::vector<char*> pointers;
+  for (std::string& text : texts) {
+    pointers.push_back(text.data());
+  }
+  pointers.push_back(nullptr);
+  return pointers;
+}
+
+// Reads both pipes until both reach end of file or the deadline passes.
+bool drain(int outFd, int errFd, ProcessResult& result, Clock::time_point deadline) {
+  std::array<pollfd, 2> fds{{{outFd, POLLIN, 0}, {errFd, POLLIN, 0}}};
+  std::array<std::string*, 2> sinks{&result.out, &result.err};
+  int open = 2;
+  while (open > 0) {
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+    if (left.count() <= 0) {
+      return false;
+    }
+    if (poll(fds.data(), fds.size(), static_cast<int>(left.count())) < 0 && errno != EINTR) {
+      return false;
+    }
+    for (std::size_t i = 0; i < fds.size(); ++i) {
+      if (fds[i].fd < 0 || fds[i].revents == 0) {
+        continue;
+      }
+      std::array<char, 65536> chunk;
+      const ssize_t got = read(fds[i].fd, chunk.data(), chunk.size());
+      if (got > 0) {
+        sinks[i]->append(chunk.data(), static_cast<std::size_t>(got));
+      } else if (got == 0 || errno != EINTR) {
+        fds[i].fd = -1;
+        --open;
+      }
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+ProcessResult runProcess(const std::string& program, const std::vector<std::string>& args,
+                         const std::vector<std::string>& extraEnv,
+                         std::chrono::milliseconds limit) {
+  std::vector<std::string> argvTexts{program};
+  argvTexts.insert(argvTexts.end(), args.begin(), args.end());
+  std::vector<std::string> envTexts;
+  for (char** entry = environ; *entry != nullptr; ++entry) {
+    envTexts.emplace_back(*entry);
+  }
+  envTexts.insert(envTexts.end(), extraEnv.begin(), extraEnv.end());
+  std::vector<char*> argv = pointersTo(argvTexts);
+  std::vector<char*> envp = pointersTo(envTexts);
+
+  int outPipe[2];
+  int errPipe[2];
+  if (pipe(outPipe) != 0 || pipe(errPipe) != 0) {
+    throw std::runtime_error("pipe failed");
+  }
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_adddup2(&actions, outPipe[1], STDOUT_FILENO);
+  posix_spawn_file_actions_adddup2(&actions, errPipe[1], STDERR_FILENO);
+  posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+  for (int fd : {outPipe[0], outPipe[1], errPipe[0], errPipe[1]}) {
+    posix_spawn_file_actions_addclose(&actions, fd);
+  }
+  pid_t pid = 0;
+  const int spawned =
+      posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), envp.data());
+  posix_spawn_file_actions_destroy(&actions);
+  close(outPipe[1]);
+  close(errPipe[1]);
+  if (spawned != 0) {
+    close(outPipe[0]);
+    close(errPipe[0]);
+    throw std::runtime_error("cannot start " + program);
+  }
+
+  ProcessResult result;
+  result.timedOut = !drain(outPipe[0], errPipe[0], result, Clock::now() + limit);
+  if (result.timedOut) {
+    kill(pid, SIGKILL);
+  }
+  close(outPipe[0]);
+  close(errPipe[0]);
+  int status = 0;
+  while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+  }
+  result.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return result;
+}
+
+}  // namespace vantrel::testing
