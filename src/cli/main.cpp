@@ -1,4 +1,6 @@
 // Vantrel's entry point: one query to the Orvo daemon per run.
+#include <cstdio>
+
 #include "cli/arguments.hpp"
 #include "cli/messages.hpp"
 #include "exit_status.h"
@@ -25,5 +27,14 @@ int main(int argc, char* argv[]) {
 
   TextBuffer query;
   composeQueryText(code, cubesize, x, y, z, query);
+
+  TextBuffer answer;
+  answer.fill('\0');
+  // Orvoquery has already told the user why the exchange failed.
+  if (Orvoquery(query, answer) < 0) {
+    return kExitExchangeFailed;
+  }
+  constexpr std::int32_t kReportLayout = 0;
+  printOrvoAnswer(code, cubesize, x, y, z, answer, kReportLayout, stdout);
   return kExitSuccess;
 }

@@ -1,0 +1,8 @@
+// The daemon's host name, fixed at build time; alone here so that a build can swap it.
+#include "vantrel.hpp"
+
+namespace vantrel {
+
+const char* const DAEMONHOST = VANTREL_DAEMONHOST_NAME;
+
+}  // namespace vantrel
