@@ -2,6 +2,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "cli/bad_input.hpp"
 #include "exit_status.h"
 #include "vantrel.hpp"
 
@@ -32,11 +33,16 @@ const char* const kUsageLines[17] = {
 void ReportError(const char* format, const char* arg, UsageLines usage) {
   TextBuffer message{};
   std::snprintf(message.data(), message.size(), format, arg != nullptr ? arg : "");
+#ifdef VANTREL_BAD_INPUT_THROWS
+  (void)usage;
+  throw BadInput{};
+#else
   std::fprintf(stderr, "%s\n\n", message.data());
   for (UsageLines line = usage; line != nullptr && *line != nullptr && **line != '\0'; ++line) {
     std::printf("%s", *line);
   }
   std::exit(kExitBadInput);
+#endif
 }
 
 }  // namespace vantrel
