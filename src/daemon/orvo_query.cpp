@@ -1,7 +1,6 @@
 // Orvoquery: the one TCP exchange of a run with the Orvo daemon.
 #include <netdb.h>
 #include <netinet/in.h>
-#include <poll.h>
 #include <sys/socket.h>
 #include <sys/types.h>
 #include <unistd.h>
@@ -10,6 +9,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "daemon/exchange_io.hpp"
 #include "daemon/messages.hpp"
 #include "vantrel.hpp"
 
@@ -25,10 +25,6 @@ constexpr std::int32_t kSendFailed = -4;
 constexpr std::int32_t kReceiveFailed = -5;
 
 constexpr int kLookupAttempts = 10;
-
-// A daemon that has started to answer but keeps the connection open without a
-// NUL is taken to have finished once it stays silent this long.
-constexpr int kReplyGraceMilliseconds = 300;
 
 // The caller's errno tells why the exchange failed; close() must not overwrite it.
 void closeKeepingErrno(int socketFd) {
@@ -84,61 +80,6 @@ void composeRequestBlock(const TextBuffer& query, TextBuffer& block) {
   }
 }
 
-// MSG_NOSIGNAL turns a daemon that has gone away into EPIPE instead of a
-// process killed by SIGPIPE.
-bool sendWholeBlock(int socketFd, const TextBuffer& block) {
-  std::size_t sent = 0;
-  while (sent < block.size()) {
-    const ssize_t took = send(socketFd, block.data() + sent, block.size() - sent, MSG_NOSIGNAL);
-    if (took < 0 && errno == EINTR) {
-      continue;
-    }
-    if (took <= 0) {
-      return false;
-    }
-    sent += static_cast<std::size_t>(took);
-  }
-  return true;
-}
-
-bool moreDataWithinGrace(int socketFd) {
-  pollfd watch{socketFd, POLLIN, 0};
-  int ready = 0;
-  do {
-    ready = poll(&watch, 1, kReplyGraceMilliseconds);
-  } while (ready < 0 && errno == EINTR);
-  return ready > 0;
-}
-
-// Reads until the daemon closes, a NUL arrives, the answer is full, or a reply
-// that has begun falls silent. The last byte of the answer is never written, so
-// the text always keeps its terminator. Returns the number of bytes held, or -1.
-ssize_t receiveReply(int socketFd, TextBuffer& answer) {
-  std::size_t held = 0;
-  while (held < kMaxTextLength) {
-    if (held > 0 && !moreDataWithinGrace(socketFd)) {
-      break;
-    }
-    const ssize_t got = recv(socketFd, answer.data() + held, kMaxTextLength - held, 0);
-    if (got < 0 && errno == EINTR) {
-      continue;
-    }
-    if (got < 0 && held == 0) {
-      return -1;
-    }
-    if (got <= 0) {
-      break;
-    }
-    const bool terminated = std::memchr(answer.data() + held, '\0', static_cast<std::size_t>(got));
-    held += static_cast<std::size_t>(got);
-    if (terminated) {
-      break;
-    }
-  }
-  answer[held] = '\0';
-  return static_cast<ssize_t>(held);
-}
-
 }  // namespace
 
 std::int32_t Orvoquery(const TextBuffer& query, TextBuffer& answer) {
@@ -158,11 +99,11 @@ std::int32_t Orvoquery(const TextBuffer& query, TextBuffer& answer) {
   }
   TextBuffer block;
   composeRequestBlock(query, block);
-  if (!sendWholeBlock(socketFd, block)) {
+  if (!detail::sendWholeBlock(socketFd, block)) {
     return failWith(socketFd, kSendFailed, message::kSendFailed);
   }
   // A daemon that closes without a byte of reply has failed, not answered empty.
-  if (receiveReply(socketFd, answer) <= 0) {
+  if (detail::receiveReply(socketFd, answer) <= 0) {
     return failWith(socketFd, kReceiveFailed, message::kReceiveFailed);
   }
   close(socketFd);
