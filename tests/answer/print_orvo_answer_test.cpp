@@ -1,0 +1,172 @@
+// Tests of the answer printer through printOrvoAnswer, output compared byte for byte.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "vantrel.hpp"
+
+namespace vantrel {
+namespace {
+
+constexpr std::int32_t kReport = 0;
+constexpr std::int32_t kTabular = 1;
+
+const std::string kCaudate = "Right Cerebrum,Sub-lobar,Caudate,Gray Matter,Caudate Body";
+const std::string kVentricle =
+    "Right Cerebrum,Sub-lobar,Extra-Nuclear,Cerebro-Spinal Fluid,Lateral Ventricle";
+
+std::string printedFrom(std::int32_t code, TextBuffer& answer, std::int32_t layout) {
+  char* data = nullptr;
+  std::size_t size = 0;
+  std::FILE* out = open_memstream(&data, &size);
+  printOrvoAnswer(code, 3, 5, 6, 7, answer, layout, out);
+  std::fclose(out);
+  std::string printed(data, size);
+  std::free(data);
+  return printed;
+}
+
+// Prints `text` as the answer to a query of `code` at the point 5, 6, 7 (cube size 3).
+std::string printed(std::int32_t code, const std::string& text, std::int32_t layout) {
+  TextBuffer answer{};
+  text.copy(answer.data(), kMaxTextLength);
+  return printedFrom(code, answer, layout);
+}
+
+struct Case {
+  std::int32_t code;
+  std::string answer;
+  std::string report;
+  std::string tabular;
+};
+
+void expectBothLayouts(const Case& c) {
+  EXPECT_EQ(printed(c.code, c.answer, kReport), c.report) << c.answer;
+  EXPECT_EQ(printed(c.code, c.answer, kTabular), c.tabular) << c.answer;
+}
+
+TEST(PrintOrvoAnswer, FieldAnswersRejoinTheirNonEmptyFields) {
+  const Case cases[] = {
+      {2, kCaudate, "Sent: 2,5,6,7\nReturned: " + kCaudate + "\n",
+       "5\t6\t7\tRight Cerebrum\tSub-lobar\tCaudate\tGray Matter\tCaudate Body\n"},
+      {1, ",a,,b,", "Sent: 1,5,6,7\nReturned: a,b\n", "5\t6\t7\ta\tb\n"},
+      {1, "12:x", "Sent: 1,5,6,7\nReturned: 12:x\n", "5\t6\t7\t12:x\n"},
+      {7, "only", "Sent: 7,5,6,7\nReturned: only\n", "5\t6\t7\tonly\n"},
+      {2, "", "\n", "\n"},
+      {2, ",,,", "\n", "\n"},
+  };
+  for (const Case& c : cases) {
+    expectBothLayouts(c);
+  }
+}
+
+TEST(PrintOrvoAnswer, StarredAnswersAreNeverSplit) {
+  const Case cases[] = {
+      {2, "*No label, here", "Sent: 2,5,6,7\nReturned: *No label, here\n",
+       "5\t6\t7\t*No label, here\n"},
+      {1, "*", "Sent: 1,5,6,7\nReturned: *\n", "5\t6\t7\t*\n"},
+      {3, "*:No data, sorry", "Sent: 3:3,5,6,7\nReturned:\nNo data, sorry\n",
+       "5\t6\t7\tNo data, sorry\n"},
+      {3, "*x", "Sent: 3:3,5,6,7\nReturned:\n\n", "5\t6\t7\t\n"},
+      {3, "*", "Sent: 3:3,5,6,7\nReturned:\n\n", "5\t6\t7\t\n"},
+  };
+  for (const Case& c : cases) {
+    expectBothLayouts(c);
+  }
+}
+
+TEST(PrintOrvoAnswer, PairsAreListedByDescendingCountWhateverTheirOrder) {
+  const std::string report =
+      "Sent: 3:3,5,6,7\nReturned:\n18:" + kCaudate + "\n9:" + kVentricle + "\n";
+  const std::string tabular =
+      "5\t6\t7\t18\tRight Cerebrum\tSub-lobar\tCaudate\tGray Matter\tCaudate Body\n"
+      "\t\t\t9\tRight Cerebrum\tSub-lobar\tExtra-Nuclear\tCerebro-Spinal Fluid\tLateral "
+      "Ventricle\n";
+  expectBothLayouts({3, "18:" + kCaudate + ":9:" + kVentricle + ":", report, tabular});
+  expectBothLayouts({3, "9:" + kVentricle + ":18:" + kCaudate + ":", report, tabular});
+}
+
+TEST(PrintOrvoAnswer, PairOrderingAndSixteenBitCounts) {
+  const std::string header = "Sent: 3:3,5,6,7\nReturned:\n";
+  struct Listing {
+    std::string answer;
+    std::string lines;
+  };
+  const Listing listings[] = {
+      // Equal counts: the one standing later comes first.
+      {"4:first:4:second:9:top:", "9:top\n4:second\n4:first\n"},
+      // -1 is an ordinary count: listed once, between 0 and -2, ties reversed.
+      {"-2:m2:0:zero:-1:m1:65535:wrapped:1:one:", "1:one\n0:zero\n-1:wrapped\n-1:m1\n-2:m2\n"},
+      // Low 16 bits with sign; no digits count 0; overflow saturates before the cut.
+      {"65536:a:70000:b: \t+12abc:c:none:d:99999999999:e:-99999999999:f:",
+       "4464:b\n12:c\n0:f\n0:d\n0:a\n-1:e\n"},
+      // Three colons call for one pair: the unclosed second pair is not read.
+      {"18:a:9:b", "18:a\n"},
+      {"18:a", "18:a\n"},
+      // Colons ask for three pairs, the fields hold two.
+      {"1:a:2:b::::", "2:b\n1:a\n"},
+  };
+  for (const Listing& l : listings) {
+    EXPECT_EQ(printed(3, l.answer, kReport), header + l.lines) << l.answer;
+  }
+}
+
+// Documented choice: without a complete pair nothing is listed, and the printer
+// prints a bare line end, as for a field answer without any field.
+TEST(PrintOrvoAnswer, PairAnswerWithoutACompletePairPrintsABareLineEnd) {
+  for (const char* answer : {"", "18", "18:", ":::", "::18::"}) {
+    EXPECT_EQ(printed(3, answer, kReport), "\n") << answer;
+    EXPECT_EQ(printed(3, answer, kTabular), "\n") << answer;
+  }
+}
+
+TEST(PrintOrvoAnswer, TabularLayoutTurnsLabelCommasIntoTabs) {
+  const Case c{3, "2:A,,B:7:C,D:", "Sent: 3:3,5,6,7\nReturned:\n7:C,D\n2:A,,B\n",
+               "5\t6\t7\t7\tC\tD\n\t\t\t2\tA\t\tB\n"};
+  expectBothLayouts(c);
+}
+
+TEST(PrintOrvoAnswer, AnyLayoutOtherThanOneIsTheReport) {
+  for (std::int32_t layout : {2, -1}) {
+    EXPECT_EQ(printed(2, "a,b", layout), "Sent: 2,5,6,7\nReturned: a,b\n");
+  }
+}
+
+TEST(PrintOrvoAnswer, ListsEveryPairOfALongAnswer) {
+  std::string answer;
+  std::string lines = "Sent: 3:3,5,6,7\nReturned:\n";
+  for (int i = 0; i < 300; ++i) {
+    answer += std::to_string(i) + ":L" + std::to_string(i) + ":";
+  }
+  for (int i = 299; i >= 0; --i) {
+    lines += std::to_string(i) + ":L" + std::to_string(i) + "\n";
+  }
+  EXPECT_EQ(printed(3, answer, kReport), lines);
+
+  std::string fullest;
+  for (int i = 0; i < 2047; ++i) {
+    fullest += "1:a:";
+  }
+  std::string ones = "Sent: 3:3,5,6,7\nReturned:\n";
+  for (int i = 0; i < 2047; ++i) {
+    ones += "1:a\n";
+  }
+  EXPECT_EQ(printed(3, fullest, kReport), ones);
+}
+
+// A reply of the full buffer has no terminator; the printer must not read past it.
+TEST(PrintOrvoAnswer, AnswerFillingTheWholeBufferEndsAtItsLastByte) {
+  TextBuffer answer;
+  answer.fill('a');
+  EXPECT_EQ(printedFrom(1, answer, kReport),
+            "Sent: 1,5,6,7\nReturned: " + std::string(kMaxTextLength, 'a') + "\n");
+  answer.fill(':');
+  EXPECT_EQ(printedFrom(3, answer, kReport), "\n");
+  answer.fill('7');
+  EXPECT_EQ(printedFrom(3, answer, kReport), "\n");
+}
+
+}  // namespace
+}  // namespace vantrel
