@@ -4,6 +4,7 @@
 #include <poll.h>
 #include <sys/socket.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -11,23 +12,50 @@ namespace vantrel::detail {
 
 namespace {
 
-bool moreDataWithinGrace(int socketFd) {
-  pollfd watch{socketFd, POLLIN, 0};
+// Waits for `events` on the socket for at most `milliseconds` (-1: no limit).
+bool readyWithin(int socketFd, short events, int milliseconds) {
+  pollfd watch{socketFd, events, 0};
   int ready = 0;
   do {
-    ready = poll(&watch, 1, static_cast<int>(kReplyGracePeriod.count()));
+    ready = poll(&watch, 1, milliseconds);
   } while (ready < 0 && errno == EINTR);
   return ready > 0;
 }
 
+int graceMillisecondsLeft(const Deadline& deadline) {
+  const int grace = static_cast<int>(kReplyGracePeriod.count());
+  return deadline ? std::min(grace, pollMillisecondsLeft(deadline)) : grace;
+}
+
 }  // namespace
 
+int pollMillisecondsLeft(const Deadline& deadline) {
+  if (!deadline) {
+    return -1;
+  }
+  const auto left = *deadline - ExchangeClock::now();
+  if (left <= ExchangeClock::duration::zero()) {
+    return 0;
+  }
+  return static_cast<int>(std::chrono::ceil<std::chrono::milliseconds>(left).count());
+}
+
+bool deadlinePassed(const Deadline& deadline) {
+  return deadline && ExchangeClock::now() >= *deadline;
+}
+
 // MSG_NOSIGNAL turns a vanished peer into EPIPE instead of a killed process.
-bool sendWholeBlock(int socketFd, const TextBuffer& block) {
+// With a deadline no send may block, so a full socket buffer is waited out by
+// poll, which the deadline bounds.
+bool sendWholeBlock(int socketFd, const TextBuffer& block, const Deadline& deadline) {
+  const int flags = MSG_NOSIGNAL | (deadline ? MSG_DONTWAIT : 0);
   std::size_t sent = 0;
   while (sent < block.size()) {
-    const ssize_t took = send(socketFd, block.data() + sent, block.size() - sent, MSG_NOSIGNAL);
-    if (took < 0 && errno == EINTR) {
+    if (deadline && !readyWithin(socketFd, POLLOUT, pollMillisecondsLeft(deadline))) {
+      return false;
+    }
+    const ssize_t took = send(socketFd, block.data() + sent, block.size() - sent, flags);
+    if (took < 0 && (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK)) {
       continue;
     }
     if (took <= 0) {
@@ -40,11 +68,14 @@ bool sendWholeBlock(int socketFd, const TextBuffer& block) {
 
 // The last byte of the answer is never received into, so the text always keeps
 // its terminator. A failure after data has come ends the reply like a close.
-ssize_t receiveReply(int socketFd, TextBuffer& answer) {
+ssize_t receiveReply(int socketFd, TextBuffer& answer, const Deadline& deadline) {
   std::size_t held = 0;
   while (held < kMaxTextLength) {
-    if (held > 0 && !moreDataWithinGrace(socketFd)) {
+    if (held > 0 && !readyWithin(socketFd, POLLIN, graceMillisecondsLeft(deadline))) {
       break;
+    }
+    if (held == 0 && deadline && !readyWithin(socketFd, POLLIN, pollMillisecondsLeft(deadline))) {
+      return kReplyTimedOut;
     }
     const ssize_t got = recv(socketFd, answer.data() + held, kMaxTextLength - held, 0);
     if (got < 0 && errno == EINTR) {

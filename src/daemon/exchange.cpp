@@ -1,0 +1,139 @@
+// The exchange with an Orvo daemon at a resolved address, shared by Vantrel and its companions.
+#include "daemon/exchange.hpp"
+
+#include <fcntl.h>
+#include <netdb.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdint>
+#include <cstring>
+
+namespace vantrel::detail {
+
+namespace {
+
+constexpr int kLookupAttempts = 10;
+
+bool lookUpFirstAddress(const char* host, in_addr& address) {
+  addrinfo hints{};
+  hints.ai_family = AF_INET;
+  hints.ai_socktype = SOCK_STREAM;
+  addrinfo* found = nullptr;
+  if (getaddrinfo(host, nullptr, &hints, &found) != 0) {
+    return false;
+  }
+  const bool usable =
+      found != nullptr && found->ai_addr != nullptr && found->ai_addrlen >= sizeof(sockaddr_in);
+  if (usable) {
+    sockaddr_in first{};
+    std::memcpy(&first, found->ai_addr, sizeof first);
+    address = first.sin_addr;
+  }
+  freeaddrinfo(found);
+  return usable;
+}
+
+bool connectBlocking(int socketFd, const sockaddr_in& daemon) {
+  return connect(socketFd, reinterpret_cast<const sockaddr*>(&daemon), sizeof daemon) == 0;
+}
+
+// A connect that may not outlast the deadline: started without blocking, then
+// waited for by poll. The socket blocks again afterwards.
+ExchangeOutcome connectWithin(int socketFd, const sockaddr_in& daemon, const Deadline& deadline) {
+  const int flags = fcntl(socketFd, F_GETFL);
+  if (flags < 0 || fcntl(socketFd, F_SETFL, flags | O_NONBLOCK) < 0) {
+    return ExchangeOutcome::kDaemonDown;
+  }
+  if (!connectBlocking(socketFd, daemon)) {
+    if (errno != EINPROGRESS && errno != EINTR) {
+      return ExchangeOutcome::kDaemonDown;
+    }
+    pollfd watch{socketFd, POLLOUT, 0};
+    int ready = 0;
+    do {
+      ready = poll(&watch, 1, pollMillisecondsLeft(deadline));
+    } while (ready < 0 && errno == EINTR);
+    if (ready == 0) {
+      return ExchangeOutcome::kTimedOut;
+    }
+    int error = 0;
+    socklen_t length = sizeof error;
+    if (ready < 0 || getsockopt(socketFd, SOL_SOCKET, SO_ERROR, &error, &length) != 0 ||
+        error != 0) {
+      return ExchangeOutcome::kDaemonDown;
+    }
+  }
+  return fcntl(socketFd, F_SETFL, flags) == 0 ? ExchangeOutcome::kAnswered
+                                              : ExchangeOutcome::kDaemonDown;
+}
+
+// The daemon reads a fixed block: the query text, its NUL, then zeros, whatever
+// the caller's buffer holds after the text.
+void composeRequestBlock(const TextBuffer& query, TextBuffer& block) {
+  block.fill('\0');
+  for (std::size_t i = 0; i < kMaxTextLength && query[i] != '\0'; ++i) {
+    block[i] = query[i];
+  }
+}
+
+ExchangeOutcome timedOutOr(ExchangeOutcome failure, const Deadline& deadline) {
+  return deadlinePassed(deadline) ? ExchangeOutcome::kTimedOut : failure;
+}
+
+}  // namespace
+
+bool resolveDaemon(const char* host, int port, sockaddr_in& out) {
+  in_addr address{};
+  for (int attempt = 0; attempt < kLookupAttempts; ++attempt) {
+    if (lookUpFirstAddress(host, address)) {
+      out = sockaddr_in{};
+      out.sin_family = AF_INET;
+      out.sin_port = htons(static_cast<std::uint16_t>(port));
+      out.sin_addr = address;
+      return true;
+    }
+  }
+  return false;
+}
+
+int openExchangeSocket() {
+  return socket(AF_INET, SOCK_STREAM, 0);
+}
+
+ExchangeOutcome exchangeOver(int socketFd, const sockaddr_in& daemon, const TextBuffer& query,
+                             TextBuffer& answer, Deadline deadline) {
+  if (deadline) {
+    const ExchangeOutcome connected = connectWithin(socketFd, daemon, deadline);
+    if (connected != ExchangeOutcome::kAnswered) {
+      return connected;
+    }
+  } else if (!connectBlocking(socketFd, daemon)) {
+    return ExchangeOutcome::kDaemonDown;
+  }
+  TextBuffer block;
+  composeRequestBlock(query, block);
+  if (!sendWholeBlock(socketFd, block, deadline)) {
+    return timedOutOr(ExchangeOutcome::kSendFailed, deadline);
+  }
+  const ssize_t received = receiveReply(socketFd, answer, deadline);
+  if (received == kReplyTimedOut) {
+    return ExchangeOutcome::kTimedOut;
+  }
+  return received > 0 ? ExchangeOutcome::kAnswered : ExchangeOutcome::kReceiveFailed;
+}
+
+ExchangeOutcome exchangeWith(const sockaddr_in& daemon, const TextBuffer& query, TextBuffer& answer,
+                             Deadline deadline) {
+  const int socketFd = openExchangeSocket();
+  if (socketFd < 0) {
+    return ExchangeOutcome::kNoSocket;
+  }
+  const ExchangeOutcome outcome = exchangeOver(socketFd, daemon, query, answer, deadline);
+  close(socketFd);
+  return outcome;
+}
+
+}  // namespace vantrel::detail

@@ -1,0 +1,97 @@
+// Tests of the shared exchange: outcomes at a resolved loopback address, with and without a
+// deadline.
+#include "daemon/exchange.hpp"
+
+#include <arpa/inet.h>
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <string>
+
+#include "support/concurrent_daemon.hpp"
+
+namespace vantrel::detail {
+namespace {
+
+using std::chrono::milliseconds;
+using testing::ConcurrentDaemon;
+using testing::PointReply;
+
+TextBuffer queryText(const char* text) {
+  TextBuffer query{};
+  std::snprintf(query.data(), query.size(), "%s", text);
+  return query;
+}
+
+sockaddr_in loopback(int port) {
+  sockaddr_in address{};
+  EXPECT_TRUE(resolveDaemon("127.0.0.1", port, address));
+  return address;
+}
+
+// A port that was free a moment ago: nothing listens there.
+int closedPort() {
+  const int fd = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t length = sizeof address;
+  bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address);
+  getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
+  close(fd);
+  return ntohs(address.sin_port);
+}
+
+TEST(ResolveDaemon, FillsFamilyPortAndAddress) {
+  sockaddr_in address{};
+  ASSERT_TRUE(resolveDaemon("127.0.0.1", 4321, address));
+  EXPECT_EQ(address.sin_family, AF_INET);
+  EXPECT_EQ(ntohs(address.sin_port), 4321);
+  EXPECT_EQ(ntohl(address.sin_addr.s_addr), INADDR_LOOPBACK);
+}
+
+TEST(ExchangeWith, ReportsEachOutcomeOfAQueryWithADeadline) {
+  struct Case {
+    const char* name;
+    PointReply reply;
+    ExchangeOutcome expected;
+    const char* answer;
+  };
+  const Case cases[] = {
+      {"answered", {"a,b,c"}, ExchangeOutcome::kAnswered, "a,b,c"},
+      {"closed without a reply", {""}, ExchangeOutcome::kReceiveFailed, ""},
+      {"answers after the deadline", {"late", milliseconds(1500)}, ExchangeOutcome::kTimedOut, ""},
+      {"never answers", {"", milliseconds(0), true}, ExchangeOutcome::kTimedOut, ""},
+  };
+  for (const Case& c : cases) {
+    std::string seen;
+    ConcurrentDaemon daemon([&](const std::string& query) {
+      seen = query;
+      return c.reply;
+    });
+    TextBuffer answer{};
+    const auto started = ExchangeClock::now();
+    const ExchangeOutcome outcome = exchangeWith(loopback(daemon.port()), queryText("2,6,7,8"),
+                                                 answer, started + milliseconds(300));
+    EXPECT_EQ(outcome, c.expected) << c.name;
+    EXPECT_STREQ(answer.data(), c.answer) << c.name;
+    EXPECT_LT(ExchangeClock::now() - started, milliseconds(1000)) << c.name;
+    EXPECT_EQ(seen, "2,6,7,8") << c.name;
+  }
+}
+
+TEST(ExchangeWith, NothingListeningIsDaemonDownWithOrWithoutADeadline) {
+  const sockaddr_in address = loopback(closedPort());
+  TextBuffer answer{};
+  EXPECT_EQ(exchangeWith(address, queryText("1,1,2,3"), answer, std::nullopt),
+            ExchangeOutcome::kDaemonDown);
+  EXPECT_EQ(
+      exchangeWith(address, queryText("1,1,2,3"), answer, ExchangeClock::now() + milliseconds(500)),
+      ExchangeOutcome::kDaemonDown);
+}
+
+}  // namespace
+}  // namespace vantrel::detail
