@@ -1,0 +1,76 @@
+// Labels one Talairach point from the atlases: the tissue label of Code 2 and the Quendel
+// parcel of Code 1.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "orvod/atlas.hpp"
+#include "orvod/vocabulary.hpp"
+
+namespace orvod {
+
+struct TalairachPoint {
+  long long x, y, z;  // wider than the request's 32 bits, so cube offsets cannot overflow
+};
+
+enum class Tier : unsigned char {
+  WhiteMatter,  // a white-matter tract
+  GreyMatter,   // a grey-matter region
+  Unlabelled,   // inside the brain, described by the nearest labelled voxel and the T1 intensity
+  Outside,
+};
+
+enum class Source : unsigned char { None, WhiteAtlas, GreyAtlas };
+enum class Tissue : unsigned char { Fluid, Grey, White };
+
+// Everything a Code 2 answer depends on, small enough to count cube points by.
+struct TissueLabel {
+  Tier tier = Tier::Outside;
+  Source source = Source::None;  // the atlas that labelled the point or its nearest neighbour
+  std::uint8_t value = 0;        // the label value in that atlas
+  Side side = Side::Midline;
+  Tissue tissue = Tissue::Grey;  // meaningful for Tier::Unlabelled only
+
+  std::uint32_t key() const;
+  bool operator==(const TissueLabel&) const = default;
+};
+
+class Labeller {
+ public:
+  explicit Labeller(AtlasSet atlases);
+
+  TissueLabel tissueAt(const TalairachPoint& point) const;
+  // The Quendel parcel value; 0 where there is none.
+  std::uint8_t parcelAt(const TalairachPoint& point) const;
+
+  // "hemisphere,lobe,region,tissue,finer"; the label must not be Tier::Outside.
+  std::string describe(const TissueLabel& label) const;
+  // "side,kind,structure,parcel"; the parcel value must be nonzero.
+  std::string describeParcel(const TalairachPoint& point, std::uint8_t parcel) const;
+
+ private:
+  struct Naming {
+    std::string name;  // empty: the value is not a label
+    std::string hemisphereKind, lobe, region;
+    std::optional<Side> side;
+  };
+  struct ParcelNaming {
+    std::string name;  // empty: the value is not a parcel
+    std::string kind, structure;
+  };
+
+  TissueLabel labelAtMni(const Vec3& mni, Side sideOfQuery) const;
+  TissueLabel nearestLabel(const Vec3& mni, Side sideOfQuery, Tissue tissue) const;
+  std::uint8_t whiteAt(const Vec3& mni) const;
+  std::uint8_t greyAt(const Vec3& mni) const;
+  const Naming& naming(Source source, std::uint8_t value) const;
+
+  AtlasSet atlases_;
+  std::array<Naming, 256> white_, grey_;
+  std::array<ParcelNaming, 256> parcels_;
+};
+
+}  // namespace orvod

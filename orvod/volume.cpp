@@ -1,0 +1,112 @@
+// A label volume read from a NIfTI file: one byte per voxel, looked up by world coordinates.
+#include "orvod/volume.hpp"
+
+#include <nifti2_io.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <stdexcept>
+
+namespace orvod {
+namespace {
+
+Affine toAffine(const nifti_dmat44& m) {
+  Affine a{};
+  for (int row = 0; row < 3; ++row) {
+    for (int col = 0; col < 4; ++col) {
+      a[row][col] = m.m[row][col];
+    }
+  }
+  return a;
+}
+
+struct ImageDeleter {
+  void operator()(nifti_image* image) const { nifti_image_free(image); }
+};
+using ImagePtr = std::unique_ptr<nifti_image, ImageDeleter>;
+
+[[noreturn]] void refuse(const std::string& path, const std::string& why) {
+  throw std::runtime_error(path + ": " + why);
+}
+
+// A rescaled label would no longer name its row in the label table. A zero slope means the
+// file asks for no scaling at all.
+bool isUnscaled(const nifti_image& image) {
+  return image.scl_slope == 0.0 || (image.scl_slope == 1.0 && image.scl_inter == 0.0);
+}
+
+Affine voxelToWorldOf(const nifti_image& image, const std::string& path) {
+  // Several shipped atlases carry a stale qform that disagrees with their sform.
+  if (image.sform_code > 0) {
+    return toAffine(image.sto_xyz);
+  }
+  if (image.qform_code > 0) {
+    return toAffine(image.qto_xyz);
+  }
+  refuse(path, "neither sform nor qform gives the orientation");
+}
+
+}  // namespace
+
+void LabelVolume::FreeMalloced::operator()(std::uint8_t* p) const {
+  std::free(p);
+}
+
+LabelVolume::LabelVolume(std::int64_t nx, std::int64_t ny, std::int64_t nz, std::uint8_t* voxels,
+                         const Affine& voxelToWorld)
+    : nx_(nx), ny_(ny), nz_(nz), voxels_(voxels) {
+  setVoxelToWorld(voxelToWorld);
+}
+
+void LabelVolume::setVoxelToWorld(const Affine& voxelToWorld) {
+  voxelToWorld_ = voxelToWorld;
+  worldToVoxel_ = invert(voxelToWorld);
+}
+
+std::uint8_t LabelVolume::at(const Vec3& world) const {
+  const Vec3 v = roundHalfUp(applyAffine(worldToVoxel_, world));
+  // Compare as doubles first: a far-away point must not overflow the integer conversion.
+  const auto inside = [](double index, std::int64_t size) {
+    return index >= 0 && index < static_cast<double>(size);
+  };
+  if (!(inside(v[0], nx_) && inside(v[1], ny_) && inside(v[2], nz_))) {
+    return 0;
+  }
+  return voxels_[static_cast<std::size_t>(v[0]) +
+                 static_cast<std::size_t>(nx_) *
+                     (static_cast<std::size_t>(v[1]) +
+                      static_cast<std::size_t>(ny_) * static_cast<std::size_t>(v[2]))];
+}
+
+LabelVolume readLabelVolume(const std::string& path) {
+  nifti_set_debug_level(0);
+  ImagePtr image(nifti_image_read(path.c_str(), 1));
+  if (!image) {
+    refuse(path, "not a readable NIfTI file");
+  }
+  if (image->data == nullptr) {
+    refuse(path, "the file holds no voxel data");
+  }
+  if (image->datatype != DT_UINT8) {
+    refuse(path, std::string("voxels are ") + nifti_datatype_string(image->datatype) +
+                     ", expected UINT8 labels");
+  }
+  if (image->nt > 1 || image->nu > 1 || image->nv > 1 || image->nw > 1) {
+    refuse(path, "more than one volume in the file");
+  }
+  if (!isUnscaled(*image)) {
+    refuse(path, "labels must not be scaled (scl_slope/scl_inter)");
+  }
+  const Affine voxelToWorld = voxelToWorldOf(*image, path);
+  try {
+    invert(voxelToWorld);
+  } catch (const std::domain_error&) {
+    refuse(path, "the orientation matrix is singular");
+  }
+  // The library's malloc'd voxel block becomes the volume's, saving a copy of every atlas.
+  auto* voxels = static_cast<std::uint8_t*>(image->data);
+  image->data = nullptr;
+  return LabelVolume(image->nx, image->ny, image->nz, voxels, voxelToWorld);
+}
+
+}  // namespace orvod
