@@ -1,0 +1,115 @@
+// Labelling the table: a query per point on the ordered pool, a row per line, a summary.
+#include "batch/batch_run.hpp"
+
+#include <chrono>
+#include <sstream>
+
+#include "batch/ordered_pool.hpp"
+#include "batch/row_format.hpp"
+#include "cli/arguments.hpp"
+#include "exit_status.h"
+
+namespace vantrel::batch {
+
+namespace {
+
+enum class Status { kLabelled, kRejected, kFailed };
+
+struct Slot {
+  Status status = Status::kRejected;
+  std::string row;
+};
+
+detail::Deadline deadlineAfter(double seconds) {
+  return detail::ExchangeClock::now() + std::chrono::duration_cast<detail::ExchangeClock::duration>(
+                                            std::chrono::duration<double>(seconds));
+}
+
+Slot labelLine(const InputLine& line, const BatchOptions& options, const sockaddr_in& daemon) {
+  if (line.rejected) {
+    return {Status::kRejected, rejectedRow(options.format, line)};
+  }
+  const Query query{options.code, options.cubesize, line.point};
+  TextBuffer request;
+  composeQueryText(query.code, query.cubesize, query.point[0], query.point[1], query.point[2],
+                   request);
+  TextBuffer answer{};
+  const detail::ExchangeOutcome outcome =
+      detail::exchangeWith(daemon, request, answer, deadlineAfter(options.timeoutSeconds));
+  if (outcome != detail::ExchangeOutcome::kAnswered) {
+    return {Status::kFailed,
+            failedRow(options.format, line, failureReason(outcome, options.timeoutSeconds))};
+  }
+  return {Status::kLabelled, answerRow(options.format, line, query, answer)};
+}
+
+void count(BatchSummary& summary, Status status) {
+  switch (status) {
+    case Status::kLabelled:
+      ++summary.labelled;
+      break;
+    case Status::kRejected:
+      ++summary.rejected;
+      break;
+    case Status::kFailed:
+      ++summary.failed;
+      break;
+  }
+}
+
+}  // namespace
+
+std::string failureReason(detail::ExchangeOutcome outcome, double timeoutSeconds) {
+  switch (outcome) {
+    case detail::ExchangeOutcome::kNoSocket:
+      return "no socket could be created";
+    case detail::ExchangeOutcome::kDaemonDown:
+      return "the daemon is down (connection refused)";
+    case detail::ExchangeOutcome::kSendFailed:
+      return "sending the query failed";
+    case detail::ExchangeOutcome::kReceiveFailed:
+      return "the daemon closed the connection without a reply";
+    case detail::ExchangeOutcome::kTimedOut: {
+      std::ostringstream reason;
+      reason << "no reply within " << timeoutSeconds << " s";
+      return reason.str();
+    }
+    case detail::ExchangeOutcome::kAnswered:
+      break;
+  }
+  return "answered";
+}
+
+BatchSummary labelTable(const std::vector<InputLine>& table, const BatchOptions& options,
+                        const sockaddr_in& daemon, std::FILE* out, ProgressBar& progress) {
+  std::vector<Slot> slots(table.size());
+  BatchSummary summary;
+  OrderedRun run;
+  run.count = table.size();
+  run.jobs = options.jobs;
+  run.work = [&](std::size_t i) { slots[i] = labelLine(table[i], options, daemon); };
+  run.deliver = [&](std::size_t i) {
+    std::fwrite(slots[i].row.data(), 1, slots[i].row.size(), out);
+    count(summary, slots[i].status);
+    slots[i].row = std::string{};
+    progress.update(i + 1);
+  };
+  run.progress = [&](std::size_t done) { progress.update(done); };
+  runInOrder(run);
+  std::fflush(out);
+  progress.clear();
+  return summary;
+}
+
+std::string summaryLine(const BatchSummary& summary) {
+  return "vantrel-batch: " + std::to_string(summary.labelled) + " labelled, " +
+         std::to_string(summary.rejected) + " rejected, " + std::to_string(summary.failed) +
+         " failed\n";
+}
+
+int exitStatusFor(const BatchSummary& summary) {
+  return (summary.rejected > 0 ? kExitBatchRejectedLines : kExitSuccess) +
+         (summary.failed > 0 ? kExitBatchFailedQueries : kExitSuccess);
+}
+
+}  // namespace vantrel::batch

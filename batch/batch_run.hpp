@@ -1,0 +1,35 @@
+// One run of vantrel-batch: every line of the table labelled, rows written in input order.
+#pragma once
+
+#include <netinet/in.h>
+
+#include <cstddef>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "batch/input_table.hpp"
+#include "batch/options.hpp"
+#include "batch/progress_bar.hpp"
+#include "daemon/exchange.hpp"
+
+namespace vantrel::batch {
+
+struct BatchSummary {
+  std::size_t labelled = 0;
+  std::size_t rejected = 0;
+  std::size_t failed = 0;
+};
+
+// Why a query failed, as its row reports it.
+std::string failureReason(detail::ExchangeOutcome outcome, double timeoutSeconds);
+
+// Queries the daemon for every point of `table`, `options.jobs` at a time,
+// and writes one entry per line to `out` in input order.
+BatchSummary labelTable(const std::vector<InputLine>& table, const BatchOptions& options,
+                        const sockaddr_in& daemon, std::FILE* out, ProgressBar& progress);
+
+std::string summaryLine(const BatchSummary& summary);
+int exitStatusFor(const BatchSummary& summary);
+
+}  // namespace vantrel::batch

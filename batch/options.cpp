@@ -1,0 +1,90 @@
+// vantrel-batch's options, with CLI11; the help text documents the output and the exit statuses.
+#include "batch/options.hpp"
+
+#include <CLI/CLI.hpp>
+#include <map>
+
+#include "exit_status.h"
+#include "vantrel.hpp"
+#include "vantrel_version.h"
+
+namespace vantrel::batch {
+
+namespace {
+
+constexpr const char* kDescription =
+    "Labels a table of Talairach points through the Orvo daemon, several queries at a time.";
+
+constexpr const char* kFooter =
+    R"(Input: tab-separated lines with X, Y and Z in the first three fields; further
+fields are carried through. Blank lines, lines starting with '#' and a header
+line (a first line whose first three fields are not numbers) are skipped.
+Decimal coordinates are rounded half up to integers. A coordinate needs a digit.
+
+Output, one entry per input line, in input order:
+  tsv   the rows of Vantrel's tabular layout (X, Y, Z, then the fields; for
+        Code 3 one row per label, count first), with the extra input fields
+        after the first row. Comment lines starting with "# line N: " say when
+        a point was rounded or converted from MNI, and report rejected lines
+        and failed queries.
+  json  one object per line: line, status (labelled, rejected or failed),
+        point {x,y,z}, rounded_from or mni {x,y,z} when they apply, then
+        fields, pairs [{count,label}] or message, extra, and error.
+A summary of labelled, rejected and failed points goes to standard error.
+
+Exit status: 0 every point labelled; 1 usage error, unreadable input or
+unknown host; 2 some lines rejected; 4 some queries failed; 6 both.)";
+
+const std::map<std::string, OutputFormat> kFormats{{"tsv", OutputFormat::kTsv},
+                                                   {"json", OutputFormat::kJson}};
+
+void addOptions(CLI::App& app, BatchOptions& options) {
+  app.add_option("input", options.input, "Tab-separated table of points, or - for standard input")
+      ->required();
+  app.add_option("--code", options.code, "1 Quendel data, 2 Talairach labels, 3 cube search")
+      ->check(CLI::IsMember({1, 2, 3}))
+      ->capture_default_str();
+  app.add_option("--cube", options.cubesize, "Cube size of a Code 3 search")
+      ->check(CLI::IsMember({3, 5, 7, 9, 11}))
+      ->capture_default_str();
+  app.add_option("--host", options.host, "Host of the Orvo daemon")->capture_default_str();
+  app.add_option("--port", options.port, "TCP port of the Orvo daemon")
+      ->check(CLI::Range(1, 65535))
+      ->capture_default_str();
+  app.add_option("--jobs", options.jobs, "Queries in flight at once")
+      ->check(CLI::Range(1U, 256U))
+      ->capture_default_str();
+  app.add_option("--timeout", options.timeoutSeconds, "Seconds one query may take")
+      ->check(CLI::Range(0.001, 3600.0))
+      ->capture_default_str();
+  app.add_option("--format", options.format, "tsv or json")
+      ->transform(CLI::CheckedTransformer(kFormats, CLI::ignore_case))
+      ->default_str("tsv");
+  app.add_flag("--mni", options.mni,
+               "The table holds MNI coordinates: convert them to Talairach with orvod's transform "
+               "and report both");
+}
+
+}  // namespace
+
+ParsedOptions parseOptions(int argc, const char* const argv[]) {
+  ParsedOptions parsed;
+  parsed.options.host = DAEMONHOST;
+  parsed.options.port = kDaemonPort;
+  CLI::App app{kDescription, "vantrel-batch"};
+  app.set_version_flag("--version", "vantrel-batch " VANTREL_VERSION);
+  app.footer(kFooter);
+  addOptions(app, parsed.options);
+  try {
+    app.parse(argc, argv);
+    if (app.count("--cube") > 0 && parsed.options.code != 3) {
+      throw CLI::ValidationError("--cube", "a cube size needs --code 3");
+    }
+  } catch (const CLI::ParseError& error) {
+    const int status = app.exit(error);
+    parsed.exitNow = status == 0 ? kExitSuccess : kExitBadInput;
+  }
+  return parsed;
+}
+
+}  // namespace vantrel::batch
