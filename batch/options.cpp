@@ -2,7 +2,6 @@
 #include "batch/options.hpp"
 
 #include <CLI/CLI.hpp>
-#include <map>
 
 #include "exit_status.h"
 #include "vantrel.hpp"
@@ -29,16 +28,15 @@ Output, one entry per input line, in input order:
         and failed queries.
   json  one object per line: line, status (labelled, rejected or failed),
         point {x,y,z}, rounded_from or mni {x,y,z} when they apply, then
-        fields, pairs [{count,label}] or message, extra, and error.
-A summary of labelled, rejected and failed points goes to standard error.
+        fields, pairs [{count,label}] or message, extra, error, and the text
+        of a rejected line.
+A point is labelled when the daemon answered it, with a message such as
+"outside the brain" too. A summary of labelled, rejected and failed points goes to standard error.
 
 Exit status: 0 every point labelled; 1 usage error, unreadable input or
 unknown host; 2 some lines rejected; 4 some queries failed; 6 both.)";
 
-const std::map<std::string, OutputFormat> kFormats{{"tsv", OutputFormat::kTsv},
-                                                   {"json", OutputFormat::kJson}};
-
-void addOptions(CLI::App& app, BatchOptions& options) {
+void addOptions(CLI::App& app, BatchOptions& options, std::string& format) {
   app.add_option("input", options.input, "Tab-separated table of points, or - for standard input")
       ->required();
   app.add_option("--code", options.code, "1 Quendel data, 2 Talairach labels, 3 cube search")
@@ -57,12 +55,12 @@ void addOptions(CLI::App& app, BatchOptions& options) {
   app.add_option("--timeout", options.timeoutSeconds, "Seconds one query may take")
       ->check(CLI::Range(0.001, 3600.0))
       ->capture_default_str();
-  app.add_option("--format", options.format, "tsv or json")
-      ->transform(CLI::CheckedTransformer(kFormats, CLI::ignore_case))
-      ->default_str("tsv");
-  app.add_flag("--mni", options.mni,
-               "The table holds MNI coordinates: convert them to Talairach with orvod's transform "
-               "and report both");
+  app.add_option("--format", format, "tsv or json")
+      ->check(CLI::IsMember({"tsv", "json"}))
+      ->capture_default_str();
+  app.add_flag(
+      "--mni", options.mni,
+      "Read MNI coordinates, convert them to Talairach with orvod's transform, report both");
 }
 
 }  // namespace
@@ -74,12 +72,14 @@ ParsedOptions parseOptions(int argc, const char* const argv[]) {
   CLI::App app{kDescription, "vantrel-batch"};
   app.set_version_flag("--version", "vantrel-batch " VANTREL_VERSION);
   app.footer(kFooter);
-  addOptions(app, parsed.options);
+  std::string format = "tsv";
+  addOptions(app, parsed.options, format);
   try {
     app.parse(argc, argv);
     if (app.count("--cube") > 0 && parsed.options.code != 3) {
       throw CLI::ValidationError("--cube", "a cube size needs --code 3");
     }
+    parsed.options.format = format == "json" ? OutputFormat::kJson : OutputFormat::kTsv;
   } catch (const CLI::ParseError& error) {
     const int status = app.exit(error);
     parsed.exitNow = status == 0 ? kExitSuccess : kExitBadInput;

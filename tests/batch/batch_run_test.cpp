@@ -1,0 +1,133 @@
+// Tests of a whole run against concurrent test daemons: order, a dying daemon, timeouts, statuses.
+#include "batch/batch_run.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <sstream>
+
+#include "support/concurrent_daemon.hpp"
+
+namespace vantrel::batch {
+namespace {
+
+using std::chrono::milliseconds;
+using testing::ConcurrentDaemon;
+using testing::PointReply;
+
+struct RunOutput {
+  BatchSummary summary;
+  std::vector<std::string> rows;
+};
+
+std::vector<InputLine> pointsAlongX(int count) {
+  std::ostringstream table;
+  for (int x = 0; x < count; ++x) {
+    table << x << "\t0\t0\n";
+  }
+  std::istringstream in(table.str());
+  return readTable(in, false);
+}
+
+RunOutput runAgainst(const ConcurrentDaemon& daemon, const std::vector<InputLine>& table,
+                     BatchOptions options) {
+  options.port = daemon.port();
+  sockaddr_in address{};
+  EXPECT_TRUE(detail::resolveDaemon("127.0.0.1", options.port, address));
+  char* buffer = nullptr;
+  std::size_t size = 0;
+  std::FILE* out = open_memstream(&buffer, &size);
+  ProgressBar silent(stderr, table.size(), false);
+  RunOutput run{labelTable(table, options, address, out, silent), {}};
+  std::fclose(out);
+  std::istringstream rows(std::string(buffer, size));
+  std::free(buffer);
+  for (std::string row; std::getline(rows, row);) {
+    run.rows.push_back(row);
+  }
+  return run;
+}
+
+// The X coordinate of the query text "2,X,0,0".
+int queriedX(const std::string& query) {
+  return std::atoi(query.c_str() + 2);
+}
+
+TEST(LabelTable, KeepsInputOrderWhenTheDaemonAnswersOutOfOrder) {
+  constexpr int kPoints = 60;
+  ConcurrentDaemon daemon([](const std::string& query) {
+    const int x = queriedX(query);
+    return PointReply{"label " + std::to_string(x), milliseconds((kPoints - x) % 9 * 4)};
+  });
+  BatchOptions options;
+  options.jobs = 8;
+  const RunOutput run = runAgainst(daemon, pointsAlongX(kPoints), options);
+  ASSERT_EQ(run.rows.size(), static_cast<std::size_t>(kPoints));
+  for (int x = 0; x < kPoints; ++x) {
+    EXPECT_EQ(run.rows[x], std::to_string(x) + "\t0\t0\tlabel " + std::to_string(x));
+  }
+  EXPECT_EQ(run.summary.labelled, static_cast<std::size_t>(kPoints));
+  EXPECT_EQ(exitStatusFor(run.summary), 0);
+}
+
+TEST(LabelTable, ADaemonThatDiesMidRunLeavesAFailedRowForEveryLaterPoint) {
+  constexpr std::size_t kAnswered = 10;
+  ConcurrentDaemon daemon([](const std::string&) { return PointReply{"a,b"}; }, kAnswered);
+  BatchOptions options;
+  options.jobs = 4;
+  const RunOutput run = runAgainst(daemon, pointsAlongX(30), options);
+  ASSERT_EQ(run.rows.size(), 30U);
+  EXPECT_EQ(run.summary.labelled, kAnswered);
+  EXPECT_EQ(run.summary.failed, 30U - kAnswered);
+  for (std::size_t i = 0; i < run.rows.size(); ++i) {
+    // A connection still queued when the daemon stops listening is reset, not refused.
+    const std::string failed =
+        "# line " + std::to_string(i + 1) + ": failed: " + std::to_string(i) + " 0 0: ";
+    const std::string labelled = std::to_string(i) + "\t0\t0\ta\tb";
+    EXPECT_TRUE(run.rows[i].rfind(failed, 0) == 0 || run.rows[i] == labelled) << run.rows[i];
+  }
+  EXPECT_EQ(exitStatusFor(run.summary), 4);
+}
+
+TEST(LabelTable, AQueryWithoutAReplyTimesOutAloneAndOnTime) {
+  ConcurrentDaemon daemon([](const std::string& query) {
+    PointReply reply{"a"};
+    reply.silent = queriedX(query) % 3 == 0;
+    return reply;
+  });
+  BatchOptions options;
+  options.jobs = 8;
+  options.timeoutSeconds = 0.2;
+  const auto started = std::chrono::steady_clock::now();
+  const RunOutput run = runAgainst(daemon, pointsAlongX(12), options);
+  EXPECT_LT(std::chrono::steady_clock::now() - started, milliseconds(3000));
+  ASSERT_EQ(run.rows.size(), 12U);
+  for (int x = 0; x < 12; ++x) {
+    EXPECT_EQ(run.rows[x], x % 3 == 0 ? "# line " + std::to_string(x + 1) + ": failed: " +
+                                            std::to_string(x) + " 0 0: no reply within 0.2 s"
+                                      : std::to_string(x) + "\t0\t0\ta");
+  }
+  EXPECT_EQ(run.summary.failed, 4U);
+}
+
+TEST(LabelTable, RejectedLinesAreCountedAndNeverSent) {
+  ConcurrentDaemon daemon([](const std::string&) { return PointReply{"a"}; });
+  std::istringstream in("1\t2\t3\n1\tx\t3\n");
+  const RunOutput run = runAgainst(daemon, readTable(in, false), BatchOptions{});
+  EXPECT_EQ(run.rows,
+            (std::vector<std::string>{"1\t2\t3\ta", "# line 2: rejected: Y is not a number: x"}));
+  EXPECT_EQ(daemon.accepted(), 1U);
+  EXPECT_EQ(exitStatusFor(run.summary), 2);
+  EXPECT_EQ(summaryLine(run.summary), "vantrel-batch: 1 labelled, 1 rejected, 0 failed\n");
+}
+
+TEST(ExitStatusFor, AddsTheRejectedAndTheFailedStatuses) {
+  EXPECT_EQ(exitStatusFor({5, 0, 0}), 0);
+  EXPECT_EQ(exitStatusFor({5, 1, 0}), 2);
+  EXPECT_EQ(exitStatusFor({5, 0, 1}), 4);
+  EXPECT_EQ(exitStatusFor({0, 1, 1}), 6);
+}
+
+}  // namespace
+}  // namespace vantrel::batch

@@ -1,0 +1,106 @@
+// End-to-end tests of the vantrel-batch program: input, output streams and exit statuses.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <nlohmann/json.hpp>
+#include <sstream>
+
+#include "support/concurrent_daemon.hpp"
+#include "support/subprocess.hpp"
+
+namespace vantrel {
+namespace {
+
+using testing::ConcurrentDaemon;
+using testing::PointReply;
+using testing::ProcessResult;
+
+class BatchProgram : public ::testing::Test {
+ protected:
+  void TearDown() override { std::filesystem::remove(tablePath_); }
+
+  std::string writeTable(const std::string& text) {
+    std::ofstream(tablePath_) << text;
+    return tablePath_.string();
+  }
+
+  ProcessResult run(std::vector<std::string> args) {
+    args.insert(args.begin(), {"--host", "127.0.0.1", "--port", std::to_string(daemon_.port())});
+    return testing::runProcess(VANTREL_BATCH_BINARY, args, {}, std::chrono::seconds(20));
+  }
+
+  ConcurrentDaemon daemon_{[](const std::string& query) {
+    return PointReply{query.rfind("3:", 0) == 0 ? "2:a,b:5:c:" : "* outside"};
+  }};
+
+ private:
+  std::filesystem::path tablePath_ = std::filesystem::temp_directory_path() /
+                                     ("vantrel-batch-test-" + std::to_string(getpid()) + ".tsv");
+};
+
+TEST_F(BatchProgram, WritesJsonThatParsesBackWithTheSummaryOnStandardError) {
+  const std::string table = writeTable("x\ty\tz\n1\t2\t3\tA\n1\t2\n4.5\t5\t6\n");
+  const ProcessResult result = run({"--code", "3", "--cube", "3", "--format", "json", table});
+  EXPECT_EQ(result.exitStatus, 2);
+  EXPECT_EQ(result.err, "vantrel-batch: 2 labelled, 1 rejected, 0 failed\n");
+  std::istringstream rows(result.out);
+  std::vector<nlohmann::json> objects;
+  for (std::string row; std::getline(rows, row);) {
+    objects.push_back(nlohmann::json::parse(row));
+  }
+  ASSERT_EQ(objects.size(), 3U);
+  EXPECT_EQ(objects[0], nlohmann::json::parse(R"({"line":2,"status":"labelled",
+      "point":{"x":1,"y":2,"z":3},"pairs":[{"count":5,"label":"c"},{"count":2,"label":"a,b"}],
+      "extra":["A"]})"));
+  EXPECT_EQ(objects[1]["status"], "rejected");
+  EXPECT_EQ(objects[1]["line"], 3);
+  EXPECT_EQ(objects[2]["point"], nlohmann::json::parse(R"({"x":5,"y":5,"z":6})"));
+  EXPECT_EQ(objects[2]["rounded_from"]["x"], 4.5);
+}
+
+TEST_F(BatchProgram, EndsWithTheStatusOfWhatWentWrong) {
+  struct Case {
+    std::vector<std::string> args;
+    int status;
+    std::string out;
+  };
+  const std::string table = writeTable("1\t2\t3\n");
+  const Case cases[] = {
+      {{table}, 0, "1\t2\t3\t* outside\n"},
+      {{"--code", "5", table}, 1, ""},
+      {{"/no/such/table.tsv"}, 1, ""},
+      {{"-"}, 0, ""},
+  };
+  for (const Case& c : cases) {
+    const ProcessResult result = run(c.args);
+    EXPECT_EQ(result.exitStatus, c.status) << c.args[0];
+    EXPECT_EQ(result.out, c.out) << c.args[0];
+  }
+  const ProcessResult unknownHost = testing::runProcess(
+      VANTREL_BATCH_BINARY, {"--host", "no-such-host.invalid", table}, {"RES_OPTIONS=attempts:0"});
+  EXPECT_EQ(unknownHost.err, "vantrel-batch: cannot find host no-such-host.invalid\n");
+  EXPECT_EQ(unknownHost.exitStatus, 1);
+}
+
+// Standard error is a pipe here: a long table draws no progress bar there.
+TEST_F(BatchProgram, LabelsALongTableWithoutAProgressBarOnAPipe) {
+  std::string text;
+  for (int i = 0; i < 500; ++i) {
+    text += std::to_string(i) + "\t0\t0\n";
+  }
+  const ProcessResult result = run({"--jobs", "16", writeTable(text)});
+  EXPECT_EQ(result.exitStatus, 0);
+  EXPECT_EQ(result.err, "vantrel-batch: 500 labelled, 0 rejected, 0 failed\n");
+  EXPECT_EQ(std::count(result.out.begin(), result.out.end(), '\n'), 500);
+  EXPECT_EQ(result.out.rfind("499\t0\t0\t* outside\n"), result.out.size() - 18);
+}
+
+TEST_F(BatchProgram, NamesItsVersion) {
+  const ProcessResult result = testing::runProcess(VANTREL_BATCH_BINARY, {"--version"});
+  EXPECT_EQ(result.out.rfind("vantrel-batch ", 0), 0U);
+  EXPECT_EQ(result.exitStatus, 0);
+}
+
+}  // namespace
+}  // namespace vantrel
