@@ -1,10 +1,14 @@
 // The network side of the daemon: one request per TCP connection, each under a deadline.
 #include "orvod/server.hpp"
 
+#include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <sys/socket.h>
+#include <unistd.h>
 
 #include <array>
 #include <asio.hpp>
+#include <cerrno>
 #include <csignal>
 #include <cstring>
 #include <thread>
@@ -17,27 +21,51 @@ namespace {
 
 using asio::ip::tcp;
 
-// Lives as long as one of its handlers is pending. All of a connection's handlers run on the
-// one thread of its io_context, so they never race each other.
+using Block = std::array<char, kRequestBlockSize>;
+
+// A client whose exchange could not be finished at once: its request is still arriving, its
+// reply did not fit the socket buffer, or the rest of its block has to be swallowed. It lives as
+// long as one of its handlers is pending; all of them run on the one thread of its io_context,
+// so they never race each other.
 class Connection : public std::enable_shared_from_this<Connection> {
  public:
-  Connection(tcp::socket socket, const AnswerFunction& answer, std::chrono::milliseconds timeout)
+  Connection(tcp::socket socket, const AnswerFunction& answer, std::chrono::milliseconds timeout,
+             std::string_view received)
       : socket_(std::move(socket)),
         deadline_(socket_.get_executor()),
         answer_(answer),
-        timeout_(timeout) {}
+        received_(received.size()) {
+    std::memcpy(block_.data(), received.data(), received.size());
+    deadline_.expires_after(timeout);
+  }
 
-  void start() {
-    deadline_.expires_after(timeout_);
+  void continueReading() {
+    armDeadline();
+    readRequest();
+  }
+
+  void continueReplying(std::string reply, std::size_t sent, bool peerClosed) {
+    armDeadline();
+    replying_ = true;
+    reply_ = std::move(reply);
+    writeReply(sent, peerClosed);
+  }
+
+  void continueDraining() {
+    armDeadline();
+    replying_ = true;
+    drain();
+  }
+
+ private:
+  void armDeadline() {
     deadline_.async_wait([self = shared_from_this()](std::error_code ec) {
       if (!ec) {
         self->giveUp();
       }
     });
-    readRequest();
   }
 
- private:
   void readRequest() {
     socket_.async_read_some(asio::buffer(block_.data() + received_, block_.size() - received_),
                             [self = shared_from_this()](std::error_code ec, std::size_t n) {
@@ -56,15 +84,15 @@ class Connection : public std::enable_shared_from_this<Connection> {
     received_ += n;
     const bool peerClosed = ec == asio::error::eof;
     if (peerClosed || received_ == block_.size() || std::memchr(fresh, '\0', n) != nullptr) {
-      return reply(peerClosed);
+      replying_ = true;
+      reply_ = answer_(std::string_view(block_.data(), received_));
+      return writeReply(0, peerClosed);
     }
     readRequest();
   }
 
-  void reply(bool peerClosed) {
-    replying_ = true;
-    reply_ = answer_(std::string_view(block_.data(), received_));
-    asio::async_write(socket_, asio::buffer(reply_),
+  void writeReply(std::size_t sent, bool peerClosed) {
+    asio::async_write(socket_, asio::buffer(reply_.data() + sent, reply_.size() - sent),
                       [self = shared_from_this(), peerClosed](std::error_code ec, std::size_t) {
                         self->afterReply(ec, peerClosed);
                       });
@@ -74,9 +102,6 @@ class Connection : public std::enable_shared_from_this<Connection> {
     if (ec || peerClosed || received_ == block_.size()) {
       return finish();
     }
-    // Closing while part of the client's block is still unread would make the kernel reset the
-    // connection, which can discard the reply before the client reads it. So signal the end of
-    // the reply and swallow the rest of the block first.
     socket_.shutdown(tcp::socket::shutdown_send, ec);
     drain();
   }
@@ -97,7 +122,7 @@ class Connection : public std::enable_shared_from_this<Connection> {
   // must not block, and a client that stopped reading simply misses the message.
   void giveUp() {
     if (!replying_) {
-      const std::string message = "* No complete request within the time limit";
+      const std::string_view message = "* No complete request within the time limit";
       [[maybe_unused]] const auto sent = ::send(socket_.native_handle(), message.data(),
                                                 message.size(), MSG_DONTWAIT | MSG_NOSIGNAL);
     }
@@ -114,35 +139,175 @@ class Connection : public std::enable_shared_from_this<Connection> {
   tcp::socket socket_;
   asio::steady_timer deadline_;
   const AnswerFunction& answer_;
-  std::chrono::milliseconds timeout_;
-  std::array<char, kRequestBlockSize> block_;
+  Block block_;
   std::size_t received_ = 0;
   bool replying_ = false;
   std::string reply_;
 };
 
-bool isResourceShortage(std::error_code ec) {
-  return ec == asio::error::no_descriptors || ec == asio::error::no_buffer_space ||
-         ec == asio::error::no_memory || ec == std::errc::too_many_files_open_in_system;
+bool isResourceShortage(int error) {
+  return error == EMFILE || error == ENFILE || error == ENOBUFS || error == ENOMEM;
 }
+
+// Accepts and serves clients on one thread. The request block has almost always arrived by the
+// time the connection is accepted, so the exchange is tried at once with plain non-blocking
+// calls; only a client that is not done yet costs a reactor registration and a timer.
+class Listener {
+ public:
+  Listener(asio::io_context& context, const tcp::acceptor& shared, const AnswerFunction& answer,
+           std::chrono::milliseconds timeout)
+      : context_(context),
+        acceptor_(context),
+        retryTimer_(context),
+        protocol_(shared.local_endpoint().protocol()),
+        answer_(answer),
+        timeout_(timeout) {
+    // Each thread waits on its own descriptor for the one listening socket, so no thread has to
+    // hand connections to another.
+    const int copy = ::dup(const_cast<tcp::acceptor&>(shared).native_handle());
+    if (copy < 0) {
+      throw std::system_error(errno, std::generic_category(), "dup");
+    }
+    acceptor_.assign(protocol_, copy);
+    acceptor_.non_blocking(true);
+  }
+
+  void start() { waitForClients(); }
+
+ private:
+  // Readiness is reported once per arrival, so every wait must follow an accept that found the
+  // queue empty.
+  void waitForClients() {
+    acceptor_.async_wait(tcp::acceptor::wait_read, [this](std::error_code ec) {
+      if (ec != asio::error::operation_aborted) {
+        acceptWaiting();
+      }
+    });
+  }
+
+  void acceptWaiting() {
+    constexpr int kBatch = 32;
+    for (int i = 0; i < kBatch; ++i) {
+      const int fd =
+          ::accept4(acceptor_.native_handle(), nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+      if (fd >= 0) {
+        serve(fd);
+        continue;
+      }
+      if (errno == EINTR || errno == ECONNABORTED) {
+        continue;
+      }
+      if (isResourceShortage(errno)) {
+        // Retrying at once would spin; idle clients free descriptors as their deadlines pass.
+        return retryShortly();
+      }
+      return waitForClients();
+    }
+    // Let this thread's other clients have a turn before the next batch.
+    asio::post(context_, [this] { acceptWaiting(); });
+  }
+
+  void retryShortly() {
+    retryTimer_.expires_after(std::chrono::milliseconds(50));
+    retryTimer_.async_wait([this](std::error_code ec) {
+      if (!ec) {
+        acceptWaiting();
+      }
+    });
+  }
+
+  void serve(int fd) {
+    std::size_t received = 0;
+    bool peerClosed = false;
+    bool complete = false;
+    while (!complete) {
+      const ssize_t n = ::recv(fd, block_.data() + received, block_.size() - received, 0);
+      if (n > 0) {
+        const bool nul = std::memchr(block_.data() + received, '\0', static_cast<std::size_t>(n));
+        received += static_cast<std::size_t>(n);
+        complete = nul || received == block_.size();
+      } else if (n == 0) {
+        peerClosed = complete = true;
+      } else if (errno == EAGAIN || errno == EWOULDBLOCK) {
+        break;
+      } else if (errno != EINTR) {
+        ::close(fd);
+        return;
+      }
+    }
+    const std::string_view request(block_.data(), received);
+    if (!complete) {
+      return adopt(fd, request, [](Connection& c) { c.continueReading(); });
+    }
+    std::string reply = answer_(request);
+    const ssize_t sent = ::send(fd, reply.data(), reply.size(), MSG_NOSIGNAL);
+    if (sent < 0 && errno != EAGAIN && errno != EWOULDBLOCK) {
+      ::close(fd);
+      return;
+    }
+    const auto done = static_cast<std::size_t>(std::max<ssize_t>(sent, 0));
+    if (done < reply.size()) {
+      return adopt(fd, request,
+                   [&](Connection& c) { c.continueReplying(std::move(reply), done, peerClosed); });
+    }
+    if (peerClosed || received == block_.size()) {
+      ::close(fd);
+      return;
+    }
+    // Closing while part of the client's block is still unread would make the kernel reset the
+    // connection, which can discard the reply before the client reads it. So signal the end of
+    // the reply and swallow the rest of the block first.
+    ::shutdown(fd, SHUT_WR);
+    adopt(fd, request, [](Connection& c) { c.continueDraining(); });
+  }
+
+  template <typename Continue>
+  void adopt(int fd, std::string_view received, Continue next) {
+    tcp::socket socket(context_);
+    std::error_code ec;
+    socket.assign(protocol_, fd, ec);
+    if (ec) {
+      ::close(fd);
+      return;
+    }
+    next(*std::make_shared<Connection>(std::move(socket), answer_, timeout_, received));
+  }
+
+  asio::io_context& context_;
+  tcp::acceptor acceptor_;
+  asio::steady_timer retryTimer_;
+  tcp protocol_;
+  const AnswerFunction& answer_;
+  std::chrono::milliseconds timeout_;
+  Block block_;
+};
 
 }  // namespace
 
-// One io_context per thread, each run by a single thread: connections are dealt out to them in
-// turn and need no locking. The first context also owns the acceptor and the signal set.
+// One io_context per thread, each run by a single thread with its own Listener on the shared
+// listening socket. The first context also owns the signal set.
 struct Server::Impl {
   Impl(const ServerOptions& opts, AnswerFunction fn)
       : options(opts),
         answer(std::move(fn)),
         contexts(makeContexts(opts.threads)),
         acceptor(*contexts.front()),
-        retryTimer(*contexts.front()),
         signals(*contexts.front(), SIGINT, SIGTERM) {
     const tcp::endpoint endpoint(asio::ip::make_address(options.address), options.port);
     acceptor.open(endpoint.protocol());
     acceptor.set_option(tcp::acceptor::reuse_address(true));
     acceptor.bind(endpoint);
     acceptor.listen(asio::socket_base::max_listen_connections);
+    // The kernel holds a connection back until its first bytes arrive (or about a second has
+    // passed), so nearly every accepted client is served straight through without waiting.
+    const int deferSeconds = 1;
+    if (::setsockopt(acceptor.native_handle(), IPPROTO_TCP, TCP_DEFER_ACCEPT, &deferSeconds,
+                     sizeof deferSeconds) != 0) {
+      throw std::system_error(errno, std::generic_category(), "TCP_DEFER_ACCEPT");
+    }
+    for (auto& context : contexts) {
+      listeners.push_back(std::make_unique<Listener>(*context, acceptor, answer, options.timeout));
+    }
   }
 
   static std::vector<std::unique_ptr<asio::io_context>> makeContexts(unsigned count) {
@@ -151,35 +316,6 @@ struct Server::Impl {
       result.push_back(std::make_unique<asio::io_context>(1));
     }
     return result;
-  }
-
-  void acceptNext() {
-    asio::io_context& target = *contexts[nextContext];
-    nextContext = (nextContext + 1) % contexts.size();
-    acceptor.async_accept(target, [this, &target](std::error_code ec, tcp::socket socket) {
-      if (ec == asio::error::operation_aborted) {
-        return;
-      }
-      if (!ec) {
-        auto connection = std::make_shared<Connection>(std::move(socket), answer, options.timeout);
-        asio::dispatch(target, [connection] { connection->start(); });
-      }
-      // Out of descriptors, retrying at once would spin; idle connections free some as their
-      // deadlines pass.
-      if (isResourceShortage(ec)) {
-        return retryShortly();
-      }
-      acceptNext();
-    });
-  }
-
-  void retryShortly() {
-    retryTimer.expires_after(std::chrono::milliseconds(50));
-    retryTimer.async_wait([this](std::error_code ec) {
-      if (!ec) {
-        acceptNext();
-      }
-    });
   }
 
   void stopAll() {
@@ -192,9 +328,8 @@ struct Server::Impl {
   AnswerFunction answer;
   std::vector<std::unique_ptr<asio::io_context>> contexts;
   tcp::acceptor acceptor;
-  asio::steady_timer retryTimer;
   asio::signal_set signals;
-  std::size_t nextContext = 0;
+  std::vector<std::unique_ptr<Listener>> listeners;
 };
 
 Server::Server(const ServerOptions& options, AnswerFunction answer)
@@ -216,12 +351,11 @@ void Server::run() {
       impl.stopAll();
     }
   });
-  impl.acceptNext();
-
-  std::vector<asio::executor_work_guard<asio::io_context::executor_type>> keepRunning;
+  for (auto& listener : impl.listeners) {
+    listener->start();
+  }
   std::vector<std::thread> threads;
   for (std::size_t i = 1; i < impl.contexts.size(); ++i) {
-    keepRunning.push_back(asio::make_work_guard(*impl.contexts[i]));
     threads.emplace_back([context = impl.contexts[i].get()] { context->run(); });
   }
   impl.contexts.front()->run();

@@ -24,6 +24,7 @@ class DaemonProcess {
   DaemonProcess& operator=(const DaemonProcess&) = delete;
 
   bool ready() const { return port_ != 0; }
+  pid_t pid() const { return pid_; }
   std::uint16_t port() const { return port_; }
   const std::string& readinessLine() const { return readinessLine_; }
 
