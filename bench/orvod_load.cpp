@@ -1,0 +1,369 @@
+// Load generator for orvod: queries per second, p99 latency, start-up time, peak memory and CPU
+// per query, beside a plain constant-reply server that marks the floor of the exchange's cost.
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <CLI/CLI.hpp>
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using namespace std::chrono_literals;
+
+constexpr std::size_t kBlockSize = 8192;
+constexpr const char* kFloorReply = "Right Cerebrum,Sub-lobar,Caudate,Gray Matter,Caudate_R";
+
+struct Settings {
+  std::string orvod = ORVOD_BINARY;
+  std::string data = "/usr/share/mricron/templates";
+  std::string threads;
+  long queries = 20000;
+  double seconds = 3.0;
+};
+
+struct Daemon {
+  pid_t pid = -1;
+  std::uint16_t port = 0;
+  double startupMs = 0;
+  int stderrFd = -1;
+};
+
+// --- the floor: as plain as a server gets -------------------------------------------------
+
+int listenOnLoopback(std::uint16_t& port) {
+  const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t length = sizeof address;
+  if (fd < 0 || bind(fd, reinterpret_cast<sockaddr*>(&address), length) != 0 ||
+      listen(fd, SOMAXCONN) != 0 ||
+      getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+    std::perror("floor server");
+    std::exit(1);
+  }
+  port = ntohs(address.sin_port);
+  return fd;
+}
+
+[[noreturn]] void serveConstantReplies(int listener) {
+  char block[kBlockSize];
+  const std::size_t replyLength = std::strlen(kFloorReply);
+  for (;;) {
+    const int client = accept(listener, nullptr, nullptr);
+    if (client < 0)
+      continue;
+    std::size_t received = 0;
+    while (received < kBlockSize) {
+      const ssize_t n = read(client, block + received, kBlockSize - received);
+      if (n <= 0)
+        break;
+      received += static_cast<std::size_t>(n);
+    }
+    [[maybe_unused]] const ssize_t sent = write(client, kFloorReply, replyLength);
+    close(client);
+  }
+}
+
+Daemon startFloor() {
+  Daemon floor;
+  const auto start = Clock::now();
+  const int listener = listenOnLoopback(floor.port);
+  floor.pid = fork();
+  if (floor.pid == 0)
+    serveConstantReplies(listener);
+  close(listener);
+  floor.startupMs = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+  return floor;
+}
+
+// --- orvod ---------------------------------------------------------------------------------
+
+Daemon startOrvod(const Settings& settings) {
+  std::vector<std::string> arguments{settings.orvod, "--port", "0", "--data", settings.data};
+  if (!settings.threads.empty()) {
+    arguments.insert(arguments.end(), {"--threads", settings.threads});
+  }
+  std::vector<char*> argv;
+  for (std::string& argument : arguments)
+    argv.push_back(argument.data());
+  argv.push_back(nullptr);
+
+  Daemon daemon;
+  int err[2];
+  if (pipe2(err, O_CLOEXEC) != 0)
+    return daemon;
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_adddup2(&actions, err[1], STDERR_FILENO);
+  const auto start = Clock::now();
+  if (posix_spawn(&daemon.pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) {
+    daemon.pid = -1;
+  }
+  posix_spawn_file_actions_destroy(&actions);
+  close(err[1]);
+  daemon.stderrFd = err[0];
+
+  std::string line;
+  char c = 0;
+  pollfd p{err[0], POLLIN, 0};
+  while (daemon.pid > 0 && line.find('\n') == std::string::npos && Clock::now() - start < 10s &&
+         poll(&p, 1, 10000) > 0 && read(err[0], &c, 1) == 1) {
+    line += c;
+  }
+  daemon.startupMs = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+  const auto colon = line.rfind(':');
+  if (line.starts_with("orvod: listening on ") && colon != std::string::npos) {
+    daemon.port = static_cast<std::uint16_t>(std::stoi(line.substr(colon + 1)));
+  } else {
+    std::fprintf(stderr, "orvod did not start: %s\n", line.c_str());
+  }
+  return daemon;
+}
+
+void stop(Daemon& daemon) {
+  if (daemon.pid <= 0)
+    return;
+  kill(daemon.pid, SIGTERM);
+  for (int i = 0; i < 500 && waitpid(daemon.pid, nullptr, WNOHANG) == 0; ++i) {
+    std::this_thread::sleep_for(10ms);
+  }
+  kill(daemon.pid, SIGKILL);
+  waitpid(daemon.pid, nullptr, WNOHANG);
+  if (daemon.stderrFd >= 0)
+    close(daemon.stderrFd);
+  daemon.pid = -1;
+}
+
+// User plus system CPU of a process, from /proc.
+double cpuSeconds(pid_t pid) {
+  std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+  std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
+  // Fields after the command name, which may hold blanks, start after its closing parenthesis.
+  std::istringstream fields(text.substr(text.rfind(')') + 2));
+  std::string field;
+  unsigned long long utime = 0, stime = 0;
+  for (int index = 3; fields >> field; ++index) {
+    if (index == 14)
+      utime = std::stoull(field);
+    if (index == 15) {
+      stime = std::stoull(field);
+      break;
+    }
+  }
+  return static_cast<double>(utime + stime) / static_cast<double>(sysconf(_SC_CLK_TCK));
+}
+
+long peakResidentKiB(pid_t pid) {
+  std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+  std::string line;
+  while (std::getline(status, line)) {
+    if (line.starts_with("VmHWM:"))
+      return std::stol(line.substr(6));
+  }
+  return -1;
+}
+
+// --- the load ------------------------------------------------------------------------------
+
+// One exchange as the client makes it: connect, send the whole block, read until the close.
+bool exchange(std::uint16_t port, const std::string& block) {
+  const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  if (fd < 0)
+    return false;
+  const timeval timeout{5, 0};
+  setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
+  setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &timeout, sizeof timeout);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_port = htons(port);
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  bool ok =
+      connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
+      send(fd, block.data(), block.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(block.size());
+  char reply[kBlockSize];
+  std::size_t received = 0;
+  while (ok) {
+    const ssize_t n = recv(fd, reply, sizeof reply, 0);
+    if (n < 0)
+      ok = false;
+    if (n <= 0)
+      break;
+    received += static_cast<std::size_t>(n);
+  }
+  close(fd);
+  return ok && received > 0;
+}
+
+struct RunResult {
+  long queries = 0, failures = 0;
+  double seconds = 0, p99Ms = 0;
+  double perSecond() const { return seconds > 0 ? static_cast<double>(queries) / seconds : 0; }
+};
+
+RunResult runLoad(std::uint16_t port, const std::vector<std::string>& blocks, int clients,
+                  const Settings& settings) {
+  std::atomic<long> claimed{0}, failures{0};
+  std::vector<std::vector<float>> latencies(static_cast<std::size_t>(clients));
+  const auto start = Clock::now();
+  const auto deadline = start + std::chrono::duration<double>(settings.seconds);
+  std::vector<std::thread> threads;
+  for (int t = 0; t < clients; ++t) {
+    threads.emplace_back([&, t] {
+      auto& mine = latencies[static_cast<std::size_t>(t)];
+      for (long n; (n = claimed.fetch_add(1)) < settings.queries && Clock::now() < deadline;) {
+        const auto before = Clock::now();
+        if (!exchange(port, blocks[static_cast<std::size_t>(n) % blocks.size()]))
+          ++failures;
+        mine.push_back(std::chrono::duration<float, std::milli>(Clock::now() - before).count());
+      }
+    });
+  }
+  for (std::thread& thread : threads)
+    thread.join();
+  RunResult result;
+  result.seconds = std::chrono::duration<double>(Clock::now() - start).count();
+  std::vector<float> all;
+  for (const auto& mine : latencies)
+    all.insert(all.end(), mine.begin(), mine.end());
+  result.queries = static_cast<long>(all.size());
+  result.failures = failures;
+  if (!all.empty()) {
+    const std::size_t at = std::min(all.size() - 1, all.size() * 99 / 100);
+    std::nth_element(all.begin(), all.begin() + static_cast<std::ptrdiff_t>(at), all.end());
+    result.p99Ms = all[at];
+  }
+  return result;
+}
+
+std::string blockOf(const std::string& text) {
+  std::string block = text;
+  block.resize(kBlockSize, '\0');
+  return block;
+}
+
+// Points spread over the brain's bounding box, the same on every run.
+std::vector<std::string> queryBlocks(const std::string& prefix) {
+  std::vector<std::string> blocks;
+  unsigned state = 12345;
+  auto next = [&state](int low, int high) {
+    state = state * 1103515245U + 12345U;
+    return low + static_cast<int>((state >> 8) % static_cast<unsigned>(high - low + 1));
+  };
+  for (int i = 0; i < 256; ++i) {
+    const int x = next(-65, 65), y = next(-100, 65), z = next(-45, 75);
+    blocks.push_back(
+        blockOf(prefix + std::to_string(x) + "," + std::to_string(y) + "," + std::to_string(z)));
+  }
+  return blocks;
+}
+
+void report(const char* server, const char* load, int clients, const RunResult& run,
+            double cpuPerQueryUs, const RunResult* floor) {
+  std::printf("%-6s %-14s %3d clients  %8.0f q/s  p99 %7.3f ms", server, load, clients,
+              run.perSecond(), run.p99Ms);
+  if (cpuPerQueryUs >= 0)
+    std::printf("  cpu %7.1f us/query", cpuPerQueryUs);
+  if (floor != nullptr && floor->perSecond() > 0) {
+    std::printf("  %5.1f%% of floor", 100.0 * run.perSecond() / floor->perSecond());
+  }
+  if (run.failures > 0)
+    std::printf("  FAILURES %ld", run.failures);
+  std::printf("  (%ld queries in %.2f s)\n", run.queries, run.seconds);
+  std::fflush(stdout);
+}
+
+void raiseDescriptorLimit() {
+  rlimit limit{};
+  if (getrlimit(RLIMIT_NOFILE, &limit) == 0) {
+    limit.rlim_cur = limit.rlim_max;
+    setrlimit(RLIMIT_NOFILE, &limit);
+  }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Settings settings;
+  CLI::App app{"Measures orvod under 1, 8 and 64 concurrent clients on loopback."};
+  app.add_option("--orvod", settings.orvod, "orvod binary")->capture_default_str();
+  app.add_option("--data", settings.data, "Atlas directory for orvod")->capture_default_str();
+  app.add_option("--threads", settings.threads, "Passed to orvod --threads");
+  app.add_option("--queries", settings.queries, "Most queries per run")
+      ->check(CLI::Range(1L, 10000000L))
+      ->capture_default_str();
+  app.add_option("--seconds", settings.seconds, "Longest run")
+      ->check(CLI::Range(0.1, 600.0))
+      ->capture_default_str();
+  CLI11_PARSE(app, argc, argv);
+  raiseDescriptorLimit();
+  std::signal(SIGPIPE, SIG_IGN);
+
+  const int concurrency[] = {1, 8, 64};
+  const std::vector<std::string> floorBlocks{blockOf("2,6,7,8")};
+  const std::vector<std::string> pointBlocks = queryBlocks("2,");
+  const std::vector<std::string> cubeBlocks = queryBlocks("3:11,");
+
+  std::vector<double> startups;
+  for (int i = 0; i < 3; ++i) {
+    Daemon probe = startOrvod(settings);
+    startups.push_back(probe.startupMs);
+    stop(probe);
+  }
+  std::sort(startups.begin(), startups.end());
+  std::printf("orvod start-up to readiness line: median %.1f ms (%.1f, %.1f, %.1f)\n", startups[1],
+              startups[0], startups[1], startups[2]);
+
+  Daemon floor = startFloor();
+  Daemon orvod = startOrvod(settings);
+  if (orvod.port == 0)
+    return 1;
+  std::vector<RunResult> floorRuns;
+  for (const int clients : concurrency) {
+    const double cpuBefore = cpuSeconds(floor.pid);
+    floorRuns.push_back(runLoad(floor.port, floorBlocks, clients, settings));
+    const double cpu = cpuSeconds(floor.pid) - cpuBefore;
+    report("floor", "constant", clients, floorRuns.back(),
+           1e6 * cpu / static_cast<double>(std::max(1L, floorRuns.back().queries)), nullptr);
+  }
+  for (std::size_t i = 0; i < std::size(concurrency); ++i) {
+    const double cpuBefore = cpuSeconds(orvod.pid);
+    const RunResult run = runLoad(orvod.port, pointBlocks, concurrency[i], settings);
+    const double cpu = cpuSeconds(orvod.pid) - cpuBefore;
+    report("orvod", "code 2", concurrency[i], run,
+           1e6 * cpu / static_cast<double>(std::max(1L, run.queries)), &floorRuns[i]);
+  }
+  for (const int clients : concurrency) {
+    const double cpuBefore = cpuSeconds(orvod.pid);
+    const RunResult run = runLoad(orvod.port, cubeBlocks, clients, settings);
+    const double cpu = cpuSeconds(orvod.pid) - cpuBefore;
+    report("orvod", "code 3 size 11", clients, run,
+           1e6 * cpu / static_cast<double>(std::max(1L, run.queries)), nullptr);
+  }
+  std::printf("orvod peak resident memory (VmHWM): %.1f MiB\n",
+              static_cast<double>(peakResidentKiB(orvod.pid)) / 1024.0);
+  stop(orvod);
+  stop(floor);
+  return 0;
+}
