@@ -19,6 +19,7 @@ struct Shared {
   std::vector<bool> done;
   std::vector<std::exception_ptr> failures;
   std::size_t doneCount = 0;
+  std::size_t awaited = 0;  // the item the caller waits for; only its end wakes it
   std::atomic<std::size_t> next{0};
   std::atomic<bool> abandon{false};
 };
@@ -32,13 +33,17 @@ void workLoop(const OrderedRun& run, Shared& shared) {
     } catch (...) {
       failure = std::current_exception();
     }
+    bool awaited = false;
     {
       const std::lock_guard<std::mutex> lock(shared.mutex);
       shared.done[item] = true;
       shared.failures[item] = failure;
       ++shared.doneCount;
+      awaited = item == shared.awaited;
     }
-    shared.finished.notify_one();
+    if (awaited) {
+      shared.finished.notify_one();
+    }
   }
 }
 
@@ -69,6 +74,7 @@ void runInOrder(const OrderedRun& run) {
   auto lastProgress = std::chrono::steady_clock::now();
   for (std::size_t item = 0; item < run.count; ++item) {
     std::unique_lock<std::mutex> lock(shared.mutex);
+    shared.awaited = item;
     while (!shared.done[item]) {
       shared.finished.wait_for(lock, run.tick);
       const auto now = std::chrono::steady_clock::now();

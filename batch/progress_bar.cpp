@@ -27,8 +27,11 @@ ProgressBar::~ProgressBar() {
 }
 
 void ProgressBar::update(std::size_t done) {
+  if (!enabled_) {
+    return;
+  }
   const auto now = std::chrono::steady_clock::now();
-  if (!enabled_ || (drawn_ && now - lastDraw_ < kRedrawInterval)) {
+  if (drawn_ && now - lastDraw_ < kRedrawInterval) {
     return;
   }
   lastDraw_ = now;

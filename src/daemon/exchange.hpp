@@ -21,13 +21,14 @@ enum class ExchangeOutcome {
 // address and `port`. Returns false when no attempt succeeds.
 bool resolveDaemon(const char* host, int port, sockaddr_in& out);
 
-// A new IPv4 stream socket, or -1.
-int openExchangeSocket();
+// A new IPv4 stream socket, or -1. A deadline needs a non-blocking one.
+int openExchangeSocket(bool nonBlocking);
 
 // Connects `socketFd` to `daemon`, sends the query text as one block of
 // kTextBufferSize bytes and receives the reply into `answer`. The caller keeps
 // and closes the socket. A reply of no bytes at all is a receive failure: the
-// daemon closed without answering. With a deadline, the connect is bounded too.
+// daemon closed without answering. With a deadline, which needs a socket
+// opened non-blocking, the connect is bounded too.
 ExchangeOutcome exchangeOver(int socketFd, const sockaddr_in& daemon, const TextBuffer& query,
                              TextBuffer& answer, Deadline deadline);
 

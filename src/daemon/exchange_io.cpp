@@ -45,17 +45,20 @@ bool deadlinePassed(const Deadline& deadline) {
 }
 
 // MSG_NOSIGNAL turns a vanished peer into EPIPE instead of a killed process.
-// With a deadline no send may block, so a full socket buffer is waited out by
+// With a deadline no send may block: a full socket buffer is waited out by
 // poll, which the deadline bounds.
 bool sendWholeBlock(int socketFd, const TextBuffer& block, const Deadline& deadline) {
   const int flags = MSG_NOSIGNAL | (deadline ? MSG_DONTWAIT : 0);
   std::size_t sent = 0;
   while (sent < block.size()) {
-    if (deadline && !readyWithin(socketFd, POLLOUT, pollMillisecondsLeft(deadline))) {
-      return false;
-    }
     const ssize_t took = send(socketFd, block.data() + sent, block.size() - sent, flags);
-    if (took < 0 && (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK)) {
+    if (took < 0 && errno == EINTR) {
+      continue;
+    }
+    if (took < 0 && deadline && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+      if (!readyWithin(socketFd, POLLOUT, pollMillisecondsLeft(deadline))) {
+        return false;
+      }
       continue;
     }
     if (took <= 0) {
@@ -68,20 +71,28 @@ bool sendWholeBlock(int socketFd, const TextBuffer& block, const Deadline& deadl
 
 // The last byte of the answer is never received into, so the text always keeps
 // its terminator. A failure after data has come ends the reply like a close.
+// The first receive waits, by poll when there is a deadline; every later one
+// tries first and waits by poll only when nothing is there yet, since the close
+// that usually follows a reply has mostly arrived by then.
 ssize_t receiveReply(int socketFd, TextBuffer& answer, const Deadline& deadline) {
   std::size_t held = 0;
   while (held < kMaxTextLength) {
-    if (held > 0 && !readyWithin(socketFd, POLLIN, graceMillisecondsLeft(deadline))) {
-      break;
-    }
-    if (held == 0 && deadline && !readyWithin(socketFd, POLLIN, pollMillisecondsLeft(deadline))) {
+    const bool first = held == 0;
+    if (first && deadline && !readyWithin(socketFd, POLLIN, pollMillisecondsLeft(deadline))) {
       return kReplyTimedOut;
     }
-    const ssize_t got = recv(socketFd, answer.data() + held, kMaxTextLength - held, 0);
+    const ssize_t got =
+        recv(socketFd, answer.data() + held, kMaxTextLength - held, first ? 0 : MSG_DONTWAIT);
     if (got < 0 && errno == EINTR) {
       continue;
     }
-    if (got < 0 && held == 0) {
+    if (got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+      if (first || readyWithin(socketFd, POLLIN, graceMillisecondsLeft(deadline))) {
+        continue;
+      }
+      break;
+    }
+    if (got < 0 && first) {
       return -1;
     }
     if (got <= 0) {

@@ -55,7 +55,7 @@ std::int32_t reportOutcome(int socketFd, detail::ExchangeOutcome outcome) {
 
 // The socket comes before the lookup, so a host without sockets reports that first.
 std::int32_t Orvoquery(const TextBuffer& query, TextBuffer& answer) {
-  const int socketFd = detail::openExchangeSocket();
+  const int socketFd = detail::openExchangeSocket(false);
   if (socketFd < 0) {
     std::fputs(message::kNoSocket, stderr);
     return kNoSocket;
