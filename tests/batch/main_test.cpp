@@ -96,11 +96,5 @@ TEST_F(BatchProgram, LabelsALongTableWithoutAProgressBarOnAPipe) {
   EXPECT_EQ(result.out.rfind("499\t0\t0\t* outside\n"), result.out.size() - 18);
 }
 
-TEST_F(BatchProgram, NamesItsVersion) {
-  const ProcessResult result = testing::runProcess(VANTREL_BATCH_BINARY, {"--version"});
-  EXPECT_EQ(result.out.rfind("vantrel-batch ", 0), 0U);
-  EXPECT_EQ(result.exitStatus, 0);
-}
-
 }  // namespace
 }  // namespace vantrel

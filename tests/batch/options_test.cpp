@@ -28,22 +28,6 @@ TEST(ParseOptions, DefaultsToCode2AtTheBuildsDaemonWithEightJobs) {
   EXPECT_FALSE(o.mni);
 }
 
-TEST(ParseOptions, TakesEveryOption) {
-  const ParsedOptions parsed =
-      parse({"--code", "3", "--cube", "11", "--host", "127.0.0.1", "--port", "1700", "--jobs", "16",
-             "--timeout", "0.5", "--format", "json", "--mni", "-"});
-  ASSERT_FALSE(parsed.exitNow);
-  const BatchOptions& o = parsed.options;
-  EXPECT_EQ(o.input, "-");
-  EXPECT_EQ(o.cubesize, 11);
-  EXPECT_EQ(o.host, "127.0.0.1");
-  EXPECT_EQ(o.port, 1700);
-  EXPECT_EQ(o.jobs, 16U);
-  EXPECT_DOUBLE_EQ(o.timeoutSeconds, 0.5);
-  EXPECT_EQ(o.format, OutputFormat::kJson);
-  EXPECT_TRUE(o.mni);
-}
-
 TEST(ParseOptions, RefusesWhatTheDaemonOrTheRunCannotTake) {
   const std::vector<std::vector<const char*>> refused = {
       {},

@@ -22,11 +22,6 @@ AnswerView viewOf(std::int32_t code, const std::string& text) {
   return readTabularRows(rows, code == 3, text[0] == '*');
 }
 
-TEST(PrintTabular, WritesThePrintersRows) {
-  TextBuffer answer = answerText("9:a,b:18:c,,d:");
-  EXPECT_EQ(printTabular({3, 3, {5, 6, 7}}, answer), "5\t6\t7\t18\tc\t\td\n\t\t\t9\ta\tb\n");
-}
-
 TEST(ReadTabularRows, GivesBackWhatThePrinterShowed) {
   struct Case {
     std::int32_t code;
