@@ -38,7 +38,7 @@ struct Settings {
   std::string orvod = ORVOD_BINARY;
   std::string data = "/usr/share/mricron/templates";
   std::string threads;
-  long queries = 20000;
+  long queries = 100000;
   double seconds = 3.0;
 };
 
@@ -72,13 +72,15 @@ int listenOnLoopback(std::uint16_t& port) {
   const std::size_t replyLength = std::strlen(kFloorReply);
   for (;;) {
     const int client = accept(listener, nullptr, nullptr);
-    if (client < 0)
+    if (client < 0) {
       continue;
+    }
     std::size_t received = 0;
     while (received < kBlockSize) {
       const ssize_t n = read(client, block + received, kBlockSize - received);
-      if (n <= 0)
+      if (n <= 0) {
         break;
+      }
       received += static_cast<std::size_t>(n);
     }
     [[maybe_unused]] const ssize_t sent = write(client, kFloorReply, replyLength);
@@ -91,8 +93,9 @@ Daemon startFloor() {
   const auto start = Clock::now();
   const int listener = listenOnLoopback(floor.port);
   floor.pid = fork();
-  if (floor.pid == 0)
+  if (floor.pid == 0) {
     serveConstantReplies(listener);
+  }
   close(listener);
   floor.startupMs = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
   return floor;
@@ -106,14 +109,17 @@ Daemon startOrvod(const Settings& settings) {
     arguments.insert(arguments.end(), {"--threads", settings.threads});
   }
   std::vector<char*> argv;
-  for (std::string& argument : arguments)
+  argv.reserve(arguments.size() + 1);
+  for (std::string& argument : arguments) {
     argv.push_back(argument.data());
+  }
   argv.push_back(nullptr);
 
   Daemon daemon;
   int err[2];
-  if (pipe2(err, O_CLOEXEC) != 0)
+  if (pipe2(err, O_CLOEXEC) != 0) {
     return daemon;
+  }
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_adddup2(&actions, err[1], STDERR_FILENO);
@@ -143,16 +149,18 @@ Daemon startOrvod(const Settings& settings) {
 }
 
 void stop(Daemon& daemon) {
-  if (daemon.pid <= 0)
+  if (daemon.pid <= 0) {
     return;
+  }
   kill(daemon.pid, SIGTERM);
   for (int i = 0; i < 500 && waitpid(daemon.pid, nullptr, WNOHANG) == 0; ++i) {
     std::this_thread::sleep_for(10ms);
   }
   kill(daemon.pid, SIGKILL);
   waitpid(daemon.pid, nullptr, WNOHANG);
-  if (daemon.stderrFd >= 0)
+  if (daemon.stderrFd >= 0) {
     close(daemon.stderrFd);
+  }
   daemon.pid = -1;
 }
 
@@ -165,8 +173,9 @@ double cpuSeconds(pid_t pid) {
   std::string field;
   unsigned long long utime = 0, stime = 0;
   for (int index = 3; fields >> field; ++index) {
-    if (index == 14)
+    if (index == 14) {
       utime = std::stoull(field);
+    }
     if (index == 15) {
       stime = std::stoull(field);
       break;
@@ -179,8 +188,9 @@ long peakResidentKiB(pid_t pid) {
   std::ifstream status("/proc/" + std::to_string(pid) + "/status");
   std::string line;
   while (std::getline(status, line)) {
-    if (line.starts_with("VmHWM:"))
+    if (line.starts_with("VmHWM:")) {
       return std::stol(line.substr(6));
+    }
   }
   return -1;
 }
@@ -190,8 +200,9 @@ long peakResidentKiB(pid_t pid) {
 // One exchange as the client makes it: connect, send the whole block, read until the close.
 bool exchange(std::uint16_t port, const std::string& block) {
   const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  if (fd < 0)
+  if (fd < 0) {
     return false;
+  }
   const timeval timeout{5, 0};
   setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
   setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &timeout, sizeof timeout);
@@ -206,10 +217,12 @@ bool exchange(std::uint16_t port, const std::string& block) {
   std::size_t received = 0;
   while (ok) {
     const ssize_t n = recv(fd, reply, sizeof reply, 0);
-    if (n < 0)
+    if (n < 0) {
       ok = false;
-    if (n <= 0)
+    }
+    if (n <= 0) {
       break;
+    }
     received += static_cast<std::size_t>(n);
   }
   close(fd);
@@ -229,24 +242,28 @@ RunResult runLoad(std::uint16_t port, const std::vector<std::string>& blocks, in
   const auto start = Clock::now();
   const auto deadline = start + std::chrono::duration<double>(settings.seconds);
   std::vector<std::thread> threads;
+  threads.reserve(static_cast<std::size_t>(clients));
   for (int t = 0; t < clients; ++t) {
     threads.emplace_back([&, t] {
       auto& mine = latencies[static_cast<std::size_t>(t)];
       for (long n; (n = claimed.fetch_add(1)) < settings.queries && Clock::now() < deadline;) {
         const auto before = Clock::now();
-        if (!exchange(port, blocks[static_cast<std::size_t>(n) % blocks.size()]))
+        if (!exchange(port, blocks[static_cast<std::size_t>(n) % blocks.size()])) {
           ++failures;
+        }
         mine.push_back(std::chrono::duration<float, std::milli>(Clock::now() - before).count());
       }
     });
   }
-  for (std::thread& thread : threads)
+  for (std::thread& thread : threads) {
     thread.join();
+  }
   RunResult result;
   result.seconds = std::chrono::duration<double>(Clock::now() - start).count();
   std::vector<float> all;
-  for (const auto& mine : latencies)
+  for (const auto& mine : latencies) {
     all.insert(all.end(), mine.begin(), mine.end());
+  }
   result.queries = static_cast<long>(all.size());
   result.failures = failures;
   if (!all.empty()) {
@@ -283,13 +300,13 @@ void report(const char* server, const char* load, int clients, const RunResult& 
             double cpuPerQueryUs, const RunResult* floor) {
   std::printf("%-6s %-14s %3d clients  %8.0f q/s  p99 %7.3f ms", server, load, clients,
               run.perSecond(), run.p99Ms);
-  if (cpuPerQueryUs >= 0)
-    std::printf("  cpu %7.1f us/query", cpuPerQueryUs);
+  std::printf("  cpu %7.1f us/query", cpuPerQueryUs);
   if (floor != nullptr && floor->perSecond() > 0) {
     std::printf("  %5.1f%% of floor", 100.0 * run.perSecond() / floor->perSecond());
   }
-  if (run.failures > 0)
+  if (run.failures > 0) {
     std::printf("  FAILURES %ld", run.failures);
+  }
   std::printf("  (%ld queries in %.2f s)\n", run.queries, run.seconds);
   std::fflush(stdout);
 }
@@ -302,24 +319,21 @@ void raiseDescriptorLimit() {
   }
 }
 
-}  // namespace
+// One run against `server`, reported with the server's CPU time per query.
+RunResult measure(const Daemon& server, const std::vector<std::string>& blocks, int clients,
+                  const Settings& settings, const char* name, const char* load,
+                  const RunResult* floor) {
+  const double cpuBefore = cpuSeconds(server.pid);
+  const RunResult run = runLoad(server.port, blocks, clients, settings);
+  const double cpu = cpuSeconds(server.pid) - cpuBefore;
+  report(name, load, clients, run, 1e6 * cpu / static_cast<double>(std::max(1L, run.queries)),
+         floor);
+  return run;
+}
 
-int main(int argc, char** argv) {
-  Settings settings;
-  CLI::App app{"Measures orvod under 1, 8 and 64 concurrent clients on loopback."};
-  app.add_option("--orvod", settings.orvod, "orvod binary")->capture_default_str();
-  app.add_option("--data", settings.data, "Atlas directory for orvod")->capture_default_str();
-  app.add_option("--threads", settings.threads, "Passed to orvod --threads");
-  app.add_option("--queries", settings.queries, "Most queries per run")
-      ->check(CLI::Range(1L, 10000000L))
-      ->capture_default_str();
-  app.add_option("--seconds", settings.seconds, "Longest run")
-      ->check(CLI::Range(0.1, 600.0))
-      ->capture_default_str();
-  CLI11_PARSE(app, argc, argv);
+int runBenchmark(const Settings& settings) {
   raiseDescriptorLimit();
   std::signal(SIGPIPE, SIG_IGN);
-
   const int concurrency[] = {1, 8, 64};
   const std::vector<std::string> floorBlocks{blockOf("2,6,7,8")};
   const std::vector<std::string> pointBlocks = queryBlocks("2,");
@@ -337,33 +351,46 @@ int main(int argc, char** argv) {
 
   Daemon floor = startFloor();
   Daemon orvod = startOrvod(settings);
-  if (orvod.port == 0)
+  if (orvod.port == 0) {
+    stop(floor);
     return 1;
-  std::vector<RunResult> floorRuns;
-  for (const int clients : concurrency) {
-    const double cpuBefore = cpuSeconds(floor.pid);
-    floorRuns.push_back(runLoad(floor.port, floorBlocks, clients, settings));
-    const double cpu = cpuSeconds(floor.pid) - cpuBefore;
-    report("floor", "constant", clients, floorRuns.back(),
-           1e6 * cpu / static_cast<double>(std::max(1L, floorRuns.back().queries)), nullptr);
   }
-  for (std::size_t i = 0; i < std::size(concurrency); ++i) {
-    const double cpuBefore = cpuSeconds(orvod.pid);
-    const RunResult run = runLoad(orvod.port, pointBlocks, concurrency[i], settings);
-    const double cpu = cpuSeconds(orvod.pid) - cpuBefore;
-    report("orvod", "code 2", concurrency[i], run,
-           1e6 * cpu / static_cast<double>(std::max(1L, run.queries)), &floorRuns[i]);
+  // Floor and daemon take turns at each concurrency, so a change in the machine's other load
+  // touches both sides of a comparison alike.
+  for (const int clients : concurrency) {
+    const RunResult base =
+        measure(floor, floorBlocks, clients, settings, "floor", "constant", nullptr);
+    measure(orvod, pointBlocks, clients, settings, "orvod", "code 2", &base);
   }
   for (const int clients : concurrency) {
-    const double cpuBefore = cpuSeconds(orvod.pid);
-    const RunResult run = runLoad(orvod.port, cubeBlocks, clients, settings);
-    const double cpu = cpuSeconds(orvod.pid) - cpuBefore;
-    report("orvod", "code 3 size 11", clients, run,
-           1e6 * cpu / static_cast<double>(std::max(1L, run.queries)), nullptr);
+    measure(orvod, cubeBlocks, clients, settings, "orvod", "code 3 size 11", nullptr);
   }
   std::printf("orvod peak resident memory (VmHWM): %.1f MiB\n",
               static_cast<double>(peakResidentKiB(orvod.pid)) / 1024.0);
   stop(orvod);
   stop(floor);
   return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  try {
+    Settings settings;
+    CLI::App app{"Measures orvod under 1, 8 and 64 concurrent clients on loopback."};
+    app.add_option("--orvod", settings.orvod, "orvod binary")->capture_default_str();
+    app.add_option("--data", settings.data, "Atlas directory for orvod")->capture_default_str();
+    app.add_option("--threads", settings.threads, "Passed to orvod --threads");
+    app.add_option("--queries", settings.queries, "Most queries per run")
+        ->check(CLI::Range(1L, 10000000L))
+        ->capture_default_str();
+    app.add_option("--seconds", settings.seconds, "Longest run")
+        ->check(CLI::Range(0.1, 600.0))
+        ->capture_default_str();
+    CLI11_PARSE(app, argc, argv);
+    return runBenchmark(settings);
+  } catch (const std::exception& error) {
+    std::fprintf(stderr, "orvod_load: %s\n", error.what());
+    return 1;
+  }
 }

@@ -3,6 +3,7 @@
 #include "orvod/labeller.hpp"
 
 #include <algorithm>
+#include <cmath>
 #include <tuple>
 #include <utility>
 #include <vector>
@@ -111,7 +112,15 @@ Labeller::Labeller(AtlasSet atlases) : atlases_(std::move(atlases)) {
 }
 
 TissueLabel Labeller::tissueAt(const TalairachPoint& point) const {
-  return labelAtMni(roundHalfUp(applyAffine(talairachToMni(), toVec(point))), sideOfX(point.x));
+  const Vec3 mni = roundHalfUp(applyAffine(talairachToMni(), toVec(point)));
+  // Far beyond every grid; the bound also keeps the conversion to integers defined.
+  constexpr double kFar = 1e9;
+  if (std::abs(mni[0]) > kFar || std::abs(mni[1]) > kFar || std::abs(mni[2]) > kFar) {
+    return {};
+  }
+  return labelAtMni({static_cast<std::int64_t>(mni[0]), static_cast<std::int64_t>(mni[1]),
+                     static_cast<std::int64_t>(mni[2])},
+                    sideOfX(point.x));
 }
 
 std::uint8_t Labeller::parcelAt(const TalairachPoint& point) const {
@@ -121,22 +130,22 @@ std::uint8_t Labeller::parcelAt(const TalairachPoint& point) const {
   return parcels_[value].name.empty() ? 0 : value;
 }
 
-TissueLabel Labeller::labelAtMni(const Vec3& mni, Side sideOfQuery) const {
+TissueLabel Labeller::labelAtMni(const MniPoint& mni, Side sideOfQuery) const {
   if (const std::uint8_t v = whiteAt(mni)) {
     return {Tier::WhiteMatter, Source::WhiteAtlas, v, white_[v].side.value_or(sideOfQuery)};
   }
   if (const std::uint8_t v = greyAt(mni)) {
     return {Tier::GreyMatter, Source::GreyAtlas, v, grey_[v].side.value_or(sideOfQuery)};
   }
-  if (const std::uint8_t intensity = atlases_.brain.at(mni)) {
+  if (const std::uint8_t intensity = atlases_.brain.atIntegerPoint(mni)) {
     return nearestLabel(mni, sideOfQuery, tissueOfIntensity(intensity));
   }
   return {};
 }
 
-TissueLabel Labeller::nearestLabel(const Vec3& mni, Side sideOfQuery, Tissue tissue) const {
+TissueLabel Labeller::nearestLabel(const MniPoint& mni, Side sideOfQuery, Tissue tissue) const {
   for (const Offset& o : searchOffsets()) {
-    const Vec3 p{mni[0] + o.dx, mni[1] + o.dy, mni[2] + o.dz};
+    const MniPoint p{mni[0] + o.dx, mni[1] + o.dy, mni[2] + o.dz};
     if (const std::uint8_t v = whiteAt(p)) {
       return {Tier::Unlabelled, Source::WhiteAtlas, v, white_[v].side.value_or(sideOfQuery),
               tissue};
@@ -148,13 +157,13 @@ TissueLabel Labeller::nearestLabel(const Vec3& mni, Side sideOfQuery, Tissue tis
   return {Tier::Unlabelled, Source::None, 0, sideOfQuery, tissue};
 }
 
-std::uint8_t Labeller::whiteAt(const Vec3& mni) const {
-  const std::uint8_t v = atlases_.white.at(mni);
+std::uint8_t Labeller::whiteAt(const MniPoint& mni) const {
+  const std::uint8_t v = atlases_.white.atIntegerPoint(mni);
   return white_[v].name.empty() ? 0 : v;
 }
 
-std::uint8_t Labeller::greyAt(const Vec3& mni) const {
-  const std::uint8_t v = atlases_.grey.at(mni);
+std::uint8_t Labeller::greyAt(const MniPoint& mni) const {
+  const std::uint8_t v = atlases_.grey.atIntegerPoint(mni);
   return grey_[v].name.empty() ? 0 : v;
 }
 

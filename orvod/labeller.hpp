@@ -62,10 +62,12 @@ class Labeller {
     std::string kind, structure;
   };
 
-  TissueLabel labelAtMni(const Vec3& mni, Side sideOfQuery) const;
-  TissueLabel nearestLabel(const Vec3& mni, Side sideOfQuery, Tissue tissue) const;
-  std::uint8_t whiteAt(const Vec3& mni) const;
-  std::uint8_t greyAt(const Vec3& mni) const;
+  using MniPoint = std::array<std::int64_t, 3>;  // whole millimetres
+
+  TissueLabel labelAtMni(const MniPoint& mni, Side sideOfQuery) const;
+  TissueLabel nearestLabel(const MniPoint& mni, Side sideOfQuery, Tissue tissue) const;
+  std::uint8_t whiteAt(const MniPoint& mni) const;
+  std::uint8_t greyAt(const MniPoint& mni) const;
   const Naming& naming(Source source, std::uint8_t value) const;
 
   AtlasSet atlases_;

@@ -61,6 +61,31 @@ LabelVolume::LabelVolume(std::int64_t nx, std::int64_t ny, std::int64_t nz, std:
 void LabelVolume::setVoxelToWorld(const Affine& voxelToWorld) {
   voxelToWorld_ = voxelToWorld;
   worldToVoxel_ = invert(voxelToWorld);
+  unitGrid_ = unitGridOf(worldToVoxel_);
+}
+
+std::optional<LabelVolume::UnitGrid> LabelVolume::unitGridOf(const Affine& worldToVoxel) {
+  UnitGrid grid{};
+  std::array<bool, 3> used{};
+  for (std::size_t row = 0; row < 3; ++row) {
+    const auto& r = worldToVoxel[row];
+    int axis = -1;
+    for (int col = 0; col < 3; ++col) {
+      if (r[col] == 0.0) {
+        continue;
+      }
+      if (axis >= 0 || std::abs(r[col]) != 1.0) {
+        return std::nullopt;
+      }
+      axis = col;
+    }
+    if (axis < 0 || used[axis] || r[3] != std::trunc(r[3]) || std::abs(r[3]) > 1e9) {
+      return std::nullopt;
+    }
+    used[axis] = true;
+    grid[row] = {axis, static_cast<std::int64_t>(r[axis]), static_cast<std::int64_t>(r[3])};
+  }
+  return grid;
 }
 
 std::uint8_t LabelVolume::at(const Vec3& world) const {
@@ -76,6 +101,20 @@ std::uint8_t LabelVolume::at(const Vec3& world) const {
                  static_cast<std::size_t>(nx_) *
                      (static_cast<std::size_t>(v[1]) +
                       static_cast<std::size_t>(ny_) * static_cast<std::size_t>(v[2]))];
+}
+
+std::uint8_t LabelVolume::atIntegerPoint(const std::array<std::int64_t, 3>& world) const {
+  if (!unitGrid_) {
+    return at(Vec3{static_cast<double>(world[0]), static_cast<double>(world[1]),
+                   static_cast<double>(world[2])});
+  }
+  const auto index = [&](const AxisMap& m) { return m.sign * world[m.worldAxis] + m.offset; };
+  const std::int64_t i = index((*unitGrid_)[0]), j = index((*unitGrid_)[1]),
+                     k = index((*unitGrid_)[2]);
+  if (i < 0 || i >= nx_ || j < 0 || j >= ny_ || k < 0 || k >= nz_) {
+    return 0;
+  }
+  return voxels_[static_cast<std::size_t>(i + nx_ * (j + ny_ * k))];
 }
 
 LabelVolume readLabelVolume(const std::string& path) {

@@ -1,8 +1,10 @@
 // A label volume read from a NIfTI file: one byte per voxel, looked up by world coordinates.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "orvod/transform.hpp"
@@ -28,7 +30,19 @@ class LabelVolume {
   // The voxel nearest to a world point (halves round up); 0 outside the grid.
   std::uint8_t at(const Vec3& world) const;
 
+  // The same for a world point with integer coordinates, without floating point when the
+  // voxels sit on integer points 1 mm apart, as in every 1 mm atlas used here.
+  std::uint8_t atIntegerPoint(const std::array<std::int64_t, 3>& world) const;
+
  private:
+  // Voxel axis index = sign * world[worldAxis] + offset.
+  struct AxisMap {
+    int worldAxis;
+    std::int64_t sign, offset;
+  };
+  using UnitGrid = std::array<AxisMap, 3>;
+  static std::optional<UnitGrid> unitGridOf(const Affine& worldToVoxel);
+
   struct FreeMalloced {
     void operator()(std::uint8_t* p) const;
   };
@@ -37,6 +51,7 @@ class LabelVolume {
   std::unique_ptr<std::uint8_t[], FreeMalloced> voxels_;
   Affine voxelToWorld_{};
   Affine worldToVoxel_{};
+  std::optional<UnitGrid> unitGrid_;
 };
 
 // Reads a 3-D unsigned 8-bit NIfTI-1 or NIfTI-2 file (.nii or .nii.gz). Orientation comes from

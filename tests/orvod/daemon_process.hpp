@@ -4,6 +4,7 @@
 #include <sys/types.h>
 
 #include <chrono>
+#include <csignal>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -13,13 +14,11 @@ namespace orvod::testing {
 
 using namespace std::chrono_literals;
 
-// Starts ORVOD_BINARY with `arguments` and waits up to `readyWithin` for its readiness line.
-// The destructor stops it with SIGTERM, and SIGKILL if it lingers.
+// Starts ORVOD_BINARY and waits up to 20 s for its readiness line; the destructor stops it.
 class DaemonProcess {
  public:
-  explicit DaemonProcess(const std::vector<std::string>& arguments,
-                         std::chrono::milliseconds readyWithin = 20s);
-  ~DaemonProcess();
+  explicit DaemonProcess(const std::vector<std::string>& arguments);
+  ~DaemonProcess() { stop(SIGTERM); }
   DaemonProcess(const DaemonProcess&) = delete;
   DaemonProcess& operator=(const DaemonProcess&) = delete;
 
@@ -28,9 +27,8 @@ class DaemonProcess {
   std::uint16_t port() const { return port_; }
   const std::string& readinessLine() const { return readinessLine_; }
 
-  // Sends `signal` and waits up to `within` for the exit; returns the exit status, or -1 when
-  // the process did not exit normally in time (it is then killed).
-  int stop(int signal, std::chrono::milliseconds within = 10s);
+  // Sends `signal` and waits up to 10 s; the exit status, or -1 if it had to be killed.
+  int stop(int signal);
 
  private:
   pid_t pid_ = -1;
@@ -39,20 +37,12 @@ class DaemonProcess {
   std::string readinessLine_;
 };
 
-// Runs ORVOD_BINARY to completion with `arguments`; returns its exit status and its output.
-struct RunResult {
-  int status = -1;
-  std::string out, err;
-};
-RunResult runToCompletion(const std::vector<std::string>& arguments,
-                          std::chrono::milliseconds within = 20s);
-
-// A connected loopback TCP socket whose sends and receives give up after `timeout`.
+// A loopback TCP connection whose sends and receives give up after 10 s.
 class ClientSocket {
  public:
-  ClientSocket(std::uint16_t port, std::chrono::milliseconds timeout = 10s);
+  explicit ClientSocket(std::uint16_t port);
   ~ClientSocket();
-  ClientSocket(ClientSocket&& other) noexcept;
+  ClientSocket(ClientSocket&& other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
   ClientSocket(const ClientSocket&) = delete;
   ClientSocket& operator=(const ClientSocket&) = delete;
   ClientSocket& operator=(ClientSocket&&) = delete;
@@ -60,17 +50,14 @@ class ClientSocket {
   bool connected() const { return fd_ >= 0; }
   bool send(std::string_view bytes);
   void shutdownSending();
-  // Everything up to the server's close; stops early on a timeout or error.
+  // Everything up to the server's close, a timeout or an error.
   std::string receiveAll();
 
  private:
   int fd_ = -1;
 };
 
-// The client's exchange: the request text in a NUL-padded 8192-byte block, then the reply.
+// The client's exchange: the text in a NUL-padded 8192-byte block, then the whole reply.
 std::string queryBlock(std::uint16_t port, std::string_view text);
-
-// Lets one test process hold many sockets at once.
-void raiseDescriptorLimit();
 
 }  // namespace orvod::testing

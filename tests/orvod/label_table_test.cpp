@@ -14,28 +14,20 @@ LabelTable parse(const std::string& text) {
   return parseLabelTable(in, "table");
 }
 
-TEST(LabelTable, ReadsSpaceSeparatedRowsWithCodesAndCrLfEnds) {
-  const LabelTable table = parse("71 Caudate_L 7001\r\n72 Caudate_R 7002\r\n\r\n");
-  EXPECT_EQ(table[71].name, "Caudate_L");
+TEST(LabelTable, ReadsBlankOrTabSeparatedRowsWithCrLfEnds) {
+  const LabelTable table = parse("72 Caudate_R 7002\r\n\r\n0\tUnclassified\r\n255\tLast_R\n");
   EXPECT_EQ(table[72].name, "Caudate_R");
   EXPECT_EQ(table[72].code, "7002");
-  EXPECT_TRUE(table[73].name.empty());
-}
-
-TEST(LabelTable, ReadsTabSeparatedRowsWithoutCodes) {
-  const LabelTable table = parse("0\tUnclassified\r\n255\tLast_R\n");
   EXPECT_EQ(table[0].name, "Unclassified");
   EXPECT_EQ(table[255].name, "Last_R");
   EXPECT_TRUE(table[255].code.empty());
+  EXPECT_TRUE(table[73].name.empty());
 }
 
-TEST(LabelTable, RefusesRowsWithoutAByteValueAndAName) {
+TEST(LabelTable, RefusesRowsWithoutAByteValueAndANameAndMissingFiles) {
   for (const char* bad : {"256 Too_big\n", "-1 Negative\n", "x Name\n", "12\n", "1.5 Half\n"}) {
     EXPECT_THROW(parse(bad), std::runtime_error) << bad;
   }
-}
-
-TEST(LabelTable, ReportsAMissingFile) {
   EXPECT_THROW(readLabelTable("/nonexistent/table.txt"), std::runtime_error);
 }
 
