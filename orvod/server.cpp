@@ -154,7 +154,7 @@ bool isResourceShortage(int error) {
 // calls; only a client that is not done yet costs a reactor registration and a timer.
 class Listener {
  public:
-  Listener(asio::io_context& context, const tcp::acceptor& shared, const AnswerFunction& answer,
+  Listener(asio::io_context& context, tcp::acceptor& shared, const AnswerFunction& answer,
            std::chrono::milliseconds timeout)
       : context_(context),
         acceptor_(context),
@@ -164,7 +164,7 @@ class Listener {
         timeout_(timeout) {
     // Each thread waits on its own descriptor for the one listening socket, so no thread has to
     // hand connections to another.
-    const int copy = ::dup(const_cast<tcp::acceptor&>(shared).native_handle());
+    const int copy = ::dup(shared.native_handle());
     if (copy < 0) {
       throw std::system_error(errno, std::generic_category(), "dup");
     }
