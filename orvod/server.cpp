@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <csignal>
 #include <cstring>
+#include <stdexcept>
 #include <thread>
 #include <vector>
 
@@ -293,7 +294,13 @@ struct Server::Impl {
         contexts(makeContexts(opts.threads)),
         acceptor(*contexts.front()),
         signals(*contexts.front(), SIGINT, SIGTERM) {
-    const tcp::endpoint endpoint(asio::ip::make_address(options.address), options.port);
+    std::error_code ec;
+    const asio::ip::address address = asio::ip::make_address(options.address, ec);
+    if (ec) {
+      throw std::runtime_error("cannot listen on \"" + options.address +
+                               "\": not a numeric IPv4 or IPv6 address");
+    }
+    const tcp::endpoint endpoint(address, options.port);
     acceptor.open(endpoint.protocol());
     acceptor.set_option(tcp::acceptor::reuse_address(true));
     acceptor.bind(endpoint);

@@ -23,8 +23,12 @@ TEST(OrvodProgram, PrintsItsVersionAndHelp) {
 }
 
 TEST(OrvodProgram, RefusesBadOptionsAndMissingAtlasesWithoutListening) {
-  for (const auto& arguments : std::vector<std::vector<std::string>>{
-           {"--port", "70000"}, {"--timeout", "0"}, {"--threads", "0"}, {"--bogus"}}) {
+  for (const auto& arguments :
+       std::vector<std::vector<std::string>>{{"--port", "70000"},
+                                             {"--timeout", "0"},
+                                             {"--threads", "0"},
+                                             {"--bogus"},
+                                             {"--port", "0", "--listen", "localhost"}}) {
     const auto run = runOrvod(arguments);
     EXPECT_NE(run.exitStatus, 0) << arguments.front();
     EXPECT_EQ(run.err.find("listening"), std::string::npos);
