@@ -1,4 +1,4 @@
-// Tests of argument joining.
+// Tests of argument joining at the buffer limit and of the query text sent.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -18,29 +18,6 @@ std::vector<const char*> argvOf(const std::vector<std::string>& args) {
   }
   argv.push_back(nullptr);
   return argv;
-}
-
-TEST(ConcatArg, JoinsTheArgumentsWithoutSeparators) {
-  struct Case {
-    std::vector<std::string> args;
-    const char* joined;
-  };
-  const Case cases[] = {
-      {{"2,", "6,", "7,", "8"}, "2,6,7,8"},
-      {{"3:3,", "5,6,7"}, "3:3,5,6,7"},
-      {{"2", "6", "7", "8"}, "2678"},
-      {{"2, 6, 7, 8"}, "2, 6, 7, 8"},
-      {{""}, ""},
-      {{}, ""},
-  };
-  for (const Case& c : cases) {
-    const std::vector<const char*> argv = argvOf(c.args);
-    TextBuffer out;
-    out.fill('x');
-    concatArg(static_cast<int>(argv.size()) - 1, argv.data(), out);
-    EXPECT_STREQ(out.data(), c.joined);
-    EXPECT_EQ(out.back(), '\0');
-  }
 }
 
 TEST(ConcatArg, StopsAtTheBufferAndKnowsWhenArgumentsDoNotFit) {
