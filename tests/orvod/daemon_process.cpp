@@ -90,9 +90,16 @@ int DaemonProcess::stop(int signal) {
   return exited ? WEXITSTATUS(status) : -1;
 }
 
-ClientSocket::ClientSocket(std::uint16_t port)
+ClientSocket::ClientSocket(std::uint16_t port, SocketOptions options)
     : fd_(socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0)) {
-  const timeval timeout{10, 0};
+  const auto micros = std::chrono::duration_cast<std::chrono::microseconds>(options.patience);
+  const timeval timeout{static_cast<time_t>(micros.count() / 1000000),
+                        static_cast<suseconds_t>(micros.count() % 1000000)};
+  // Before connect, so that the window offered to the daemon is small from the start.
+  if (options.receiveBufferBytes > 0) {
+    setsockopt(fd_, SOL_SOCKET, SO_RCVBUF, &options.receiveBufferBytes,
+               sizeof options.receiveBufferBytes);
+  }
   setsockopt(fd_, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
   setsockopt(fd_, SOL_SOCKET, SO_SNDTIMEO, &timeout, sizeof timeout);
   sockaddr_in address{};
@@ -126,6 +133,13 @@ void ClientSocket::shutdownSending() {
   shutdown(fd_, SHUT_WR);
 }
 
+void ClientSocket::reset() {
+  const linger abortive{1, 0};
+  setsockopt(fd_, SOL_SOCKET, SO_LINGER, &abortive, sizeof abortive);
+  close(fd_);
+  fd_ = -1;
+}
+
 std::string ClientSocket::receiveAll() {
   std::string reply;
   char buffer[8192];
@@ -136,8 +150,9 @@ std::string ClientSocket::receiveAll() {
   return reply;
 }
 
-std::string queryBlock(std::uint16_t port, std::string_view text) {
-  ClientSocket client(port);
+std::string queryBlock(std::uint16_t port, std::string_view text,
+                       std::chrono::milliseconds patience) {
+  ClientSocket client(port, {patience});
   std::string block(text);
   block.resize(8192, '\0');
   return client.connected() && client.send(block) ? client.receiveAll() : "<no exchange>";

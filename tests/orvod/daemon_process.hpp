@@ -37,10 +37,15 @@ class DaemonProcess {
   std::string readinessLine_;
 };
 
-// A loopback TCP connection whose sends and receives give up after 10 s.
+struct SocketOptions {
+  std::chrono::milliseconds patience = 10s;  // how long one send or receive may wait
+  int receiveBufferBytes = 0;                // 0: the system's default
+};
+
+// A loopback TCP connection whose sends and receives give up after a while.
 class ClientSocket {
  public:
-  explicit ClientSocket(std::uint16_t port);
+  explicit ClientSocket(std::uint16_t port, SocketOptions options = {});
   ~ClientSocket();
   ClientSocket(ClientSocket&& other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
   ClientSocket(const ClientSocket&) = delete;
@@ -50,6 +55,8 @@ class ClientSocket {
   bool connected() const { return fd_ >= 0; }
   bool send(std::string_view bytes);
   void shutdownSending();
+  // Closes at once with a reset, as a client that crashed or gave up would.
+  void reset();
   // Everything up to the server's close, a timeout or an error.
   std::string receiveAll();
 
@@ -58,6 +65,7 @@ class ClientSocket {
 };
 
 // The client's exchange: the text in a NUL-padded 8192-byte block, then the whole reply.
-std::string queryBlock(std::uint16_t port, std::string_view text);
+std::string queryBlock(std::uint16_t port, std::string_view text,
+                       std::chrono::milliseconds patience = 10s);
 
 }  // namespace orvod::testing
