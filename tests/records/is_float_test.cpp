@@ -13,32 +13,13 @@ TEST(IsFloat, FollowsTheDecimalSyntax) {
     std::string text;
     std::int32_t expected;
   };
+  // Signs and points alone count; a trailing blank, a tab, an exponent, a comma or a second
+  // sign or point do not.
   const Case cases[] = {
-      // signs and points alone count
-      {"+", 1},
-      {"-", 1},
-      {".", 1},
-      {"+.", 1},
-      {"-.5", 1},
-      {"3.", 1},
-      {"12", 1},
-      {"  12", 1},
-      {"007.250", 1},
-      // a trailing blank, a tab, an exponent, a comma or a second sign or point do not
-      {"12 ", 0},
-      {"\t12", 0},
-      {"1\t", 0},
-      {"", 0},
-      {"   ", 0},
-      {"1.2.3", 0},
-      {".5.", 0},
-      {"..", 0},
-      {"1e5", 0},
-      {"1E5", 0},
-      {"+-1", 0},
-      {"- 5", 0},
-      {"1,5", 0},
-      {"\xd9\xa3", 0},
+      {"+", 1},    {"-", 1},       {".", 1},   {"+.", 1},       {"-.5", 1}, {"3.", 1},
+      {"  12", 1}, {"007.250", 1}, {"12 ", 0}, {"\t12", 0},     {"1\t", 0}, {"", 0},
+      {"   ", 0},  {"1.2.3", 0},   {".5.", 0}, {"..", 0},       {"1e5", 0}, {"1E5", 0},
+      {"+-1", 0},  {"- 5", 0},     {"1,5", 0}, {"\xd9\xa3", 0},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(isFloat(c.text.c_str()), c.expected) << '"' << c.text << '"';
