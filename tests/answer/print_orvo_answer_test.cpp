@@ -14,8 +14,6 @@ constexpr std::int32_t kReport = 0;
 constexpr std::int32_t kTabular = 1;
 
 const std::string kCaudate = "Right Cerebrum,Sub-lobar,Caudate,Gray Matter,Caudate Body";
-const std::string kVentricle =
-    "Right Cerebrum,Sub-lobar,Extra-Nuclear,Cerebro-Spinal Fluid,Lateral Ventricle";
 
 std::string printedFrom(std::int32_t code, TextBuffer& answer, std::int32_t layout) {
   char* data = nullptr;
@@ -35,20 +33,15 @@ std::string printed(std::int32_t code, const std::string& text, std::int32_t lay
   return printedFrom(code, answer, layout);
 }
 
-struct Case {
-  std::int32_t code;
-  std::string answer;
-  std::string report;
-  std::string tabular;
-};
-
-void expectBothLayouts(const Case& c) {
-  EXPECT_EQ(printed(c.code, c.answer, kReport), c.report) << c.answer;
-  EXPECT_EQ(printed(c.code, c.answer, kTabular), c.tabular) << c.answer;
-}
-
-TEST(PrintOrvoAnswer, FieldAnswersRejoinTheirNonEmptyFields) {
+TEST(PrintOrvoAnswer, PrintsEachKindOfAnswerInBothLayouts) {
+  struct Case {
+    std::int32_t code;
+    std::string answer;
+    std::string report;
+    std::string tabular;
+  };
   const Case cases[] = {
+      // Field answers rejoin their non-empty fields.
       {2, kCaudate, "Sent: 2,5,6,7\nReturned: " + kCaudate + "\n",
        "5\t6\t7\tRight Cerebrum\tSub-lobar\tCaudate\tGray Matter\tCaudate Body\n"},
       {1, ",a,,b,", "Sent: 1,5,6,7\nReturned: a,b\n", "5\t6\t7\ta\tb\n"},
@@ -56,14 +49,7 @@ TEST(PrintOrvoAnswer, FieldAnswersRejoinTheirNonEmptyFields) {
       {7, "only", "Sent: 7,5,6,7\nReturned: only\n", "5\t6\t7\tonly\n"},
       {2, "", "\n", "\n"},
       {2, ",,,", "\n", "\n"},
-  };
-  for (const Case& c : cases) {
-    expectBothLayouts(c);
-  }
-}
-
-TEST(PrintOrvoAnswer, StarredAnswersAreNeverSplit) {
-  const Case cases[] = {
+      // Starred answers are never split; for Code 3 the star and the character after it go.
       {2, "*No label, here", "Sent: 2,5,6,7\nReturned: *No label, here\n",
        "5\t6\t7\t*No label, here\n"},
       {1, "*", "Sent: 1,5,6,7\nReturned: *\n", "5\t6\t7\t*\n"},
@@ -71,21 +57,21 @@ TEST(PrintOrvoAnswer, StarredAnswersAreNeverSplit) {
        "5\t6\t7\tNo data, sorry\n"},
       {3, "*x", "Sent: 3:3,5,6,7\nReturned:\n\n", "5\t6\t7\t\n"},
       {3, "*", "Sent: 3:3,5,6,7\nReturned:\n\n", "5\t6\t7\t\n"},
+      // Pairs by descending count; only the tabular layout turns label commas into tabs.
+      {3, "2:A,,B:7:C,D:", "Sent: 3:3,5,6,7\nReturned:\n7:C,D\n2:A,,B\n",
+       "5\t6\t7\t7\tC\tD\n\t\t\t2\tA\t\tB\n"},
+      // Documented choice: without a complete pair nothing is listed, and the printer prints
+      // a bare line end, as for a field answer without any field.
+      {3, "", "\n", "\n"},
+      {3, "18", "\n", "\n"},
+      {3, "18:", "\n", "\n"},
+      {3, ":::", "\n", "\n"},
+      {3, "::18::", "\n", "\n"},
   };
   for (const Case& c : cases) {
-    expectBothLayouts(c);
+    EXPECT_EQ(printed(c.code, c.answer, kReport), c.report) << c.answer;
+    EXPECT_EQ(printed(c.code, c.answer, kTabular), c.tabular) << c.answer;
   }
-}
-
-TEST(PrintOrvoAnswer, PairsAreListedByDescendingCountWhateverTheirOrder) {
-  const std::string report =
-      "Sent: 3:3,5,6,7\nReturned:\n18:" + kCaudate + "\n9:" + kVentricle + "\n";
-  const std::string tabular =
-      "5\t6\t7\t18\tRight Cerebrum\tSub-lobar\tCaudate\tGray Matter\tCaudate Body\n"
-      "\t\t\t9\tRight Cerebrum\tSub-lobar\tExtra-Nuclear\tCerebro-Spinal Fluid\tLateral "
-      "Ventricle\n";
-  expectBothLayouts({3, "18:" + kCaudate + ":9:" + kVentricle + ":", report, tabular});
-  expectBothLayouts({3, "9:" + kVentricle + ":18:" + kCaudate + ":", report, tabular});
 }
 
 TEST(PrintOrvoAnswer, PairOrderingAndSixteenBitCounts) {
@@ -113,27 +99,6 @@ TEST(PrintOrvoAnswer, PairOrderingAndSixteenBitCounts) {
   }
 }
 
-// Documented choice: without a complete pair nothing is listed, and the printer
-// prints a bare line end, as for a field answer without any field.
-TEST(PrintOrvoAnswer, PairAnswerWithoutACompletePairPrintsABareLineEnd) {
-  for (const char* answer : {"", "18", "18:", ":::", "::18::"}) {
-    EXPECT_EQ(printed(3, answer, kReport), "\n") << answer;
-    EXPECT_EQ(printed(3, answer, kTabular), "\n") << answer;
-  }
-}
-
-TEST(PrintOrvoAnswer, TabularLayoutTurnsLabelCommasIntoTabs) {
-  const Case c{3, "2:A,,B:7:C,D:", "Sent: 3:3,5,6,7\nReturned:\n7:C,D\n2:A,,B\n",
-               "5\t6\t7\t7\tC\tD\n\t\t\t2\tA\t\tB\n"};
-  expectBothLayouts(c);
-}
-
-TEST(PrintOrvoAnswer, AnyLayoutOtherThanOneIsTheReport) {
-  for (std::int32_t layout : {2, -1}) {
-    EXPECT_EQ(printed(2, "a,b", layout), "Sent: 2,5,6,7\nReturned: a,b\n");
-  }
-}
-
 TEST(PrintOrvoAnswer, ListsEveryPairOfALongAnswer) {
   std::string answer;
   std::string lines = "Sent: 3:3,5,6,7\nReturned:\n";
@@ -145,12 +110,11 @@ TEST(PrintOrvoAnswer, ListsEveryPairOfALongAnswer) {
   }
   EXPECT_EQ(printed(3, answer, kReport), lines);
 
+  // The most pairs an answer text can hold.
   std::string fullest;
-  for (int i = 0; i < 2047; ++i) {
-    fullest += "1:a:";
-  }
   std::string ones = "Sent: 3:3,5,6,7\nReturned:\n";
   for (int i = 0; i < 2047; ++i) {
+    fullest += "1:a:";
     ones += "1:a\n";
   }
   EXPECT_EQ(printed(3, fullest, kReport), ones);
