@@ -122,10 +122,8 @@ TEST(LabelTable, RejectedLinesAreCountedAndNeverSent) {
   EXPECT_EQ(summaryLine(run.summary), "vantrel-batch: 1 labelled, 1 rejected, 0 failed\n");
 }
 
+// The runs above end with 0, 2 and 4 alone.
 TEST(ExitStatusFor, AddsTheRejectedAndTheFailedStatuses) {
-  EXPECT_EQ(exitStatusFor({5, 0, 0}), 0);
-  EXPECT_EQ(exitStatusFor({5, 1, 0}), 2);
-  EXPECT_EQ(exitStatusFor({5, 0, 1}), 4);
   EXPECT_EQ(exitStatusFor({0, 1, 1}), 6);
 }
 

@@ -69,6 +69,7 @@ TEST_F(BatchProgram, EndsWithTheStatusOfWhatWentWrong) {
   const Case cases[] = {
       {{table}, 0, "1\t2\t3\t* outside\n"},
       {{"--code", "5", table}, 1, ""},
+      {{"--cube", "3", table}, 1, ""},
       {{"/no/such/table.tsv"}, 1, ""},
       {{"-"}, 0, ""},
   };
@@ -81,19 +82,6 @@ TEST_F(BatchProgram, EndsWithTheStatusOfWhatWentWrong) {
       VANTREL_BATCH_BINARY, {"--host", "no-such-host.invalid", table}, {"RES_OPTIONS=attempts:0"});
   EXPECT_EQ(unknownHost.err, "vantrel-batch: cannot find host no-such-host.invalid\n");
   EXPECT_EQ(unknownHost.exitStatus, 1);
-}
-
-// Standard error is a pipe here: a long table draws no progress bar there.
-TEST_F(BatchProgram, LabelsALongTableWithoutAProgressBarOnAPipe) {
-  std::string text;
-  for (int i = 0; i < 500; ++i) {
-    text += std::to_string(i) + "\t0\t0\n";
-  }
-  const ProcessResult result = run({"--jobs", "16", writeTable(text)});
-  EXPECT_EQ(result.exitStatus, 0);
-  EXPECT_EQ(result.err, "vantrel-batch: 500 labelled, 0 rejected, 0 failed\n");
-  EXPECT_EQ(std::count(result.out.begin(), result.out.end(), '\n'), 500);
-  EXPECT_EQ(result.out.rfind("499\t0\t0\t* outside\n"), result.out.size() - 18);
 }
 
 }  // namespace
