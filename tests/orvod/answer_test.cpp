@@ -32,6 +32,10 @@ TEST_F(Answers, GiveTheWorkedExamplesExactly) {
       {"2,16,5,12",
        "Right Cerebrum,Sub-lobar,Internal Capsule,White "
        "Matter,Anterior_limb_of_internal_capsule_R"},
+      // The white-matter atlas's header is corrected, so each side names its own tract.
+      {"2,-16,5,12",
+       "Left Cerebrum,Sub-lobar,Internal Capsule,White "
+       "Matter,Anterior_limb_of_internal_capsule_L"},
       {"1,16,5,12", "* No Quendel label at Talairach 16,5,12"},
       {"2,30,-60,-30",
        "Right Cerebellum,Posterior Lobe,Cerebelum Crus1,Gray Matter,Cerebelum_Crus1_R"},
@@ -46,9 +50,18 @@ TEST_F(Answers, GiveTheWorkedExamplesExactly) {
       {"2,0,10,40", "Right Cerebrum,Limbic Lobe,Cingulum Mid,Gray Matter,Cingulum_Mid_R"},
       {"2,2,-46,-23",
        "Right Brainstem,Brainstem,Cerebellar Peduncle,White Matter,Superior_cerebellar_peduncle_R"},
+      // Unlabelled points take their nearest label's side and the intensity's tissue, or the
+      // side of X alone when nothing is labelled within 5 mm.
+      {"2,-43,-46,1", "Left Cerebrum,Sub-lobar,None,White Matter,None"},
+      {"2,-43,-10,-41", "Left Cerebrum,None,None,Gray Matter,None"},
+      // A parcel is named even where the tissue atlases see no brain.
+      {"1,-67,-22,-11", "Left,Gyrus,Temporal Mid,G_Temporal_Mid-2"},
       {"2,100,100,100", "* Talairach 100,100,100 is outside the brain"},
       {"1,100,100,100", "* Talairach 100,100,100 is outside the brain"},
       {"3:3,100,100,100", "* Talairach 100,100,100: the 3x3x3 cube is outside the brain"},
+      {"1,2147483647,0,0", "* Talairach 2147483647,0,0 is outside the brain"},
+      {"2,-2147483648,-2147483648,-2147483648",
+       "* Talairach -2147483648,-2147483648,-2147483648 is outside the brain"},
       {"3:11,2147483647,-2147483648,0",
        "* Talairach 2147483647,-2147483648,0: the 11x11x11 cube is outside the brain"},
       {"3:4,1,2,3", "* Cube size must be 3, 5, 7, 9 or 11"},

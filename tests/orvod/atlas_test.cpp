@@ -26,19 +26,6 @@ TEST(WhiteMatterOrientation, FlipsOnlyTheShippedHeader) {
 
 using RealAtlases = testing::AtlasTest;
 
-// With the header as shipped, each of these would carry the other side's name.
-TEST_F(RealAtlases, WhiteMatterTractsCarryTheNameOfTheirOwnSide) {
-  const TalairachPoint rightPoints[] = {{16, 5, 12},  {25, -10, 25}, {30, -60, 10},
-                                        {20, -20, 5}, {30, 0, 0},    {8, -20, -20}};
-  for (const TalairachPoint& right : rightPoints) {
-    for (const TalairachPoint& p : {right, TalairachPoint{-right.x, right.y, right.z}}) {
-      const TissueLabel label = labeller().tissueAt(p);
-      ASSERT_EQ(label.tier, Tier::WhiteMatter) << p.x << "," << p.y << "," << p.z;
-      EXPECT_TRUE(labeller().describe(label).ends_with(p.x > 0 ? "_R" : "_L")) << p.x;
-    }
-  }
-}
-
 TEST_F(RealAtlases, NearlyAllLateralisedTractVoxelsLieOnTheirNamedSide) {
   const std::string stem = std::string(ORVOD_TEST_DATA_DIR) + "/JHU-WhiteMatter-labels-1mm.nii";
   LabelVolume white = readLabelVolume(stem + ".gz");

@@ -1,25 +1,15 @@
-// Tests of the orvod program's options, failures and default address.
+// Tests of the orvod program's refusals to start.
 #include <gtest/gtest.h>
 
 #include "atlas_fixture.hpp"
 #include "daemon_process.hpp"
 #include "support/subprocess.hpp"
-#include "vantrel_version.h"
 
 namespace orvod {
 namespace {
 
 vantrel::testing::ProcessResult runOrvod(const std::vector<std::string>& arguments) {
   return vantrel::testing::runProcess(ORVOD_BINARY, arguments);
-}
-
-TEST(OrvodProgram, PrintsItsVersionAndHelp) {
-  EXPECT_EQ(runOrvod({"--version"}).out, "orvod " VANTREL_VERSION "\n");
-  const auto help = runOrvod({"--help"});
-  EXPECT_EQ(help.exitStatus, 0);
-  for (const char* option : {"--data", "--listen", "--port", "--timeout", "--threads"}) {
-    EXPECT_NE(help.out.find(option), std::string::npos) << option;
-  }
 }
 
 TEST(OrvodProgram, RefusesBadOptionsAndMissingAtlasesWithoutListening) {
@@ -45,16 +35,6 @@ TEST(OrvodProgram, ExitsWithStatusOneWhenThePortIsTaken) {
   const auto second = runOrvod({"--port", std::to_string(first.port())});
   EXPECT_EQ(second.exitStatus, 1);
   EXPECT_EQ(second.err.find("listening"), std::string::npos) << second.err;
-}
-
-// The Vantrel client asks port 1600 of the loopback host.
-TEST(OrvodProgram, ListensOnLoopbackPort1600ByDefault) {
-  ORVOD_SKIP_WITHOUT_ATLASES();
-  testing::DaemonProcess daemon({"--data", ORVOD_TEST_DATA_DIR});
-  ASSERT_EQ(daemon.readinessLine(), "orvod: listening on 127.0.0.1:1600");
-  EXPECT_EQ(testing::queryBlock(1600, "2,6,7,8"),
-            "Right Cerebrum,Sub-lobar,Caudate,Gray Matter,Caudate_R");
-  EXPECT_EQ(daemon.stop(SIGTERM), 0);
 }
 
 }  // namespace

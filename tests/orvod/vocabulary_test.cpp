@@ -1,4 +1,4 @@
-// Tests of the words derived from atlas label names.
+// Tests of the words derived from atlas label names where a rule could pick the wrong one.
 #include "orvod/vocabulary.hpp"
 
 #include <gtest/gtest.h>
@@ -10,15 +10,11 @@ TEST(Vocabulary, GroupsTractsAndTellsWhichLieInTheBrainstem) {
   const std::tuple<const char*, const char*, bool> cases[] = {
       {"Middle_cerebellar_peduncle", "Cerebellar Peduncle", true},
       {"Pontine_crossing_tract_(a_part_of_MCP)", "Pontine Crossing Tract", true},
-      {"Cerebral_peduncle_R", "Cerebral Peduncle", true},
       {"Genu_of_corpus_callosum", "Corpus Callosum", false},
-      {"Fornix_(cres)_/_Stria_terminalis_(can_not_be_resolved_with_current_resolution)_L", "Fornix",
-       false},
       // Names the internal capsule, but is a fasciculus of its own.
       {"Superior_fronto-occipital_fasciculus_(could_be_a_part_of_anterior_internal_capsule)_R",
        "Superior Fronto-occipital Fasciculus", false},
       {"Retrolenticular_part_of_internal_capsule_L", "Internal Capsule", false},
-      {"Cingulum_(hippocampus)_R", "Cingulum", false},
       {"Unclassified", "None", false},
   };
   for (const auto& [tract, group, brainstem] : cases) {
@@ -30,8 +26,6 @@ TEST(Vocabulary, GroupsTractsAndTellsWhichLieInTheBrainstem) {
 TEST(Vocabulary, NamesGreyMatterLobesFromTheCodeAndCerebellarLobesFromTheLobule) {
   const std::tuple<const char*, const char*, const char*, const char*> cases[] = {
       {"Frontal_Sup_Orb_R", "2112", "Frontal Lobe", "Frontal Sup Orb"},
-      {"Caudate_R", "7002", "Sub-lobar", "Caudate"},
-      {"Heschl_L", "8101", "Temporal Lobe", "Heschl"},
       {"Cerebelum_Crus1_R", "9002", "Posterior Lobe", "Cerebelum Crus1"},
       {"Cerebelum_4_5_L", "9031", "Anterior Lobe", "Cerebelum 4 5"},
       {"Vermis_1_2", "9100", "Anterior Lobe", "Vermis 1 2"},
@@ -46,10 +40,9 @@ TEST(Vocabulary, NamesGreyMatterLobesFromTheCodeAndCerebellarLobesFromTheLobule)
   }
 }
 
-TEST(Vocabulary, SplitsParcelNamesAndFindsSides) {
+TEST(Vocabulary, SplitsParcelNames) {
   const std::tuple<const char*, const char*, const char*> cases[] = {
       {"N_Caudate-5", "Nucleus", "Caudate"},
-      {"S_Rolando-2", "Sulcus", "Rolando"},
       {"G_Insula-anterior-1", "Gyrus", "Insula-anterior"},
       {"X_Odd", "None", "X Odd"},
   };
@@ -57,12 +50,6 @@ TEST(Vocabulary, SplitsParcelNamesAndFindsSides) {
     EXPECT_EQ(parcelKind(parcel), kind) << parcel;
     EXPECT_EQ(parcelStructure(parcel), structure) << parcel;
   }
-  EXPECT_EQ(sideFromSuffix("Caudate_L"), Side::Left);
-  EXPECT_EQ(sideFromSuffix("Caudate_R"), Side::Right);
-  EXPECT_EQ(sideFromSuffix("Vermis_6"), std::nullopt);
-  EXPECT_EQ(sideOfX(-1), Side::Left);
-  EXPECT_EQ(sideOfX(0), Side::Midline);
-  EXPECT_EQ(sideOfX(3), Side::Right);
 }
 
 }  // namespace
