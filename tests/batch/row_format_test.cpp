@@ -94,7 +94,6 @@ TEST(ErrorRows, JsonNamesTheLineTheStatusAndTheReason) {
   EXPECT_EQ(json::parse(rejectedRow(OutputFormat::kJson, bad)),
             json::parse(R"({"line":12,"status":"rejected","error":"Y is not a number: abc",
                             "text":"1\tabc\t3"})"));
-  EXPECT_EQ(rejectedRow(OutputFormat::kTsv, bad), "# line 12: rejected: Y is not a number: abc\n");
 
   const json failed =
       json::parse(failedRow(OutputFormat::kJson, pointLine(13, {1, 2, 3}), "daemon down"));
