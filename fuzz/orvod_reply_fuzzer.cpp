@@ -27,7 +27,8 @@ std::vector<orvod::TextCount> countsFrom(std::string_view input) {
     if (line.size() < 2) {
       continue;
     }
-    const int count = static_cast<unsigned char>(line[0]) << 8 | static_cast<unsigned char>(line[1]);
+    const int count =
+        static_cast<unsigned char>(line[0]) << 8 | static_cast<unsigned char>(line[1]);
     counts.push_back({std::string(line.substr(2)), count});
   }
   return counts;

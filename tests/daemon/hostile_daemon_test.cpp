@@ -24,8 +24,7 @@ constexpr milliseconds kRunLimit{10000};
 constexpr std::size_t kKeptReply = 8191;
 constexpr std::size_t kFloodBytes = 4 << 20;
 
-ProcessResult runVantrel(const std::vector<std::string>& args,
-                         milliseconds limit = kRunLimit) {
+ProcessResult runVantrel(const std::vector<std::string>& args, milliseconds limit = kRunLimit) {
   return testing::runProcess(VANTREL_BINARY, args, {}, limit);
 }
 
@@ -67,14 +66,15 @@ TEST(HostileDaemon, EveryMisbehavingReplyEndsInADefinedPrintout) {
       {"8192 bytes of fields, no NUL",
        {"2,6,7,8"},
        {{std::string(4096, 'a') + "," + std::string(4095, 'b')}},
-       "Sent: 2,6,7,8\nReturned: " + std::string(4096, 'a') + "," + std::string(4094, 'b') +
-           "\n"},
+       "Sent: 2,6,7,8\nReturned: " + std::string(4096, 'a') + "," + std::string(4094, 'b') + "\n"},
       {"4 MiB flood",
        {"2,6,7,8"},
        {{std::string(kFloodBytes, 'x')}},
        "Sent: 2,6,7,8\nReturned: " + std::string(kKeptReply, 'x') + "\n"},
       // The kept 8191 bytes end inside pair 2048, which is not listed.
-      {"3000 pairs", {"3:3,1,2,3"}, {{singleCountPairs(3000)}},
+      {"3000 pairs",
+       {"3:3,1,2,3"},
+       {{singleCountPairs(3000)}},
        "Sent: 3:3,1,2,3\nReturned:\n" + reversedListing(2047)},
       {"a byte every millisecond",
        {"2,6,7,8"},
@@ -82,7 +82,7 @@ TEST(HostileDaemon, EveryMisbehavingReplyEndsInADefinedPrintout) {
        "Sent: 2,6,7,8\nReturned: " + caudate + "\n"},
       {"a NUL before more pairs",
        {"3:3,1,2,3"},
-       {{std::string("5:a:\0" "9:b:7:c:", 13)}},
+       {{std::string("5:a:") + '\0' + "9:b:7:c:"}},
        "Sent: 3:3,1,2,3\nReturned:\n5:a\n"},
       {"counts out of every range",
        {"3:3,1,2,3"},
@@ -119,9 +119,8 @@ struct Measured {
 // The launcher prints "nanoseconds peak-RSS-KiB exit-status" for Vantrel's run.
 Measured measuredVantrel(const std::string& reply) {
   ScriptDaemon daemon({DaemonStep{{reply}}});
-  const ProcessResult run =
-      testing::runProcess(VANTREL_RUN_MEASURED, {"/dev/null", VANTREL_BINARY, "2,6,7,8"}, {},
-                          kRunLimit);
+  const ProcessResult run = testing::runProcess(
+      VANTREL_RUN_MEASURED, {"/dev/null", VANTREL_BINARY, "2,6,7,8"}, {}, kRunLimit);
   Measured measured;
   long long nanoseconds = 0;
   std::istringstream(run.out) >> nanoseconds >> measured.peakRssKiB >> measured.exitStatus;
