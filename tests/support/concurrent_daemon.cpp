@@ -1,15 +1,14 @@
 // The concurrent test daemon: an accept thread and a pool of answering threads.
 #include "support/concurrent_daemon.hpp"
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
+#include "support/loopback.hpp"
+
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <array>
-#include <stdexcept>
 
 namespace vantrel::testing {
 
@@ -22,24 +21,6 @@ constexpr std::size_t kServingThreads = 16;
 constexpr milliseconds kSlice{10};
 constexpr milliseconds kRequestLimit{2000};
 constexpr std::size_t kRequestBlockSize = 8192;
-
-int listenOnFreeLoopbackPort(int& port) {
-  const int fd = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t length = sizeof address;
-  if (fd < 0 || bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
-      listen(fd, 128) != 0 ||
-      getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
-    if (fd >= 0) {
-      close(fd);
-    }
-    throw std::runtime_error("concurrent test daemon: cannot listen on 127.0.0.1");
-  }
-  port = ntohs(address.sin_port);
-  return fd;
-}
 
 bool readable(int fd, milliseconds within) {
   pollfd watch{fd, POLLIN, 0};
@@ -65,23 +46,12 @@ std::string readQuery(int fd) {
   return request.substr(0, request.find('\0'));
 }
 
-void sendAll(int fd, const std::string& bytes) {
-  std::size_t sent = 0;
-  while (sent < bytes.size()) {
-    const ssize_t took = send(fd, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
-    if (took <= 0) {
-      return;
-    }
-    sent += static_cast<std::size_t>(took);
-  }
-}
-
 }  // namespace
 
 ConcurrentDaemon::ConcurrentDaemon(Responder responder, std::size_t acceptLimit)
     : responder_(std::move(responder)),
       acceptLimit_(acceptLimit),
-      listenFd_(listenOnFreeLoopbackPort(port_)) {
+      listenFd_(listenOnLoopback(0, 128, "concurrent test daemon", port_)) {
   for (std::size_t i = 0; i < kServingThreads; ++i) {
     servers_.emplace_back([this] { serveLoop(); });
   }

@@ -1,8 +1,8 @@
 // The scripted test daemon: one accepted connection per step, all waits bounded.
 #include "support/script_daemon.hpp"
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
+#include "support/loopback.hpp"
+
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -10,7 +10,6 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
-#include <stdexcept>
 
 namespace vantrel::testing {
 
@@ -23,25 +22,6 @@ constexpr milliseconds kAcceptLimit{10000};
 constexpr milliseconds kRequestLimit{5000};
 constexpr milliseconds kStopCheck{20};
 constexpr std::size_t kRequestBlockSize = 8192;
-
-int listenOnLoopback() {
-  const int fd = socket(AF_INET, SOCK_STREAM, 0);
-  if (fd < 0) {
-    throw std::runtime_error("test daemon: no socket");
-  }
-  const int yes = 1;
-  setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_port = htons(kScriptDaemonPort);
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  if (bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
-      listen(fd, 8) != 0) {
-    close(fd);
-    throw std::runtime_error("test daemon: port 1600 on 127.0.0.1 is taken");
-  }
-  return fd;
-}
 
 // Waits for `fd` to become readable in short slices so that a stop request is
 // seen promptly; false when `limit` passes or the daemon is stopped.
@@ -74,21 +54,11 @@ std::string readRequest(int fd, const std::atomic<bool>& stop) {
   return request;
 }
 
-void sendAll(int fd, const std::string& bytes) {
-  std::size_t sent = 0;
-  while (sent < bytes.size()) {
-    const ssize_t took = send(fd, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
-    if (took <= 0) {
-      return;
-    }
-    sent += static_cast<std::size_t>(took);
-  }
-}
-
 }  // namespace
 
 ScriptDaemon::ScriptDaemon(std::vector<DaemonStep> steps)
-    : steps_(std::move(steps)), listenFd_(listenOnLoopback()) {
+    : steps_(std::move(steps)),
+      listenFd_(listenOnLoopback(kScriptDaemonPort, 8, "test daemon", boundPort_)) {
   worker_ = std::thread([this] { serve(); });
 }
 

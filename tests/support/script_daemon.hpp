@@ -40,6 +40,7 @@ class ScriptDaemon {
 
   std::vector<DaemonStep> steps_;
   std::vector<std::string> requests_;
+  int boundPort_ = 0;  // before listenFd_, whose initialiser fills it
   int listenFd_ = -1;
   std::atomic<bool> stop_{false};
   std::thread worker_;
