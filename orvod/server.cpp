@@ -35,7 +35,8 @@ class Connection : public std::enable_shared_from_this<Connection> {
       : socket_(std::move(socket)),
         deadline_(socket_.get_executor()),
         answer_(answer),
-        received_(received.size()) {
+        received_(received.size()),
+        sawNul_(std::memchr(received.data(), '\0', received.size()) != nullptr) {
     std::memcpy(block_.data(), received.data(), received.size());
     deadline_.expires_after(timeout);
   }
@@ -84,7 +85,8 @@ class Connection : public std::enable_shared_from_this<Connection> {
     const char* fresh = block_.data() + received_;
     received_ += n;
     const bool peerClosed = ec == asio::error::eof;
-    if (peerClosed || received_ == block_.size() || std::memchr(fresh, '\0', n) != nullptr) {
+    sawNul_ = sawNul_ || std::memchr(fresh, '\0', n) != nullptr;
+    if (peerClosed || received_ == block_.size() || sawNul_) {
       replying_ = true;
       reply_ = answer_(std::string_view(block_.data(), received_));
       return writeReply(0, peerClosed);
@@ -100,18 +102,19 @@ class Connection : public std::enable_shared_from_this<Connection> {
   }
 
   void afterReply(std::error_code ec, bool peerClosed) {
-    if (ec || peerClosed || received_ == block_.size()) {
+    if (ec || peerClosed || (received_ == block_.size() && sawNul_)) {
       return finish();
     }
     socket_.shutdown(tcp::socket::shutdown_send, ec);
     drain();
   }
 
+  // Swallows what the client still sends until it closes or the deadline passes: the reply
+  // has been composed, so the block may be overwritten.
   void drain() {
-    socket_.async_read_some(asio::buffer(block_.data() + received_, block_.size() - received_),
-                            [self = shared_from_this()](std::error_code ec, std::size_t n) {
-                              self->received_ += n;
-                              if (ec || self->received_ == self->block_.size()) {
+    socket_.async_read_some(asio::buffer(block_),
+                            [self = shared_from_this()](std::error_code ec, std::size_t) {
+                              if (ec) {
                                 self->finish();
                               } else {
                                 self->drain();
@@ -142,6 +145,7 @@ class Connection : public std::enable_shared_from_this<Connection> {
   const AnswerFunction& answer_;
   Block block_;
   std::size_t received_ = 0;
+  bool sawNul_ = false;
   bool replying_ = false;
   std::string reply_;
 };
@@ -220,13 +224,14 @@ class Listener {
   void serve(int fd) {
     std::size_t received = 0;
     bool peerClosed = false;
+    bool sawNul = false;
     bool complete = false;
     while (!complete) {
       const ssize_t n = ::recv(fd, block_.data() + received, block_.size() - received, 0);
       if (n > 0) {
-        const bool nul = std::memchr(block_.data() + received, '\0', static_cast<std::size_t>(n));
+        sawNul = std::memchr(block_.data() + received, '\0', static_cast<std::size_t>(n));
         received += static_cast<std::size_t>(n);
-        complete = nul || received == block_.size();
+        complete = sawNul || received == block_.size();
       } else if (n == 0) {
         peerClosed = complete = true;
       } else if (errno == EAGAIN || errno == EWOULDBLOCK) {
@@ -251,13 +256,14 @@ class Listener {
       return adopt(fd, request,
                    [&](Connection& c) { c.continueReplying(std::move(reply), done, peerClosed); });
     }
-    if (peerClosed || received == block_.size()) {
+    // A whole block with its NUL is all a client sends, so it can be closed at once.
+    if (peerClosed || (received == block_.size() && sawNul)) {
       ::close(fd);
       return;
     }
-    // Closing while part of the client's block is still unread would make the kernel reset the
-    // connection, which can discard the reply before the client reads it. So signal the end of
-    // the reply and swallow the rest of the block first.
+    // Closing while the client still sends (the rest of its block, or an oversized request)
+    // would make the kernel reset the connection, which can discard the reply before the
+    // client reads it. So signal the end of the reply and swallow the rest first.
     ::shutdown(fd, SHUT_WR);
     adopt(fd, request, [](Connection& c) { c.continueDraining(); });
   }
