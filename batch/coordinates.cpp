@@ -6,7 +6,7 @@
 #include <limits>
 
 #include "cli/tokens.hpp"
-#include "orvod/transform.hpp"
+#include "atlas/transform.hpp"
 #include "vantrel.hpp"
 
 namespace vantrel::batch {
@@ -46,7 +46,7 @@ double coordinateValue(const char* field) {
 }
 
 std::optional<Point3> roundToPoint(const Values3& values) {
-  const orvod::Vec3 rounded = orvod::roundHalfUp(values);
+  const atlas::Vec3 rounded = atlas::roundHalfUp(values);
   Point3 point{};
   for (std::size_t axis = 0; axis < point.size(); ++axis) {
     if (!fitsInt32(rounded[axis])) {
@@ -58,7 +58,7 @@ std::optional<Point3> roundToPoint(const Values3& values) {
 }
 
 std::optional<Point3> talairachFromMni(const Values3& mni) {
-  return roundToPoint(orvod::applyAffine(orvod::mniToTalairach(), mni));
+  return roundToPoint(atlas::applyAffine(atlas::mniToTalairach(), mni));
 }
 
 }  // namespace vantrel::batch

@@ -10,8 +10,8 @@
 #include <string_view>
 
 #include "orvod/answer.hpp"
-#include "orvod/atlas.hpp"
-#include "orvod/labeller.hpp"
+#include "atlas/atlas.hpp"
+#include "atlas/labeller.hpp"
 #include "orvod/request.hpp"
 
 namespace {
@@ -22,10 +22,10 @@ void require(bool holds) {
   }
 }
 
-const orvod::Labeller* labeller() {
-  static const std::optional<orvod::Labeller> loaded = []() -> std::optional<orvod::Labeller> {
+const atlas::Labeller* labeller() {
+  static const std::optional<atlas::Labeller> loaded = []() -> std::optional<atlas::Labeller> {
     try {
-      return orvod::Labeller(orvod::loadAtlasSet(orvod::kDefaultDataDirectory));
+      return atlas::Labeller(atlas::loadAtlasSet(atlas::kDefaultDataDirectory));
     } catch (const std::exception&) {
       return std::nullopt;
     }
@@ -53,7 +53,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     require(parsed.error.size() <= orvod::kMaxReplyLength);
   }
 
-  const orvod::Labeller* atlases = labeller();
+  const atlas::Labeller* atlases = labeller();
   if (atlases == nullptr) {
     return 0;
   }

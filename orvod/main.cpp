@@ -10,8 +10,8 @@
 #include <thread>
 
 #include "orvod/answer.hpp"
-#include "orvod/atlas.hpp"
-#include "orvod/labeller.hpp"
+#include "atlas/atlas.hpp"
+#include "atlas/labeller.hpp"
 #include "orvod/server.hpp"
 #include "vantrel_version.h"
 
@@ -33,7 +33,7 @@ unsigned defaultThreadCount() {
 
 // Loads the atlases, then serves until a signal; throws when either cannot start.
 void serve(const std::string& dataDirectory, const orvod::ServerOptions& options) {
-  const orvod::Labeller labeller(orvod::loadAtlasSet(dataDirectory));
+  const atlas::Labeller labeller(atlas::loadAtlasSet(dataDirectory));
   orvod::Server server(
       options, [&labeller](std::string_view bytes) { return orvod::answerBlock(labeller, bytes); });
   std::cerr << "orvod: listening on " << server.endpoint() << std::endl;
@@ -48,7 +48,7 @@ int main(int argc, char** argv) {
         "Answers Orvo queries (codes 1, 2 and 3) about Talairach points from brain atlases."};
     app.set_version_flag("--version", "orvod " VANTREL_VERSION);
 
-    std::string dataDirectory = orvod::kDefaultDataDirectory;
+    std::string dataDirectory = atlas::kDefaultDataDirectory;
     orvod::ServerOptions options;
     options.threads = defaultThreadCount();
     double timeoutSeconds = 5.0;

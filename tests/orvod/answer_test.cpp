@@ -7,12 +7,12 @@
 #include <string>
 #include <vector>
 
-#include "atlas_fixture.hpp"
+#include "atlas/atlas_fixture.hpp"
 
 namespace orvod {
 namespace {
 
-using Answers = testing::AtlasTest;
+using Answers = atlas::fixture::AtlasTest;
 
 TEST_F(Answers, GiveTheWorkedExamplesExactly) {
   const std::pair<std::string, std::string> cases[] = {

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "atlas_fixture.hpp"
+#include "atlas/atlas_fixture.hpp"
 #include "daemon_process.hpp"
 
 namespace orvod {
@@ -114,8 +114,8 @@ const HostileCase kCases[] = {
 };
 
 TEST(HostileClients, NeitherStopTheDaemonNorSlowOthersNorGrowItsMemory) {
-  ORVOD_SKIP_WITHOUT_ATLASES();
-  DaemonProcess daemon({"--port", "0", "--data", ORVOD_TEST_DATA_DIR, "--timeout", "60"});
+  ATLAS_SKIP_WITHOUT_DATA();
+  DaemonProcess daemon({"--port", "0", "--data", ATLAS_TEST_DATA_DIR, "--timeout", "60"});
   ASSERT_TRUE(daemon.ready()) << daemon.readinessLine();
   const std::uint16_t port = daemon.port();
   ASSERT_EQ(queryBlock(port, "3:11,6,7,8"), queryBlock(port, "3:11,6,7,8"));

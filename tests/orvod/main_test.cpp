@@ -1,7 +1,7 @@
 // Tests of the orvod program's refusals to start.
 #include <gtest/gtest.h>
 
-#include "atlas_fixture.hpp"
+#include "atlas/atlas_fixture.hpp"
 #include "daemon_process.hpp"
 #include "support/subprocess.hpp"
 
@@ -29,8 +29,8 @@ TEST(OrvodProgram, RefusesBadOptionsAndMissingAtlasesWithoutListening) {
 }
 
 TEST(OrvodProgram, ExitsWithStatusOneWhenThePortIsTaken) {
-  ORVOD_SKIP_WITHOUT_ATLASES();
-  testing::DaemonProcess first({"--port", "0", "--data", ORVOD_TEST_DATA_DIR});
+  ATLAS_SKIP_WITHOUT_DATA();
+  testing::DaemonProcess first({"--port", "0", "--data", ATLAS_TEST_DATA_DIR});
   ASSERT_TRUE(first.ready()) << first.readinessLine();
   const auto second = runOrvod({"--port", std::to_string(first.port())});
   EXPECT_EQ(second.exitStatus, 1);

@@ -8,7 +8,7 @@
 #include <thread>
 #include <vector>
 
-#include "atlas_fixture.hpp"
+#include "atlas/atlas_fixture.hpp"
 #include "daemon_process.hpp"
 
 namespace orvod {
@@ -23,7 +23,7 @@ using namespace std::chrono_literals;
 constexpr const char* kCaudate = "Right Cerebrum,Sub-lobar,Caudate,Gray Matter,Caudate_R";
 
 std::vector<std::string> arguments(const char* timeoutSeconds) {
-  return {"--port", "0", "--data", ORVOD_TEST_DATA_DIR, "--timeout", timeoutSeconds};
+  return {"--port", "0", "--data", ATLAS_TEST_DATA_DIR, "--timeout", timeoutSeconds};
 }
 
 // One daemon for the suite. Its deadline is far longer than a client's 10 s wait, so a query
@@ -31,13 +31,13 @@ std::vector<std::string> arguments(const char* timeoutSeconds) {
 class RunningDaemon : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    if (testing::atlasesInstalled()) {
+    if (atlas::fixture::atlasesInstalled()) {
       daemon_ = std::make_unique<DaemonProcess>(arguments("60"));
     }
   }
   static void TearDownTestSuite() { daemon_.reset(); }
   void SetUp() override {
-    ORVOD_SKIP_WITHOUT_ATLASES();
+    ATLAS_SKIP_WITHOUT_DATA();
     ASSERT_TRUE(daemon_->ready()) << "no readiness line, got: " << daemon_->readinessLine();
   }
   static std::uint16_t port() { return daemon_->port(); }
@@ -99,7 +99,7 @@ TEST_F(RunningDaemon, AnswersWhileAThousandClientsIdle) {
 }
 
 TEST(DaemonDeadline, DropsSilentAndStalledClientsWithAMessage) {
-  ORVOD_SKIP_WITHOUT_ATLASES();
+  ATLAS_SKIP_WITHOUT_DATA();
   DaemonProcess daemon(arguments("0.3"));
   ASSERT_TRUE(daemon.ready()) << daemon.readinessLine();
   ClientSocket silent(daemon.port()), stalled(daemon.port());
@@ -109,7 +109,7 @@ TEST(DaemonDeadline, DropsSilentAndStalledClientsWithAMessage) {
 }
 
 TEST(DaemonShutdown, ExitsCleanlyOnSigtermAndSigintWithAClientConnected) {
-  ORVOD_SKIP_WITHOUT_ATLASES();
+  ATLAS_SKIP_WITHOUT_DATA();
   for (const int signal : {SIGTERM, SIGINT}) {
     DaemonProcess daemon(arguments("60"));
     ASSERT_TRUE(daemon.ready()) << daemon.readinessLine();

@@ -1,7 +1,7 @@
 // Vantrel against a real orvod on port 1600: the report a user reads, for each Code.
 #include <gtest/gtest.h>
 
-#include "atlas_fixture.hpp"
+#include "atlas/atlas_fixture.hpp"
 #include "daemon_process.hpp"
 #include "support/subprocess.hpp"
 
@@ -9,8 +9,8 @@ namespace orvod {
 namespace {
 
 TEST(VantrelWithOrvod, PrintsTheReportForEachCode) {
-  ORVOD_SKIP_WITHOUT_ATLASES();
-  testing::DaemonProcess daemon({"--data", ORVOD_TEST_DATA_DIR});
+  ATLAS_SKIP_WITHOUT_DATA();
+  testing::DaemonProcess daemon({"--data", ATLAS_TEST_DATA_DIR});
   ASSERT_EQ(daemon.readinessLine(), "orvod: listening on 127.0.0.1:1600");
 
   struct Case {

@@ -1,5 +1,5 @@
 // A label volume read from a NIfTI file: one byte per voxel, looked up by world coordinates.
-#include "orvod/volume.hpp"
+#include "atlas/volume.hpp"
 
 #include <nifti2_io.h>
 
@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <stdexcept>
 
-namespace orvod {
+namespace atlas {
 namespace {
 
 Affine toAffine(const nifti_dmat44& m) {
@@ -148,4 +148,4 @@ LabelVolume readLabelVolume(const std::string& path) {
   return LabelVolume(image->nx, image->ny, image->nz, voxels, voxelToWorld);
 }
 
-}  // namespace orvod
+}  // namespace atlas

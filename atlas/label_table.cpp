@@ -1,12 +1,12 @@
 // The text tables that name the values of a label volume.
-#include "orvod/label_table.hpp"
+#include "atlas/label_table.hpp"
 
 #include <charconv>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
 
-namespace orvod {
+namespace atlas {
 namespace {
 
 bool parseValue(const std::string& token, int& value) {
@@ -45,4 +45,4 @@ LabelTable readLabelTable(const std::string& path) {
   return parseLabelTable(in, path);
 }
 
-}  // namespace orvod
+}  // namespace atlas

@@ -7,10 +7,10 @@
 #include <optional>
 #include <string>
 
-#include "orvod/atlas.hpp"
-#include "orvod/vocabulary.hpp"
+#include "atlas/atlas.hpp"
+#include "atlas/vocabulary.hpp"
 
-namespace orvod {
+namespace atlas {
 
 struct TalairachPoint {
   long long x, y, z;  // wider than the request's 32 bits, so cube offsets cannot overflow
@@ -75,4 +75,4 @@ class Labeller {
   std::array<ParcelNaming, 256> parcels_;
 };
 
-}  // namespace orvod
+}  // namespace atlas

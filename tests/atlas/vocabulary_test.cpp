@@ -1,9 +1,9 @@
 // Tests of the words derived from atlas label names where a rule could pick the wrong one.
-#include "orvod/vocabulary.hpp"
+#include "atlas/vocabulary.hpp"
 
 #include <gtest/gtest.h>
 
-namespace orvod {
+namespace atlas {
 namespace {
 
 TEST(Vocabulary, GroupsTractsAndTellsWhichLieInTheBrainstem) {
@@ -53,4 +53,4 @@ TEST(Vocabulary, SplitsParcelNames) {
 }
 
 }  // namespace
-}  // namespace orvod
+}  // namespace atlas

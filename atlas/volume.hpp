@@ -7,9 +7,9 @@
 #include <optional>
 #include <string>
 
-#include "orvod/transform.hpp"
+#include "atlas/transform.hpp"
 
-namespace orvod {
+namespace atlas {
 
 class LabelVolume {
  public:
@@ -59,4 +59,4 @@ class LabelVolume {
 // refused.
 LabelVolume readLabelVolume(const std::string& path);
 
-}  // namespace orvod
+}  // namespace atlas

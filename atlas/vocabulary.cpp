@@ -1,12 +1,12 @@
 // The words of an answer, derived from the atlases' own label names.
-#include "orvod/vocabulary.hpp"
+#include "atlas/vocabulary.hpp"
 
 #include <algorithm>
 #include <array>
 #include <cctype>
 #include <charconv>
 
-namespace orvod {
+namespace atlas {
 namespace {
 
 struct TractRule {
@@ -179,4 +179,4 @@ std::string parcelStructure(std::string_view parcel) {
   return underscoresToBlanks(parcel);
 }
 
-}  // namespace orvod
+}  // namespace atlas

@@ -1,10 +1,10 @@
 // Tests of the Talairach to MNI transform and its rounding; volume_test covers the inverse of
 // other affines.
-#include "orvod/transform.hpp"
+#include "atlas/transform.hpp"
 
 #include <gtest/gtest.h>
 
-namespace orvod {
+namespace atlas {
 namespace {
 
 void expectNear(const Affine& got, const Affine& expected, double tolerance) {
@@ -32,4 +32,4 @@ TEST(RoundHalfUp, SendsEveryHalfUpwardOnBothSidesOfZero) {
 }
 
 }  // namespace
-}  // namespace orvod
+}  // namespace atlas

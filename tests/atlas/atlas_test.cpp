@@ -1,13 +1,13 @@
 // Tests of atlas loading, above all the white-matter atlas's left/right header correction.
-#include "orvod/atlas.hpp"
+#include "atlas/atlas.hpp"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 
-#include "atlas_fixture.hpp"
+#include "atlas/atlas_fixture.hpp"
 
-namespace orvod {
+namespace atlas {
 namespace {
 
 const Affine kShipped{{{1, 0, 0, -91}, {0, 1, 0, -126}, {0, 0, 1, -72}}};
@@ -24,10 +24,10 @@ TEST(WhiteMatterOrientation, FlipsOnlyTheShippedHeader) {
   }
 }
 
-using RealAtlases = testing::AtlasTest;
+using RealAtlases = fixture::AtlasTest;
 
 TEST_F(RealAtlases, NearlyAllLateralisedTractVoxelsLieOnTheirNamedSide) {
-  const std::string stem = std::string(ORVOD_TEST_DATA_DIR) + "/JHU-WhiteMatter-labels-1mm.nii";
+  const std::string stem = std::string(ATLAS_TEST_DATA_DIR) + "/JHU-WhiteMatter-labels-1mm.nii";
   LabelVolume white = readLabelVolume(stem + ".gz");
   const LabelTable names = readLabelTable(stem + ".txt");
   ASSERT_TRUE(correctWhiteMatterOrientation(white));
@@ -48,4 +48,4 @@ TEST_F(RealAtlases, NearlyAllLateralisedTractVoxelsLieOnTheirNamedSide) {
 }
 
 }  // namespace
-}  // namespace orvod
+}  // namespace atlas

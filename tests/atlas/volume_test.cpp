@@ -1,5 +1,5 @@
 // Tests of the NIfTI label reader on small files the test writes with nifticlib.
-#include "orvod/volume.hpp"
+#include "atlas/volume.hpp"
 
 #include <gtest/gtest.h>
 #include <nifti2_io.h>
@@ -10,7 +10,7 @@
 #include <functional>
 #include <stdexcept>
 
-namespace orvod {
+namespace atlas {
 namespace {
 
 namespace fs = std::filesystem;
@@ -175,4 +175,4 @@ TEST_F(VolumeFile, RefusesFilesThatCannotHoldLabels) {
 }
 
 }  // namespace
-}  // namespace orvod
+}  // namespace atlas

@@ -1,7 +1,7 @@
 // The set of atlases the daemon answers from, loaded from one data directory.
-#include "orvod/atlas.hpp"
+#include "atlas/atlas.hpp"
 
-namespace orvod {
+namespace atlas {
 namespace {
 
 const Affine kShippedWhiteMatterSform{{
@@ -43,4 +43,4 @@ AtlasSet loadAtlasSet(const std::string& directory) {
   return atlases;
 }
 
-}  // namespace orvod
+}  // namespace atlas

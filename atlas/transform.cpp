@@ -1,10 +1,10 @@
 // Affine maps between coordinate spaces, and the Talairach to MNI transform.
-#include "orvod/transform.hpp"
+#include "atlas/transform.hpp"
 
 #include <cmath>
 #include <stdexcept>
 
-namespace orvod {
+namespace atlas {
 
 Vec3 applyAffine(const Affine& affine, const Vec3& point) {
   Vec3 result{};
@@ -72,4 +72,4 @@ Vec3 roundHalfUp(const Vec3& point) {
   return {std::floor(point[0] + 0.5), std::floor(point[1] + 0.5), std::floor(point[2] + 0.5)};
 }
 
-}  // namespace orvod
+}  // namespace atlas

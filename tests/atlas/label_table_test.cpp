@@ -1,12 +1,12 @@
 // Tests of the label table parser.
-#include "orvod/label_table.hpp"
+#include "atlas/label_table.hpp"
 
 #include <gtest/gtest.h>
 
 #include <sstream>
 #include <stdexcept>
 
-namespace orvod {
+namespace atlas {
 namespace {
 
 LabelTable parse(const std::string& text) {
@@ -32,4 +32,4 @@ TEST(LabelTable, RefusesRowsWithoutAByteValueAndANameAndMissingFiles) {
 }
 
 }  // namespace
-}  // namespace orvod
+}  // namespace atlas

@@ -3,7 +3,7 @@
 
 #include <array>
 
-namespace orvod {
+namespace atlas {
 
 using Vec3 = std::array<double, 3>;
 
@@ -27,4 +27,4 @@ const Affine& talairachToMni();
 // std::lround, so answers agree with tools that round the same way.
 Vec3 roundHalfUp(const Vec3& point);
 
-}  // namespace orvod
+}  // namespace atlas

@@ -3,10 +3,10 @@
 
 #include <string>
 
-#include "orvod/label_table.hpp"
-#include "orvod/volume.hpp"
+#include "atlas/label_table.hpp"
+#include "atlas/volume.hpp"
 
-namespace orvod {
+namespace atlas {
 
 inline constexpr const char* kDefaultDataDirectory = "/usr/share/mricron/templates";
 
@@ -28,4 +28,4 @@ AtlasSet loadAtlasSet(const std::string& directory);
 // is left alone.
 bool correctWhiteMatterOrientation(LabelVolume& white);
 
-}  // namespace orvod
+}  // namespace atlas

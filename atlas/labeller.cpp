@@ -1,6 +1,6 @@
 // Labels one Talairach point from the atlases: the tissue label of Code 2 and the Quendel
 // parcel of Code 1.
-#include "orvod/labeller.hpp"
+#include "atlas/labeller.hpp"
 
 #include <algorithm>
 #include <cmath>
@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-namespace orvod {
+namespace atlas {
 namespace {
 
 struct Offset {
@@ -192,4 +192,4 @@ std::string Labeller::describeParcel(const TalairachPoint& point, std::uint8_t p
   return joinFields({sideName(sideOfX(point.x)), n.kind, n.structure, n.name});
 }
 
-}  // namespace orvod
+}  // namespace atlas

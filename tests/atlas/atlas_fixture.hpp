@@ -1,0 +1,30 @@
+// Test support: the real atlases, loaded once per test program, or a skip when they are absent.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "atlas/labeller.hpp"
+
+namespace atlas::fixture {
+
+inline bool atlasesInstalled() {
+  return std::filesystem::exists(std::filesystem::path(ATLAS_TEST_DATA_DIR) / "aal.nii.gz");
+}
+
+#define ATLAS_SKIP_WITHOUT_DATA()                                                           \
+  if (!::atlas::fixture::atlasesInstalled()) {                                                 \
+    GTEST_SKIP() << ATLAS_TEST_DATA_DIR << " is missing; scripts/setup installs mricron-data"; \
+  }
+
+class AtlasTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ATLAS_SKIP_WITHOUT_DATA(); }
+  static const Labeller& labeller() {
+    static const Labeller shared(loadAtlasSet(ATLAS_TEST_DATA_DIR));
+    return shared;
+  }
+};
+
+}  // namespace atlas::fixture
