@@ -120,14 +120,18 @@ window.vantrelViewer = (() => {
     return atlases.map((atlas) => {
       const row = body.insertRow();
       row.dataset.atlas = atlas.key;
-      row.insertCell().textContent = atlas.name;
+      row.insertCell().textContent = atlas.key;
       row.insertCell().className = "viewer-label";
       return row;
     });
   }
 
   function rowsWithCoordinates() {
-    return document.querySelectorAll("tr[data-mni]");
+    return document.querySelectorAll("tr[data-mni-x]");
+  }
+
+  function mniOfRow(row) {
+    return [row.dataset.mniX, row.dataset.mniY, row.dataset.mniZ].map(Number);
   }
 
   async function start(section) {
@@ -170,7 +174,7 @@ window.vantrelViewer = (() => {
     nv.onLocationChange = update;
     for (const row of rowsWithCoordinates()) {
       row.addEventListener("click", () => {
-        nv.scene.crosshairPos = nv.mm2frac(row.dataset.mni.split(" ").map(Number));
+        nv.scene.crosshairPos = nv.mm2frac(mniOfRow(row));
         nv.drawScene();
         update();
       });
