@@ -96,7 +96,7 @@ window.vantrelViewer = (() => {
   }
 
   function formatMm(value) {
-    return String(Math.round(value * 10) / 10).replace("-", "\u2212");
+    return String(Math.round(value * 100) / 100).replace("-", "\u2212");
   }
 
   function showLocation(section, atlases, mni) {
@@ -168,21 +168,25 @@ window.vantrelViewer = (() => {
     nv.volumes = layers;
     nv.setVolume(background, 0);
     nv.setSliceType(niivue.SLICE_TYPE.MULTIPLANAR);
-    const rows = labelRows(section, config.atlases);
-    atlases.forEach((entry, i) => { entry.row = rows[i]; });
+    const atlasRows = labelRows(section, config.atlases);
+    atlases.forEach((entry, i) => { entry.row = atlasRows[i]; });
     const update = () => showLocation(section, atlases, crosshairMni(nv));
     nv.onLocationChange = update;
-    for (const row of rowsWithCoordinates()) {
+    const moveTo = (mni) => {
+      nv.scene.crosshairPos = nv.mm2frac(mni);
+      nv.drawScene();
+      update();
+    };
+    const rows = rowsWithCoordinates();
+    for (const row of rows) {
       row.addEventListener("click", () => {
-        nv.scene.crosshairPos = nv.mm2frac(mniOfRow(row));
-        nv.drawScene();
-        update();
+        moveTo(mniOfRow(row));
+        section.scrollIntoView({ block: "nearest" });
       });
       row.classList.add("viewer-target");
     }
-    const first = rowsWithCoordinates()[0];
-    if (first) {
-      first.click();
+    if (rows.length > 0) {
+      moveTo(mniOfRow(rows[0]));
     } else {
       update();
     }
