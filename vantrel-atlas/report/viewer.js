@@ -69,26 +69,27 @@ window.vantrelViewer = (() => {
     return [...affine.map((row) => [...row]), [0, 0, 0, 1]];
   }
 
-  // A small ball at every point of a table, on the background's grid.
-  async function markerImage(background, points) {
-    const [nx, ny, nz] = background.hdr.dims.slice(1, 4);
-    const voxels = new Uint8Array(nx * ny * nz);
-    const radius = 2;
+  // A ball at every point of a table, on a 1 mm grid of its own along the MNI axes.
+  async function markerImage(points) {
+    const radius = 3;
+    const low = [0, 1, 2].map((axis) => Math.floor(Math.min(...points.map((p) => p[axis]))) - radius);
+    const dims = [0, 1, 2].map((axis) => Math.ceil(Math.max(...points.map((p) => p[axis]))) + radius - low[axis] + 1);
+    const [nx, ny] = dims;
+    const voxels = new Uint8Array(dims[0] * dims[1] * dims[2]);
     for (const point of points) {
-      const [cx, cy, cz] = Array.from(background.mm2vox(point));
+      const [cx, cy, cz] = point.map((c, axis) => Math.round(c - low[axis]));
       for (let z = cz - radius; z <= cz + radius; z++) {
         for (let y = cy - radius; y <= cy + radius; y++) {
           for (let x = cx - radius; x <= cx + radius; x++) {
-            const near = (x - cx) ** 2 + (y - cy) ** 2 + (z - cz) ** 2 <= radius * radius;
-            if (near && x >= 0 && x < nx && y >= 0 && y < ny && z >= 0 && z < nz) {
+            if ((x - cx) ** 2 + (y - cy) ** 2 + (z - cz) ** 2 <= radius * radius) {
               voxels[x + nx * (y + ny * z)] = 1;
             }
           }
         }
       }
     }
-    const nifti = niivue.NVImage.createNiftiArray(
-      [nx, ny, nz], background.hdr.pixDims.slice(1, 4), background.hdr.affine.flat(), 2, voxels);
+    const affine = [1, 0, 0, low[0], 0, 1, 0, low[1], 0, 0, 1, low[2], 0, 0, 0, 1];
+    const nifti = niivue.NVImage.createNiftiArray(dims, [1, 1, 1], affine, 2, voxels);
     const image = await niivue.NVImage.loadFromUrl({ url: nifti, name: "points.nii", colormap: "red" });
     image.cal_min = 0.5;
     image.cal_max = 1;
@@ -161,7 +162,7 @@ window.vantrelViewer = (() => {
       layers.push(overlay);
     }
     if (config.points.length > 0) {
-      layers.push(await markerImage(background, config.points));
+      layers.push(await markerImage(config.points));
     }
     // The other atlases stay off the GPU: they are read, never drawn. Setting the layers at
     // once reslices each of them once, where adding them one by one reslices all before.

@@ -2,7 +2,7 @@
 #include "vantrel-atlas/report/viewer_volume.hpp"
 
 #include <gtest/gtest.h>
-#include <nifti1_io.h>
+#include <nifti2_io.h>
 #include <unistd.h>
 
 #include <filesystem>
