@@ -11,7 +11,7 @@
 #include "batch/input_table.hpp"
 #include "batch/options.hpp"
 #include "batch/progress_bar.hpp"
-#include "daemon/exchange.hpp"
+#include "exchange/exchange.hpp"
 
 namespace vantrel::batch {
 
@@ -22,7 +22,7 @@ struct BatchSummary {
 };
 
 // Why a query failed, as its row reports it.
-std::string failureReason(detail::ExchangeOutcome outcome, double timeoutSeconds);
+std::string failureReason(exchange::Outcome outcome, double timeoutSeconds);
 
 // Queries the daemon for every point of `table`, `options.jobs` at a time,
 // and writes one entry per line to `out` in input order.

@@ -5,8 +5,8 @@
 #include <cstdlib>
 #include <limits>
 
-#include "cli/tokens.hpp"
 #include "atlas/transform.hpp"
+#include "text/text.hpp"
 #include "vantrel.hpp"
 
 namespace vantrel::batch {
@@ -15,7 +15,7 @@ namespace {
 
 bool holdsDigit(const char* text) {
   for (; *text != '\0'; ++text) {
-    if (detail::isDigit(*text)) {
+    if (text::isDigit(*text)) {
       return true;
     }
   }

@@ -1,7 +1,7 @@
 // Parsing the input table: verifyData for integer lines, isFloat for decimal ones, a header once.
 #include "batch/input_table.hpp"
 
-#include "cli/tokens.hpp"
+#include "text/text.hpp"
 #include "vantrel.hpp"
 
 namespace vantrel::batch {
@@ -40,7 +40,7 @@ std::vector<std::string> tabFields(const std::string& line) {
   line.copy(record.data(), kMaxTextLength);
   std::vector<std::string> fields;
   char* cursor = record.data();
-  while (const char* field = detail::cutToken(cursor, '\t')) {
+  while (const char* field = text::cutToken(cursor, '\t')) {
     fields.emplace_back(field);
   }
   return fields;

@@ -8,6 +8,7 @@
 
 #include "cli/arguments.hpp"
 #include "cli/bad_input.hpp"
+#include "protocol/protocol.hpp"
 #include "vantrel.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -43,7 +44,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::int32_t z = 0;
     verifyCommandline(params.data(), code, cubesize, x, y, z, kUsageLines);
     TextBuffer query;
-    composeQueryText(code, cubesize, x, y, z, query);
+    protocol::composeQueryText(code, cubesize, x, y, z, query);
   } catch (const BadInput&) {
   }
   return 0;

@@ -22,7 +22,7 @@ namespace {
 
 using asio::ip::tcp;
 
-using Block = std::array<char, kRequestBlockSize>;
+using Block = std::array<char, vantrel::protocol::kBlockSize>;
 
 // A client whose exchange could not be finished at once: its request is still arriving, its
 // reply did not fit the socket buffer, or the rest of its block has to be swallowed. It lives as

@@ -18,8 +18,8 @@
 #include <thread>
 #include <vector>
 
-#include "cli/arguments.hpp"
-#include "daemon/exchange.hpp"
+#include "exchange/exchange.hpp"
+#include "protocol/protocol.hpp"
 
 extern char** environ;
 
@@ -95,10 +95,11 @@ void stopOrvod(const Daemon& daemon) {
 
 bool labelsInBrain(const sockaddr_in& address, const Point& p) {
   TextBuffer query;
-  vantrel::composeQueryText(2, 5, p.x, p.y, p.z, query);
+  vantrel::protocol::composeQueryText(vantrel::protocol::kLabelCode,
+                                      vantrel::protocol::kDefaultCubesize, p.x, p.y, p.z, query);
   TextBuffer answer{};
-  const auto outcome = vantrel::detail::exchangeWith(address, query, answer, std::nullopt);
-  return outcome == vantrel::detail::ExchangeOutcome::kAnswered && answer[0] != '*';
+  const auto outcome = vantrel::exchange::exchangeWith(address, query, answer, std::nullopt);
+  return outcome == vantrel::exchange::Outcome::kAnswered && answer[0] != '*';
 }
 
 // Points drawn from a box around the brain, kept when orvod labels them.
@@ -190,7 +191,7 @@ double median(std::vector<double> values) {
 int main() {
   const Daemon daemon = startOrvod();
   sockaddr_in address{};
-  vantrel::detail::resolveDaemon("127.0.0.1", daemon.port, address);
+  vantrel::exchange::resolveDaemon("127.0.0.1", daemon.port, address);
   const std::vector<Point> points = inBrainPoints(address);
   writeTable(points);
 

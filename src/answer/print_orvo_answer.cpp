@@ -3,15 +3,13 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "cli/tokens.hpp"
+#include "protocol/protocol.hpp"
+#include "text/text.hpp"
 #include "vantrel.hpp"
 
 namespace vantrel {
 
 namespace {
-
-constexpr std::int32_t kTabularLayout = 1;
-constexpr std::int32_t kPairCode = 3;
 
 // Every pair takes at least four characters ("c:l:"), so an answer text of
 // 8191 characters holds at most 2047 of them.
@@ -36,7 +34,7 @@ struct Pair {
 // A count is its leading integer cut to 16 bits and read back with sign, so a
 // field of 65535 and one of -1 both count -1.
 std::int16_t pairCount(const char* field) {
-  const auto wide = static_cast<std::uint32_t>(detail::leadingInt32(field));
+  const auto wide = static_cast<std::uint32_t>(text::leadingInt32(field));
   return static_cast<std::int16_t>(static_cast<std::uint16_t>(wide & 0xFFFFU));
 }
 
@@ -67,7 +65,7 @@ void printStarredPairAnswer(const Query& q, const TextBuffer& answer, std::FILE*
 void printFieldAnswer(const Query& q, TextBuffer& answer, std::FILE* out) {
   char* cursor = answer.data();
   bool first = true;
-  while (const char* field = detail::cutToken(cursor, ',')) {
+  while (const char* field = text::cutToken(cursor, ',')) {
     if (first && q.tabular) {
       std::fprintf(out, "%i\t%i\t%i\t%s", q.x, q.y, q.z, field);
     } else if (first) {
@@ -98,8 +96,8 @@ std::size_t readPairs(TextBuffer& answer, Pair (&pairs)[kMaxPairs]) {
   char* cursor = answer.data();
   std::size_t read = 0;
   while (read < wanted) {
-    const char* countField = detail::cutToken(cursor, ':');
-    const char* label = countField != nullptr ? detail::cutToken(cursor, ':') : nullptr;
+    const char* countField = text::cutToken(cursor, ':');
+    const char* label = countField != nullptr ? text::cutToken(cursor, ':') : nullptr;
     if (label == nullptr) {
       break;
     }
@@ -162,10 +160,10 @@ void printOrvoAnswer(std::int32_t code, std::int32_t cubesize, std::int32_t x, s
                      std::int32_t z, TextBuffer& answer, std::int32_t layout, std::FILE* out) {
   // A full buffer from the daemon may lack its terminator; its last byte becomes one.
   answer[kMaxTextLength] = '\0';
-  const Query q{code, cubesize, x, y, z, layout == kTabularLayout};
-  if (code == kPairCode && isStarred(answer)) {
+  const Query q{code, cubesize, x, y, z, layout == protocol::kTabularLayout};
+  if (code == protocol::kCubeCode && isStarred(answer)) {
     printStarredPairAnswer(q, answer, out);
-  } else if (code == kPairCode) {
+  } else if (code == protocol::kCubeCode) {
     printPairAnswer(q, answer, out);
   } else if (isStarred(answer)) {
     printStarredFieldAnswer(q, answer.data(), out);

@@ -5,30 +5,27 @@
 #include <cstring>
 
 #include "cli/messages.hpp"
-#include "cli/tokens.hpp"
+#include "protocol/protocol.hpp"
+#include "text/text.hpp"
 
 namespace vantrel::detail {
 
 namespace {
 
-bool isCubesize(std::int32_t value) {
-  return value == 3 || value == 5 || value == 7 || value == 9 || value == 11;
-}
-
 void scanColonForm(ParameterScan& scan, std::int32_t& code, std::int32_t& cubesize) {
   code = tokenValue(scan, takeToken(scan, ':', message::kCubesizeRange));
-  if (code != 3) {
+  if (code != protocol::kCubeCode) {
     reportScanError(scan, message::kCubesizeNeedsCode3);
   }
   cubesize = tokenValue(scan, takeToken(scan, ',', message::kCubesizeSyntax));
-  if (!isCubesize(cubesize)) {
+  if (!protocol::isCubesize(cubesize)) {
     reportScanError(scan, message::kCubesizeRange);
   }
 }
 
 void scanPlainForm(ParameterScan& scan, std::int32_t& code) {
   code = tokenValue(scan, takeToken(scan, ',', message::kCodeSyntax));
-  if (code < 1 || code > 3) {
+  if (!protocol::isCode(code)) {
     reportScanError(scan, message::kCodeRange);
   }
 }
@@ -56,7 +53,7 @@ void reportScanError(const ParameterScan& scan, const char* format) {
 }
 
 char* takeToken(ParameterScan& scan, char delimiter, const char* missingMessage) {
-  char* token = cutToken(scan.cursor, delimiter);
+  char* token = text::cutToken(scan.cursor, delimiter);
   if (token == nullptr) {
     reportScanError(scan, missingMessage);
   }
@@ -65,17 +62,17 @@ char* takeToken(ParameterScan& scan, char delimiter, const char* missingMessage)
 
 std::int32_t tokenValue(const ParameterScan& scan, const char* token) {
   if (scan.syntax == TokenSyntax::Lenient) {
-    return leadingInt32(token);
+    return text::leadingInt32(token);
   }
   std::int32_t value = 0;
-  if (isInt(token) == 0 || !convertInt32(token, value)) {
+  if (isInt(token) == 0 || !text::convertInt32(token, value)) {
     reportScanError(scan, message::kNonInteger);
   }
   return value;
 }
 
 void scanCodeAndCubesize(ParameterScan& scan, std::int32_t& code, std::int32_t& cubesize) {
-  if (contains(scan.working.data(), ':')) {
+  if (text::contains(scan.working.data(), ':')) {
     scanColonForm(scan, code, cubesize);
   } else {
     scanPlainForm(scan, code);

@@ -1,7 +1,7 @@
 // verifyData: tests a tab-separated record against a pattern of field type letters.
 #include <cctype>
 
-#include "cli/tokens.hpp"
+#include "text/text.hpp"
 #include "vantrel.hpp"
 
 namespace vantrel {
@@ -37,7 +37,7 @@ std::int32_t verifyData(char* record, const char* pattern) {
     if (!isTypeLetter(*instruction)) {
       continue;
     }
-    const char* field = detail::cutToken(cursor, '\t');
+    const char* field = text::cutToken(cursor, '\t');
     if (field == nullptr || !fieldPasses(*instruction, field)) {
       return 0;
     }

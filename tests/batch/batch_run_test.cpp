@@ -34,7 +34,7 @@ RunOutput runAgainst(const ConcurrentDaemon& daemon, const std::vector<InputLine
                      BatchOptions options) {
   options.port = daemon.port();
   sockaddr_in address{};
-  EXPECT_TRUE(detail::resolveDaemon("127.0.0.1", options.port, address));
+  EXPECT_TRUE(exchange::resolveDaemon("127.0.0.1", options.port, address));
   char* buffer = nullptr;
   std::size_t size = 0;
   std::FILE* out = open_memstream(&buffer, &size);

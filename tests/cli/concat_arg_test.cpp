@@ -5,6 +5,7 @@
 #include <string>
 
 #include "cli/arguments.hpp"
+#include "protocol/protocol.hpp"
 #include "vantrel.hpp"
 
 namespace vantrel {
@@ -33,7 +34,7 @@ TEST(ComposeQueryText, UsesTheColonFormForCode3Only) {
   for (const Case& c : cases) {
     TextBuffer query;
     query.fill('x');
-    composeQueryText(c.code, c.cubesize, c.x, c.y, c.z, query);
+    protocol::composeQueryText(c.code, c.cubesize, c.x, c.y, c.z, query);
     EXPECT_STREQ(query.data(), c.text);
     EXPECT_EQ(query[std::strlen(c.text) + 1], '\0') << "zero-filled after the text";
   }

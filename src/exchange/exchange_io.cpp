@@ -1,5 +1,5 @@
 // Send and receive loops of the daemon exchange.
-#include "daemon/exchange_io.hpp"
+#include "exchange/exchange_io.hpp"
 
 #include <poll.h>
 #include <sys/socket.h>
@@ -8,7 +8,7 @@
 #include <cerrno>
 #include <cstring>
 
-namespace vantrel::detail {
+namespace vantrel::exchange {
 
 namespace {
 
@@ -33,15 +33,15 @@ int pollMillisecondsLeft(const Deadline& deadline) {
   if (!deadline) {
     return -1;
   }
-  const auto left = *deadline - ExchangeClock::now();
-  if (left <= ExchangeClock::duration::zero()) {
+  const auto left = *deadline - Clock::now();
+  if (left <= Clock::duration::zero()) {
     return 0;
   }
   return static_cast<int>(std::chrono::ceil<std::chrono::milliseconds>(left).count());
 }
 
 bool deadlinePassed(const Deadline& deadline) {
-  return deadline && ExchangeClock::now() >= *deadline;
+  return deadline && Clock::now() >= *deadline;
 }
 
 // MSG_NOSIGNAL turns a vanished peer into EPIPE instead of a killed process.
@@ -109,4 +109,4 @@ ssize_t receiveReply(int socketFd, TextBuffer& answer, const Deadline& deadline)
   return static_cast<ssize_t>(held);
 }
 
-}  // namespace vantrel::detail
+}  // namespace vantrel::exchange

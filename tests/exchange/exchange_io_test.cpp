@@ -1,5 +1,5 @@
 // Tests of the send and receive loops over a local socket pair.
-#include "daemon/exchange_io.hpp"
+#include "exchange/exchange_io.hpp"
 
 #include <gtest/gtest.h>
 #include <sys/socket.h>
@@ -8,7 +8,7 @@
 #include <string>
 #include <thread>
 
-namespace vantrel::detail {
+namespace vantrel::exchange {
 namespace {
 
 class SocketPair : public ::testing::Test {
@@ -84,4 +84,4 @@ TEST_F(SocketPair, ReceiveStopsAtANulOrWhenAnOpenPeerFallsSilent) {
 }
 
 }  // namespace
-}  // namespace vantrel::detail
+}  // namespace vantrel::exchange

@@ -1,14 +1,17 @@
-// One request and reply with an Orvo daemon at a resolved address, optionally within a deadline.
+// The client side of the exchange with an Orvo daemon: look the daemon up,
+// send one query block, receive one reply, optionally within a deadline.
+// Vantrel's Orvoquery and every companion that queries a daemon use it.
 #pragma once
 
 #include <netinet/in.h>
 
-#include "daemon/exchange_io.hpp"
+#include "exchange/exchange_io.hpp"
 #include "vantrel.hpp"
 
-namespace vantrel::detail {
+namespace vantrel::exchange {
 
-enum class ExchangeOutcome {
+// How one exchange ended; every value but kAnswered is a failure.
+enum class Outcome {
   kAnswered,
   kNoSocket,
   kDaemonDown,
@@ -22,18 +25,18 @@ enum class ExchangeOutcome {
 bool resolveDaemon(const char* host, int port, sockaddr_in& out);
 
 // A new IPv4 stream socket, or -1. A deadline needs a non-blocking one.
-int openExchangeSocket(bool nonBlocking);
+int openSocket(bool nonBlocking);
 
 // Connects `socketFd` to `daemon`, sends the query text as one block of
 // kTextBufferSize bytes and receives the reply into `answer`. The caller keeps
 // and closes the socket. A reply of no bytes at all is a receive failure: the
 // daemon closed without answering. With a deadline, which needs a socket
 // opened non-blocking, the connect is bounded too.
-ExchangeOutcome exchangeOver(int socketFd, const sockaddr_in& daemon, const TextBuffer& query,
-                             TextBuffer& answer, Deadline deadline);
+Outcome exchangeOver(int socketFd, const sockaddr_in& daemon, const TextBuffer& query,
+                     TextBuffer& answer, Deadline deadline);
 
 // The whole exchange on a socket of its own, closed before returning.
-ExchangeOutcome exchangeWith(const sockaddr_in& daemon, const TextBuffer& query, TextBuffer& answer,
-                             Deadline deadline);
+Outcome exchangeWith(const sockaddr_in& daemon, const TextBuffer& query, TextBuffer& answer,
+                     Deadline deadline);
 
-}  // namespace vantrel::detail
+}  // namespace vantrel::exchange

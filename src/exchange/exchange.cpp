@@ -1,5 +1,5 @@
 // The exchange with an Orvo daemon at a resolved address, shared by Vantrel and its companions.
-#include "daemon/exchange.hpp"
+#include "exchange/exchange.hpp"
 
 #include <netdb.h>
 #include <poll.h>
@@ -10,7 +10,7 @@
 #include <cstdint>
 #include <cstring>
 
-namespace vantrel::detail {
+namespace vantrel::exchange {
 
 namespace {
 
@@ -40,12 +40,12 @@ bool connectBlocking(int socketFd, const sockaddr_in& daemon) {
 }
 
 // A connect on a non-blocking socket that may not outlast the deadline.
-ExchangeOutcome connectWithin(int socketFd, const sockaddr_in& daemon, const Deadline& deadline) {
+Outcome connectWithin(int socketFd, const sockaddr_in& daemon, const Deadline& deadline) {
   if (connectBlocking(socketFd, daemon)) {
-    return ExchangeOutcome::kAnswered;
+    return Outcome::kAnswered;
   }
   if (errno != EINPROGRESS && errno != EINTR) {
-    return ExchangeOutcome::kDaemonDown;
+    return Outcome::kDaemonDown;
   }
   pollfd watch{socketFd, POLLOUT, 0};
   int ready = 0;
@@ -53,12 +53,12 @@ ExchangeOutcome connectWithin(int socketFd, const sockaddr_in& daemon, const Dea
     ready = poll(&watch, 1, pollMillisecondsLeft(deadline));
   } while (ready < 0 && errno == EINTR);
   if (ready == 0) {
-    return ExchangeOutcome::kTimedOut;
+    return Outcome::kTimedOut;
   }
   // A refused connect shows as POLLERR or POLLHUP beside POLLOUT, which spares
   // asking SO_ERROR on every query of a long run.
   const bool connected = ready > 0 && (watch.revents & (POLLERR | POLLHUP)) == 0;
-  return connected ? ExchangeOutcome::kAnswered : ExchangeOutcome::kDaemonDown;
+  return connected ? Outcome::kAnswered : Outcome::kDaemonDown;
 }
 
 // The daemon reads a fixed block: the query text, its NUL, then zeros, whatever
@@ -70,8 +70,8 @@ void composeRequestBlock(const TextBuffer& query, TextBuffer& block) {
   }
 }
 
-ExchangeOutcome timedOutOr(ExchangeOutcome failure, const Deadline& deadline) {
-  return deadlinePassed(deadline) ? ExchangeOutcome::kTimedOut : failure;
+Outcome timedOutOr(Outcome failure, const Deadline& deadline) {
+  return deadlinePassed(deadline) ? Outcome::kTimedOut : failure;
 }
 
 }  // namespace
@@ -90,41 +90,41 @@ bool resolveDaemon(const char* host, int port, sockaddr_in& out) {
   return false;
 }
 
-int openExchangeSocket(bool nonBlocking) {
+int openSocket(bool nonBlocking) {
   return socket(AF_INET, SOCK_STREAM | (nonBlocking ? SOCK_NONBLOCK : 0), 0);
 }
 
-ExchangeOutcome exchangeOver(int socketFd, const sockaddr_in& daemon, const TextBuffer& query,
-                             TextBuffer& answer, Deadline deadline) {
+Outcome exchangeOver(int socketFd, const sockaddr_in& daemon, const TextBuffer& query,
+                     TextBuffer& answer, Deadline deadline) {
   if (deadline) {
-    const ExchangeOutcome connected = connectWithin(socketFd, daemon, deadline);
-    if (connected != ExchangeOutcome::kAnswered) {
+    const Outcome connected = connectWithin(socketFd, daemon, deadline);
+    if (connected != Outcome::kAnswered) {
       return connected;
     }
   } else if (!connectBlocking(socketFd, daemon)) {
-    return ExchangeOutcome::kDaemonDown;
+    return Outcome::kDaemonDown;
   }
   TextBuffer block;
   composeRequestBlock(query, block);
   if (!sendWholeBlock(socketFd, block, deadline)) {
-    return timedOutOr(ExchangeOutcome::kSendFailed, deadline);
+    return timedOutOr(Outcome::kSendFailed, deadline);
   }
   const ssize_t received = receiveReply(socketFd, answer, deadline);
   if (received == kReplyTimedOut) {
-    return ExchangeOutcome::kTimedOut;
+    return Outcome::kTimedOut;
   }
-  return received > 0 ? ExchangeOutcome::kAnswered : ExchangeOutcome::kReceiveFailed;
+  return received > 0 ? Outcome::kAnswered : Outcome::kReceiveFailed;
 }
 
-ExchangeOutcome exchangeWith(const sockaddr_in& daemon, const TextBuffer& query, TextBuffer& answer,
-                             Deadline deadline) {
-  const int socketFd = openExchangeSocket(deadline.has_value());
+Outcome exchangeWith(const sockaddr_in& daemon, const TextBuffer& query, TextBuffer& answer,
+                     Deadline deadline) {
+  const int socketFd = openSocket(deadline.has_value());
   if (socketFd < 0) {
-    return ExchangeOutcome::kNoSocket;
+    return Outcome::kNoSocket;
   }
-  const ExchangeOutcome outcome = exchangeOver(socketFd, daemon, query, answer, deadline);
+  const Outcome outcome = exchangeOver(socketFd, daemon, query, answer, deadline);
   close(socketFd);
   return outcome;
 }
 
-}  // namespace vantrel::detail
+}  // namespace vantrel::exchange

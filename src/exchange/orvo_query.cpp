@@ -4,8 +4,8 @@
 #include <cerrno>
 #include <cstdio>
 
-#include "daemon/exchange.hpp"
-#include "daemon/messages.hpp"
+#include "exchange/exchange.hpp"
+#include "exchange/messages.hpp"
 #include "vantrel.hpp"
 
 namespace vantrel {
@@ -34,18 +34,18 @@ std::int32_t failWith(int socketFd, std::int32_t result, const char* message) {
 
 // Without a deadline the exchange never times out, so every outcome but the
 // answer is one of the three failures after the lookup.
-std::int32_t reportOutcome(int socketFd, detail::ExchangeOutcome outcome) {
+std::int32_t reportOutcome(int socketFd, exchange::Outcome outcome) {
   switch (outcome) {
-    case detail::ExchangeOutcome::kAnswered:
+    case exchange::Outcome::kAnswered:
       close(socketFd);
       return kExchanged;
-    case detail::ExchangeOutcome::kSendFailed:
+    case exchange::Outcome::kSendFailed:
       return failWith(socketFd, kSendFailed, message::kSendFailed);
-    case detail::ExchangeOutcome::kReceiveFailed:
-    case detail::ExchangeOutcome::kTimedOut:
+    case exchange::Outcome::kReceiveFailed:
+    case exchange::Outcome::kTimedOut:
       return failWith(socketFd, kReceiveFailed, message::kReceiveFailed);
-    case detail::ExchangeOutcome::kNoSocket:
-    case detail::ExchangeOutcome::kDaemonDown:
+    case exchange::Outcome::kNoSocket:
+    case exchange::Outcome::kDaemonDown:
       break;
   }
   return failWith(socketFd, kDaemonDown, message::kDaemonDown);
@@ -55,19 +55,19 @@ std::int32_t reportOutcome(int socketFd, detail::ExchangeOutcome outcome) {
 
 // The socket comes before the lookup, so a host without sockets reports that first.
 std::int32_t Orvoquery(const TextBuffer& query, TextBuffer& answer) {
-  const int socketFd = detail::openExchangeSocket(false);
+  const int socketFd = exchange::openSocket(false);
   if (socketFd < 0) {
     std::fputs(message::kNoSocket, stderr);
     return kNoSocket;
   }
   sockaddr_in daemon{};
-  if (!detail::resolveDaemon(DAEMONHOST, kDaemonPort, daemon)) {
+  if (!exchange::resolveDaemon(DAEMONHOST, kDaemonPort, daemon)) {
     closeKeepingErrno(socketFd);
     std::fprintf(stderr, message::kHostNotFound, DAEMONHOST);
     return kHostNotFound;
   }
   return reportOutcome(socketFd,
-                       detail::exchangeOver(socketFd, daemon, query, answer, std::nullopt));
+                       exchange::exchangeOver(socketFd, daemon, query, answer, std::nullopt));
 }
 
 }  // namespace vantrel

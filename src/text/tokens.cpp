@@ -1,11 +1,11 @@
 // Token cutting and decimal conversion shared by the command line, the answer
 // printer and the record validators.
-#include "cli/tokens.hpp"
+#include "text/text.hpp"
 
 #include <cstring>
 #include <limits>
 
-namespace vantrel::detail {
+namespace vantrel::text {
 
 namespace {
 
@@ -92,4 +92,4 @@ std::int32_t leadingInt32(const char* text) {
   return static_cast<std::int32_t>(signedValue);
 }
 
-}  // namespace vantrel::detail
+}  // namespace vantrel::text

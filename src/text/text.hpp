@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-namespace vantrel::detail {
+namespace vantrel::text {
 
 // Cuts the next token out of the writable text at `cursor`: skips any run of
 // `delimiter`, reads up to the next delimiter or the end, overwrites that
@@ -23,4 +23,4 @@ std::int32_t leadingInt32(const char* text);
 bool isDigit(char c);
 bool contains(const char* text, char c);
 
-}  // namespace vantrel::detail
+}  // namespace vantrel::text

@@ -8,11 +8,11 @@
 
 #include "vantrel.hpp"
 
-namespace vantrel::detail {
+namespace vantrel::exchange {
 
-using ExchangeClock = std::chrono::steady_clock;
+using Clock = std::chrono::steady_clock;
 // No deadline lets every step wait as long as the system lets it, as Vantrel does.
-using Deadline = std::optional<ExchangeClock::time_point>;
+using Deadline = std::optional<Clock::time_point>;
 
 // A daemon that has begun to answer but keeps the connection open without a
 // NUL is taken to have finished once it stays silent this long.
@@ -38,4 +38,4 @@ bool sendWholeBlock(int socketFd, const TextBuffer& block, const Deadline& deadl
 // number of bytes held, -1 when the first receive failed, or kReplyTimedOut.
 ssize_t receiveReply(int socketFd, TextBuffer& answer, const Deadline& deadline = {});
 
-}  // namespace vantrel::detail
+}  // namespace vantrel::exchange

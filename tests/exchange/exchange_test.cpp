@@ -1,6 +1,6 @@
 // Tests of the shared exchange: outcomes at a resolved loopback address, with and without a
 // deadline.
-#include "daemon/exchange.hpp"
+#include "exchange/exchange.hpp"
 
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
@@ -13,7 +13,7 @@
 
 #include "support/concurrent_daemon.hpp"
 
-namespace vantrel::detail {
+namespace vantrel::exchange {
 namespace {
 
 using std::chrono::milliseconds;
@@ -57,14 +57,14 @@ TEST(ExchangeWith, ReportsEachOutcomeOfAQueryWithADeadline) {
   struct Case {
     const char* name;
     PointReply reply;
-    ExchangeOutcome expected;
+    Outcome expected;
     const char* answer;
   };
   const Case cases[] = {
-      {"answered", {"a,b,c"}, ExchangeOutcome::kAnswered, "a,b,c"},
-      {"closed without a reply", {""}, ExchangeOutcome::kReceiveFailed, ""},
-      {"answers after the deadline", {"late", milliseconds(1500)}, ExchangeOutcome::kTimedOut, ""},
-      {"never answers", {"", milliseconds(0), true}, ExchangeOutcome::kTimedOut, ""},
+      {"answered", {"a,b,c"}, Outcome::kAnswered, "a,b,c"},
+      {"closed without a reply", {""}, Outcome::kReceiveFailed, ""},
+      {"answers after the deadline", {"late", milliseconds(1500)}, Outcome::kTimedOut, ""},
+      {"never answers", {"", milliseconds(0), true}, Outcome::kTimedOut, ""},
   };
   for (const Case& c : cases) {
     std::string seen;
@@ -73,12 +73,12 @@ TEST(ExchangeWith, ReportsEachOutcomeOfAQueryWithADeadline) {
       return c.reply;
     });
     TextBuffer answer{};
-    const auto started = ExchangeClock::now();
-    const ExchangeOutcome outcome = exchangeWith(loopback(daemon.port()), queryText("2,6,7,8"),
-                                                 answer, started + milliseconds(300));
+    const auto started = Clock::now();
+    const Outcome outcome = exchangeWith(loopback(daemon.port()), queryText("2,6,7,8"), answer,
+                                         started + milliseconds(300));
     EXPECT_EQ(outcome, c.expected) << c.name;
     EXPECT_STREQ(answer.data(), c.answer) << c.name;
-    EXPECT_LT(ExchangeClock::now() - started, milliseconds(1000)) << c.name;
+    EXPECT_LT(Clock::now() - started, milliseconds(1000)) << c.name;
     EXPECT_EQ(seen, "2,6,7,8") << c.name;
   }
 }
@@ -87,11 +87,10 @@ TEST(ExchangeWith, NothingListeningIsDaemonDownWithOrWithoutADeadline) {
   const sockaddr_in address = loopback(closedPort());
   TextBuffer answer{};
   EXPECT_EQ(exchangeWith(address, queryText("1,1,2,3"), answer, std::nullopt),
-            ExchangeOutcome::kDaemonDown);
-  EXPECT_EQ(
-      exchangeWith(address, queryText("1,1,2,3"), answer, ExchangeClock::now() + milliseconds(500)),
-      ExchangeOutcome::kDaemonDown);
+            Outcome::kDaemonDown);
+  EXPECT_EQ(exchangeWith(address, queryText("1,1,2,3"), answer, Clock::now() + milliseconds(500)),
+            Outcome::kDaemonDown);
 }
 
 }  // namespace
-}  // namespace vantrel::detail
+}  // namespace vantrel::exchange
