@@ -57,7 +57,32 @@ TEST(AnswerRow, JsonParsesBackWithThePointAndTheExtraFields) {
                             "extra":["\ufffd name"]})"));
 }
 
-// The answer is read back from the printer's tabular rows, so it shows what the printer showed.
+TEST(AnswerRow, TabsAndLineEndsInAnAnswerNeitherSplitNorJoinTsvRows) {
+  struct Case {
+    std::int32_t code;
+    const char* answer;
+    const char* tsv;
+    const char* json;
+  };
+  const Case cases[] = {
+      {2, "a\tb,c\nd", "1\t2\t3\ta b\tc d\tx\n", R"({"fields":["a\tb","c\nd"]})"},
+      {3, "1:p\rq:2:r,s\n:", "1\t2\t3\t2\tr\ts \tx\n\t\t\t1\tp q\n",
+       R"({"pairs":[{"count":2,"label":"r,s\n"},{"count":1,"label":"p\rq"}]})"},
+      {1, "* no\tlabel\n", "1\t2\t3\t* no label \tx\n", R"({"message":"* no\tlabel\n"})"},
+  };
+  InputLine line = pointLine(8, {1, 2, 3});
+  line.extra = {"x"};
+  for (const Case& c : cases) {
+    EXPECT_EQ(labelled(OutputFormat::kTsv, line, c.code, c.answer), c.tsv) << c.answer;
+    json row = json::parse(labelled(OutputFormat::kJson, line, c.code, c.answer));
+    for (const char* key : {"line", "status", "point", "extra"}) {
+      row.erase(key);
+    }
+    EXPECT_EQ(row, json::parse(c.json)) << c.answer;
+  }
+}
+
+// The answer is read by the printer's own parse, so it shows what the printer showed.
 TEST(AnswerRow, JsonGivesTheAnswerAsThePrinterShowedIt) {
   struct Case {
     std::int32_t code;
