@@ -7,14 +7,13 @@
 #include <cstdlib>
 #include <sstream>
 
-#include "support/concurrent_daemon.hpp"
+#include "kit/fake_daemon.hpp"
 
 namespace vantrel::batch {
 namespace {
 
+using kit::FakeDaemon;
 using std::chrono::milliseconds;
-using testing::ConcurrentDaemon;
-using testing::PointReply;
 
 struct RunOutput {
   BatchSummary summary;
@@ -30,7 +29,7 @@ std::vector<InputLine> pointsAlongX(int count) {
   return readTable(in, false);
 }
 
-RunOutput runAgainst(const ConcurrentDaemon& daemon, const std::vector<InputLine>& table,
+RunOutput runAgainst(const FakeDaemon& daemon, const std::vector<InputLine>& table,
                      BatchOptions options) {
   options.port = daemon.port();
   sockaddr_in address{};
@@ -56,9 +55,9 @@ int queriedX(const std::string& query) {
 
 TEST(LabelTable, KeepsInputOrderWhenTheDaemonAnswersOutOfOrder) {
   constexpr int kPoints = 60;
-  ConcurrentDaemon daemon([](const std::string& query) {
+  FakeDaemon daemon([](const std::string& query) {
     const int x = queriedX(query);
-    return PointReply{"label " + std::to_string(x), milliseconds((kPoints - x) % 9 * 4)};
+    return kit::replyWith("label " + std::to_string(x), milliseconds((kPoints - x) % 9 * 4));
   });
   BatchOptions options;
   options.jobs = 8;
@@ -73,7 +72,7 @@ TEST(LabelTable, KeepsInputOrderWhenTheDaemonAnswersOutOfOrder) {
 
 TEST(LabelTable, ADaemonThatDiesMidRunLeavesAFailedRowForEveryLaterPoint) {
   constexpr std::size_t kAnswered = 10;
-  ConcurrentDaemon daemon([](const std::string&) { return PointReply{"a,b"}; }, kAnswered);
+  FakeDaemon daemon([](const std::string&) { return kit::replyWith("a,b"); }, 0, kAnswered);
   BatchOptions options;
   options.jobs = 4;
   const RunOutput run = runAgainst(daemon, pointsAlongX(30), options);
@@ -91,10 +90,8 @@ TEST(LabelTable, ADaemonThatDiesMidRunLeavesAFailedRowForEveryLaterPoint) {
 }
 
 TEST(LabelTable, AQueryWithoutAReplyTimesOutAloneAndOnTime) {
-  ConcurrentDaemon daemon([](const std::string& query) {
-    PointReply reply{"a"};
-    reply.silent = queriedX(query) % 3 == 0;
-    return reply;
+  FakeDaemon daemon([](const std::string& query) {
+    return queriedX(query) % 3 == 0 ? kit::silence() : kit::replyWith("a");
   });
   BatchOptions options;
   options.jobs = 8;
@@ -112,7 +109,7 @@ TEST(LabelTable, AQueryWithoutAReplyTimesOutAloneAndOnTime) {
 }
 
 TEST(LabelTable, RejectedLinesAreCountedAndNeverSent) {
-  ConcurrentDaemon daemon([](const std::string&) { return PointReply{"a"}; });
+  FakeDaemon daemon([](const std::string&) { return kit::replyWith("a"); });
   std::istringstream in("1\t2\t3\n1\tx\t3\n");
   const RunOutput run = runAgainst(daemon, readTable(in, false), BatchOptions{});
   EXPECT_EQ(run.rows,

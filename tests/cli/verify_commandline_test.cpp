@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "cli/expected_output.hpp"
-#include "support/subprocess.hpp"
+#include "kit/process.hpp"
 #include "vantrel.hpp"
 
 namespace vantrel {
@@ -73,10 +73,10 @@ TEST(VerifyCommandline, ReportsEachErrorWithTheBlankFreeTextAndTheUsage) {
        "ERROR: found non-integer value in command line: 3:4294967299,1,2,3"},
   };
   for (const Case& c : cases) {
-    const testing::ProcessResult run = testing::runProcess(VANTREL_BINARY, c.args);
+    const kit::ProcessResult run = kit::runProcess(VANTREL_BINARY, c.args);
     EXPECT_EQ(run.exitStatus, 1) << c.message;
     EXPECT_EQ(run.err, c.message + "\n\n");
-    EXPECT_EQ(run.out, testing::kUsageText) << c.message;
+    EXPECT_EQ(run.out, expected::kUsageText) << c.message;
   }
 }
 

@@ -11,14 +11,13 @@
 #include <chrono>
 #include <string>
 
-#include "support/concurrent_daemon.hpp"
+#include "kit/fake_daemon.hpp"
 
 namespace vantrel::exchange {
 namespace {
 
+using kit::FakeDaemon;
 using std::chrono::milliseconds;
-using testing::ConcurrentDaemon;
-using testing::PointReply;
 
 TextBuffer queryText(const char* text) {
   TextBuffer query{};
@@ -56,20 +55,21 @@ TEST(ResolveDaemon, FillsFamilyPortAndAddress) {
 TEST(ExchangeWith, ReportsEachOutcomeOfAQueryWithADeadline) {
   struct Case {
     const char* name;
-    PointReply reply;
+    kit::Reply reply;
     Outcome expected;
     const char* answer;
   };
   const Case cases[] = {
-      {"answered", {"a,b,c"}, Outcome::kAnswered, "a,b,c"},
-      {"closed without a reply", {""}, Outcome::kReceiveFailed, ""},
-      {"answers after the deadline", {"late", milliseconds(1500)}, Outcome::kTimedOut, ""},
-      {"never answers", {"", milliseconds(0), true}, Outcome::kTimedOut, ""},
+      {"answered", kit::replyWith("a,b,c"), Outcome::kAnswered, "a,b,c"},
+      {"closed without a reply", {}, Outcome::kReceiveFailed, ""},
+      {"answers after the deadline", kit::replyWith("late", milliseconds(1500)), Outcome::kTimedOut,
+       ""},
+      {"never answers", kit::silence(), Outcome::kTimedOut, ""},
   };
   for (const Case& c : cases) {
     std::string seen;
-    ConcurrentDaemon daemon([&](const std::string& query) {
-      seen = query;
+    FakeDaemon daemon([&](const std::string& request) {
+      seen = kit::queryText(request);
       return c.reply;
     });
     TextBuffer answer{};

@@ -9,23 +9,24 @@
 #include <string>
 #include <vector>
 
-#include "support/script_daemon.hpp"
-#include "support/subprocess.hpp"
+#include "kit/fake_daemon.hpp"
+#include "kit/process.hpp"
+#include "protocol/protocol.hpp"
 
 namespace vantrel {
 namespace {
 
+using kit::ProcessResult;
+using kit::Reply;
+using kit::ScriptedDaemon;
 using std::chrono::milliseconds;
-using testing::DaemonStep;
-using testing::ProcessResult;
-using testing::ScriptDaemon;
 
 constexpr milliseconds kRunLimit{10000};
-constexpr std::size_t kKeptReply = 8191;
+constexpr std::size_t kKeptReply = protocol::kReplyLimit;
 constexpr std::size_t kFloodBytes = 4 << 20;
 
 ProcessResult runVantrel(const std::vector<std::string>& args, milliseconds limit = kRunLimit) {
-  return testing::runProcess(VANTREL_BINARY, args, {}, limit);
+  return kit::runProcess(VANTREL_BINARY, args, {}, limit);
 }
 
 // `count` pairs "1:L:" with one-letter labels a, b, c, ... in turn: four bytes each.
@@ -59,7 +60,7 @@ TEST(HostileDaemon, EveryMisbehavingReplyEndsInADefinedPrintout) {
   struct Case {
     const char* name;
     std::vector<std::string> args;
-    DaemonStep step;
+    Reply step;
     std::string out;
   };
   const Case cases[] = {
@@ -90,7 +91,7 @@ TEST(HostileDaemon, EveryMisbehavingReplyEndsInADefinedPrintout) {
        "Sent: 3:3,1,2,3\nReturned:\n32767:c\n1:f\n0:e\n-1:d\n-1:b\n-1:a\n"},
   };
   for (const Case& c : cases) {
-    ScriptDaemon daemon({c.step});
+    ScriptedDaemon daemon({c.step});
     const ProcessResult run = runVantrel(c.args);
     EXPECT_FALSE(run.timedOut) << c.name;
     EXPECT_EQ(run.out, c.out) << c.name;
@@ -102,9 +103,9 @@ TEST(HostileDaemon, EveryMisbehavingReplyEndsInADefinedPrintout) {
 // The client sets no deadline of its own: it waits for as long as the daemon holds the
 // connection, silently, until it is stopped.
 TEST(HostileDaemon, AReplyThatNeverComesIsWaitedForSilently) {
-  DaemonStep silent;
+  Reply silent;
   silent.holdOpen = kRunLimit;
-  ScriptDaemon daemon({silent});
+  ScriptedDaemon daemon({silent});
   const ProcessResult run = runVantrel({"2,6,7,8"}, milliseconds(1000));
   EXPECT_TRUE(run.timedOut);
   EXPECT_EQ(run.out, "");
@@ -118,8 +119,8 @@ struct Measured {
 
 // The launcher prints "nanoseconds peak-RSS-KiB exit-status" for Vantrel's run.
 Measured measuredVantrel(const std::string& reply) {
-  ScriptDaemon daemon({DaemonStep{{reply}}});
-  const ProcessResult run = testing::runProcess(
+  ScriptedDaemon daemon({Reply{{reply}}});
+  const ProcessResult run = kit::runProcess(
       VANTREL_RUN_MEASURED, {"/dev/null", VANTREL_BINARY, "2,6,7,8"}, {}, kRunLimit);
   Measured measured;
   long long nanoseconds = 0;

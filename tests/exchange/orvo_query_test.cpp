@@ -5,16 +5,17 @@
 #include <string>
 #include <vector>
 
-#include "support/script_daemon.hpp"
-#include "support/subprocess.hpp"
+#include "kit/fake_daemon.hpp"
+#include "kit/process.hpp"
+#include "protocol/protocol.hpp"
 
 namespace vantrel {
 namespace {
 
+using kit::ProcessResult;
+using kit::Reply;
+using kit::ScriptedDaemon;
 using std::chrono::milliseconds;
-using testing::DaemonStep;
-using testing::ProcessResult;
-using testing::ScriptDaemon;
 
 constexpr milliseconds kRunLimit{10000};
 // Longer than kRunLimit: a client that waited for this close would time out.
@@ -29,11 +30,11 @@ const std::string kReceiveFailure =
     "FAILURE: Unable to receive Orvo response, contact your network administrator.\n";
 
 ProcessResult runVantrel(const std::vector<std::string>& args) {
-  return testing::runProcess(VANTREL_BINARY, args, {}, kRunLimit);
+  return kit::runProcess(VANTREL_BINARY, args, {}, kRunLimit);
 }
 
 std::string requestBlock(std::string text) {
-  text.resize(8192, '\0');
+  text.resize(protocol::kBlockSize, '\0');
   return text;
 }
 
@@ -49,7 +50,7 @@ TEST(OrvoqueryEndToEnd, SendsTheQueryTextThenZerosInOneBlockOf8192Bytes) {
       {{"3:11,", "+5,006,-0"}, "3:11,5,6,0"},
   };
   for (const Case& c : cases) {
-    ScriptDaemon daemon({DaemonStep{{"*none"}}});
+    ScriptedDaemon daemon({Reply{{"*none"}}});
     const ProcessResult run = runVantrel(c.args);
     EXPECT_EQ(run.exitStatus, 0) << c.query << run.err;
     EXPECT_EQ(daemon.finish(), std::vector<std::string>{requestBlock(c.query)}) << c.query;
@@ -57,7 +58,7 @@ TEST(OrvoqueryEndToEnd, SendsTheQueryTextThenZerosInOneBlockOf8192Bytes) {
 }
 
 TEST(OrvoqueryEndToEnd, PrintsTheCubeSearchExampleOfTheUsageText) {
-  ScriptDaemon daemon({DaemonStep{{"9:" + kVentricle + ":18:" + kCaudate + ":"}}});
+  ScriptedDaemon daemon({Reply{{"9:" + kVentricle + ":18:" + kCaudate + ":"}}});
   const ProcessResult run = runVantrel({"3:3,", "5,6,7"});
   EXPECT_EQ(run.out, "Sent: 3:3,5,6,7\nReturned:\n18:" + kCaudate + "\n9:" + kVentricle + "\n");
   EXPECT_EQ(run.err, "");
@@ -65,9 +66,9 @@ TEST(OrvoqueryEndToEnd, PrintsTheCubeSearchExampleOfTheUsageText) {
 }
 
 TEST(OrvoqueryEndToEnd, JoinsAReplyThatArrivesInThreeChunks) {
-  DaemonStep step{{"Right Cerebrum,Sub", "-lobar,Caudate,Gray Ma", "tter,Caudate Body"}};
+  Reply step{{"Right Cerebrum,Sub", "-lobar,Caudate,Gray Ma", "tter,Caudate Body"}};
   step.pauseBetweenChunks = milliseconds(20);
-  ScriptDaemon daemon({step});
+  ScriptedDaemon daemon({step});
   const ProcessResult run = runVantrel({"2,", "6,", "7,", "8"});
   EXPECT_EQ(run.out, "Sent: 2,6,7,8\nReturned: " + kCaudate + "\n");
   EXPECT_EQ(run.exitStatus, 0);
@@ -83,9 +84,9 @@ TEST(OrvoqueryEndToEnd, EndsAReplyOnAConnectionTheDaemonHoldsOpen) {
       {"a,b", "a,b"},                                   // ends when the daemon falls silent
   };
   for (const Case& c : cases) {
-    DaemonStep step{{c.reply}};
+    Reply step{{c.reply}};
     step.holdOpen = kHoldLongerThanTheRun;
-    ScriptDaemon daemon({step});
+    ScriptedDaemon daemon({step});
     const ProcessResult run = runVantrel({"1,1,2,3"});
     EXPECT_FALSE(run.timedOut);
     EXPECT_EQ(run.out, "Sent: 1,1,2,3\nReturned: " + c.printed + "\n");
@@ -94,7 +95,7 @@ TEST(OrvoqueryEndToEnd, EndsAReplyOnAConnectionTheDaemonHoldsOpen) {
 }
 
 TEST(OrvoqueryEndToEnd, KeepsAtMost8191BytesOfALongerReply) {
-  ScriptDaemon daemon({DaemonStep{{std::string(9000, 'x')}}});
+  ScriptedDaemon daemon({Reply{{std::string(9000, 'x')}}});
   const ProcessResult run = runVantrel({"1,1,2,3"});
   EXPECT_EQ(run.out, "Sent: 1,1,2,3\nReturned: " + std::string(8191, 'x') + "\n");
   EXPECT_EQ(run.exitStatus, 0);
@@ -108,7 +109,7 @@ TEST(OrvoqueryEndToEnd, DaemonNotListeningIsReportedAsDown) {
 }
 
 TEST(OrvoqueryEndToEnd, DaemonClosingWithoutAReplyIsAReceiveFailure) {
-  ScriptDaemon daemon({DaemonStep{}});
+  ScriptedDaemon daemon({Reply{}});
   const ProcessResult run = runVantrel({"2,6,7,8"});
   EXPECT_EQ(run.err, kReceiveFailure);
   EXPECT_EQ(run.out, "");
@@ -118,8 +119,8 @@ TEST(OrvoqueryEndToEnd, DaemonClosingWithoutAReplyIsAReceiveFailure) {
 
 // attempts:0 makes the C library give up without asking any name server.
 TEST(OrvoqueryEndToEnd, UnresolvableHostIsNamedInTheLookupMessage) {
-  const ProcessResult run = testing::runProcess(VANTREL_UNRESOLVABLE_BINARY, {"2,6,7,8"},
-                                                {"RES_OPTIONS=attempts:0"}, kRunLimit);
+  const ProcessResult run = kit::runProcess(VANTREL_UNRESOLVABLE_BINARY, {"2,6,7,8"},
+                                            {"RES_OPTIONS=attempts:0"}, kRunLimit);
   EXPECT_EQ(run.err,
             "ERROR: Cannot find no-such-host.invalid host, please contact your network "
             "administrator.\n");

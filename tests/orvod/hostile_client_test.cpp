@@ -10,14 +10,15 @@
 #include <vector>
 
 #include "atlas/atlas_fixture.hpp"
-#include "daemon_process.hpp"
+#include "kit/daemon_process.hpp"
+#include "kit/loopback.hpp"
 
 namespace orvod {
 namespace {
 
-using testing::ClientSocket;
-using testing::DaemonProcess;
-using testing::queryBlock;
+using vantrel::kit::ClientSocket;
+using vantrel::kit::DaemonProcess;
+using vantrel::kit::queryBlock;
 using namespace std::string_literals;
 using namespace std::chrono_literals;
 
@@ -107,7 +108,7 @@ const HostileCase kCases[] = {
     {"a client that never reads its reply", 100,
      [](std::uint16_t port, int index) {
        std::vector<ClientSocket> kept;
-       ClientSocket& client = kept.emplace_back(port, testing::SocketOptions{10s, 1});
+       ClientSocket& client = kept.emplace_back(port, vantrel::kit::SocketOptions{10s, 1});
        EXPECT_TRUE(client.send(block("3:11," + std::to_string(index % 60 - 30) + ",-20,5")));
        return kept;
      }},
@@ -115,7 +116,8 @@ const HostileCase kCases[] = {
 
 TEST(HostileClients, NeitherStopTheDaemonNorSlowOthersNorGrowItsMemory) {
   ATLAS_SKIP_WITHOUT_DATA();
-  DaemonProcess daemon({"--port", "0", "--data", ATLAS_TEST_DATA_DIR, "--timeout", "60"});
+  DaemonProcess daemon(ORVOD_BINARY,
+                       {"--port", "0", "--data", ATLAS_TEST_DATA_DIR, "--timeout", "60"});
   ASSERT_TRUE(daemon.ready()) << daemon.readinessLine();
   const std::uint16_t port = daemon.port();
   ASSERT_EQ(queryBlock(port, "3:11,6,7,8"), queryBlock(port, "3:11,6,7,8"));

@@ -2,14 +2,14 @@
 #include <gtest/gtest.h>
 
 #include "atlas/atlas_fixture.hpp"
-#include "daemon_process.hpp"
-#include "support/subprocess.hpp"
+#include "kit/daemon_process.hpp"
+#include "kit/loopback.hpp"
 
 namespace orvod {
 namespace {
 
-vantrel::testing::ProcessResult runOrvod(const std::vector<std::string>& arguments) {
-  return vantrel::testing::runProcess(ORVOD_BINARY, arguments);
+vantrel::kit::ProcessResult runOrvod(const std::vector<std::string>& arguments) {
+  return vantrel::kit::runProcess(ORVOD_BINARY, arguments);
 }
 
 TEST(OrvodProgram, RefusesBadOptionsAndMissingAtlasesWithoutListening) {
@@ -30,7 +30,7 @@ TEST(OrvodProgram, RefusesBadOptionsAndMissingAtlasesWithoutListening) {
 
 TEST(OrvodProgram, ExitsWithStatusOneWhenThePortIsTaken) {
   ATLAS_SKIP_WITHOUT_DATA();
-  testing::DaemonProcess first({"--port", "0", "--data", ATLAS_TEST_DATA_DIR});
+  vantrel::kit::DaemonProcess first(ORVOD_BINARY, {"--port", "0", "--data", ATLAS_TEST_DATA_DIR});
   ASSERT_TRUE(first.ready()) << first.readinessLine();
   const auto second = runOrvod({"--port", std::to_string(first.port())});
   EXPECT_EQ(second.exitStatus, 1);

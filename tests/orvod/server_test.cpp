@@ -9,14 +9,15 @@
 #include <vector>
 
 #include "atlas/atlas_fixture.hpp"
-#include "daemon_process.hpp"
+#include "kit/daemon_process.hpp"
+#include "kit/loopback.hpp"
 
 namespace orvod {
 namespace {
 
-using testing::ClientSocket;
-using testing::DaemonProcess;
-using testing::queryBlock;
+using vantrel::kit::ClientSocket;
+using vantrel::kit::DaemonProcess;
+using vantrel::kit::queryBlock;
 using namespace std::string_literals;
 using namespace std::chrono_literals;
 
@@ -32,7 +33,7 @@ class RunningDaemon : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     if (atlas::fixture::atlasesInstalled()) {
-      daemon_ = std::make_unique<DaemonProcess>(arguments("60"));
+      daemon_ = std::make_unique<DaemonProcess>(ORVOD_BINARY, arguments("60"));
     }
   }
   static void TearDownTestSuite() { daemon_.reset(); }
@@ -100,7 +101,7 @@ TEST_F(RunningDaemon, AnswersWhileAThousandClientsIdle) {
 
 TEST(DaemonDeadline, DropsSilentAndStalledClientsWithAMessage) {
   ATLAS_SKIP_WITHOUT_DATA();
-  DaemonProcess daemon(arguments("0.3"));
+  DaemonProcess daemon(ORVOD_BINARY, arguments("0.3"));
   ASSERT_TRUE(daemon.ready()) << daemon.readinessLine();
   ClientSocket silent(daemon.port()), stalled(daemon.port());
   ASSERT_TRUE(stalled.send("2,6,"));
@@ -111,7 +112,7 @@ TEST(DaemonDeadline, DropsSilentAndStalledClientsWithAMessage) {
 TEST(DaemonShutdown, ExitsCleanlyOnSigtermAndSigintWithAClientConnected) {
   ATLAS_SKIP_WITHOUT_DATA();
   for (const int signal : {SIGTERM, SIGINT}) {
-    DaemonProcess daemon(arguments("60"));
+    DaemonProcess daemon(ORVOD_BINARY, arguments("60"));
     ASSERT_TRUE(daemon.ready()) << daemon.readinessLine();
     ClientSocket stalled(daemon.port());
     ASSERT_TRUE(stalled.send("2,"));

@@ -1,5 +1,5 @@
-// Process runner for end-to-end tests: posix_spawn with both output pipes drained.
-#include "support/subprocess.hpp"
+// Process runner of the kit: posix_spawn, with every wait bounded.
+#include "kit/process.hpp"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -11,14 +11,22 @@
 #include <array>
 #include <cerrno>
 #include <stdexcept>
+#include <thread>
 
 extern char** environ;
 
-namespace vantrel::testing {
+namespace vantrel::kit {
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
+
+std::vector<std::string> commandLine(const std::string& program,
+                                     const std::vector<std::string>& args) {
+  std::vector<std::string> texts{program};
+  texts.insert(texts.end(), args.begin(), args.end());
+  return texts;
+}
 
 std::vector<char*> pointersTo(std::vector<std::string>& texts) {
   std::vector<char*> pointers;
@@ -65,8 +73,7 @@ bool drain(int outFd, int errFd, ProcessResult& result, Clock::time_point deadli
 ProcessResult runProcess(const std::string& program, const std::vector<std::string>& args,
                          const std::vector<std::string>& extraEnv,
                          std::chrono::milliseconds limit) {
-  std::vector<std::string> argvTexts{program};
-  argvTexts.insert(argvTexts.end(), args.begin(), args.end());
+  std::vector<std::string> argvTexts = commandLine(program, args);
   std::vector<std::string> envTexts;
   for (char** entry = environ; *entry != nullptr; ++entry) {
     envTexts.emplace_back(*entry);
@@ -114,4 +121,60 @@ ProcessResult runProcess(const std::string& program, const std::vector<std::stri
   return result;
 }
 
-}  // namespace vantrel::testing
+ChildProcess::ChildProcess(const std::string& program, const std::vector<std::string>& args) {
+  std::vector<std::string> texts = commandLine(program, args);
+  std::vector<char*> argv = pointersTo(texts);
+  int err[2];
+  if (pipe2(err, O_CLOEXEC) != 0) {
+    throw std::runtime_error("pipe failed");
+  }
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_adddup2(&actions, err[1], STDERR_FILENO);
+  if (posix_spawn(&pid_, program.c_str(), &actions, nullptr, argv.data(), environ) != 0) {
+    pid_ = -1;
+  }
+  posix_spawn_file_actions_destroy(&actions);
+  close(err[1]);
+  stderrFd_ = err[0];
+}
+
+std::string ChildProcess::readErrorLine(std::chrono::milliseconds limit) {
+  const auto deadline = Clock::now() + limit;
+  std::string line;
+  char c = 0;
+  pollfd watch{stderrFd_, POLLIN, 0};
+  while (Clock::now() < deadline && poll(&watch, 1, 100) >= 0) {
+    if ((watch.revents & (POLLIN | POLLHUP)) == 0) {
+      continue;
+    }
+    if (read(stderrFd_, &c, 1) != 1 || c == '\n') {
+      break;
+    }
+    line += c;
+  }
+  return line;
+}
+
+int ChildProcess::stop(int signal) {
+  if (pid_ <= 0) {
+    return -1;
+  }
+  kill(pid_, signal);
+  int status = 0;
+  pid_t reaped = 0;
+  const auto deadline = Clock::now() + 10s;
+  while ((reaped = waitpid(pid_, &status, WNOHANG)) == 0 && Clock::now() < deadline) {
+    std::this_thread::sleep_for(10ms);
+  }
+  if (reaped != pid_) {
+    kill(pid_, SIGKILL);
+    waitpid(pid_, nullptr, 0);
+  }
+  const bool exited = reaped == pid_ && WIFEXITED(status);
+  pid_ = -1;
+  close(stderrFd_);
+  return exited ? WEXITSTATUS(status) : -1;
+}
+
+}  // namespace vantrel::kit

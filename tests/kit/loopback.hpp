@@ -1,41 +1,21 @@
-// Test support: runs the built orvod binary and talks to it the way the Vantrel client does.
+// Socket chores of the kit on 127.0.0.1: a listener, a whole-buffer send, and a client.
 #pragma once
 
-#include <sys/types.h>
-
 #include <chrono>
-#include <csignal>
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <vector>
 
-namespace orvod::testing {
+namespace vantrel::kit {
 
 using namespace std::chrono_literals;
 
-// Starts ORVOD_BINARY and waits up to 20 s for its readiness line; the destructor stops it.
-class DaemonProcess {
- public:
-  explicit DaemonProcess(const std::vector<std::string>& arguments);
-  ~DaemonProcess() { stop(SIGTERM); }
-  DaemonProcess(const DaemonProcess&) = delete;
-  DaemonProcess& operator=(const DaemonProcess&) = delete;
+// A socket listening on 127.0.0.1:`port` (0 picks a free port, which `boundPort`
+// receives). Throws std::runtime_error naming `who` when the port cannot be had.
+int listenOnLoopback(int port, int backlog, const char* who, int& boundPort);
 
-  bool ready() const { return port_ != 0; }
-  pid_t pid() const { return pid_; }
-  std::uint16_t port() const { return port_; }
-  const std::string& readinessLine() const { return readinessLine_; }
-
-  // Sends `signal` and waits up to 10 s; the exit status, or -1 if it had to be killed.
-  int stop(int signal);
-
- private:
-  pid_t pid_ = -1;
-  int stderrFd_ = -1;
-  std::uint16_t port_ = 0;
-  std::string readinessLine_;
-};
+// Sends every byte unless the peer goes away; never raises SIGPIPE.
+bool sendAll(int fd, std::string_view bytes);
 
 struct SocketOptions {
   std::chrono::milliseconds patience = 10s;  // how long one send or receive may wait
@@ -53,7 +33,7 @@ class ClientSocket {
   ClientSocket& operator=(ClientSocket&&) = delete;
 
   bool connected() const { return fd_ >= 0; }
-  bool send(std::string_view bytes);
+  bool send(std::string_view bytes) { return sendAll(fd_, bytes); }
   void shutdownSending();
   // Closes at once with a reset, as a client that crashed or gave up would.
   void reset();
@@ -64,8 +44,8 @@ class ClientSocket {
   int fd_ = -1;
 };
 
-// The client's exchange: the text in a NUL-padded 8192-byte block, then the whole reply.
+// The client's exchange: the text in a NUL-padded block, then the whole reply.
 std::string queryBlock(std::uint16_t port, std::string_view text,
                        std::chrono::milliseconds patience = 10s);
 
-}  // namespace orvod::testing
+}  // namespace vantrel::kit
