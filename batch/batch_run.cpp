@@ -1,8 +1,10 @@
 // Labelling the table: a query per point on the ordered pool, a row per line, a summary.
 #include "batch/batch_run.hpp"
 
+#include <algorithm>
 #include <chrono>
 #include <sstream>
+#include <thread>
 
 #include "batch/ordered_pool.hpp"
 #include "batch/row_format.hpp"
@@ -25,6 +27,25 @@ exchange::Deadline deadlineAfter(double seconds) {
                                       std::chrono::duration<double>(seconds));
 }
 
+// A daemon that restarts refuses, resets or stalls the queries of a moment;
+// a query that never got a socket will not get one by waiting.
+bool worthRetrying(exchange::Outcome outcome) {
+  return outcome != exchange::Outcome::kAnswered && outcome != exchange::Outcome::kNoSocket;
+}
+
+exchange::Outcome queryWithRetries(const sockaddr_in& daemon, const TextBuffer& request,
+                                   TextBuffer& answer, const BatchOptions& options) {
+  exchange::Outcome outcome =
+      exchange::exchangeWith(daemon, request, answer, deadlineAfter(options.timeoutSeconds));
+  for (int retry = 1; retry <= options.retries && worthRetrying(outcome); ++retry) {
+    std::this_thread::sleep_for(backoffBefore(retry));
+    answer.fill('\0');
+    outcome =
+        exchange::exchangeWith(daemon, request, answer, deadlineAfter(options.timeoutSeconds));
+  }
+  return outcome;
+}
+
 Slot labelLine(const InputLine& line, const BatchOptions& options, const sockaddr_in& daemon) {
   if (line.rejected) {
     return {Status::kRejected, rejectedRow(options.format, line)};
@@ -34,8 +55,7 @@ Slot labelLine(const InputLine& line, const BatchOptions& options, const sockadd
   protocol::composeQueryText(query.code, query.cubesize, query.point[0], query.point[1],
                              query.point[2], request);
   TextBuffer answer{};
-  const exchange::Outcome outcome =
-      exchange::exchangeWith(daemon, request, answer, deadlineAfter(options.timeoutSeconds));
+  const exchange::Outcome outcome = queryWithRetries(daemon, request, answer, options);
   if (outcome != exchange::Outcome::kAnswered) {
     return {Status::kFailed,
             failedRow(options.format, line, failureReason(outcome, options.timeoutSeconds))};
@@ -58,6 +78,13 @@ void count(BatchSummary& summary, Status status) {
 }
 
 }  // namespace
+
+std::chrono::milliseconds backoffBefore(int retry) {
+  constexpr std::chrono::milliseconds kFirst{200};
+  constexpr std::chrono::milliseconds kLongest{2000};
+  constexpr int kDoublings = 4;  // 200 ms * 2^4 is past kLongest already
+  return std::min(kLongest, kFirst * (1 << std::clamp(retry - 1, 0, kDoublings)));
+}
 
 std::string failureReason(exchange::Outcome outcome, double timeoutSeconds) {
   switch (outcome) {

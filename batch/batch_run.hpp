@@ -3,6 +3,7 @@
 
 #include <netinet/in.h>
 
+#include <chrono>
 #include <cstddef>
 #include <cstdio>
 #include <string>
@@ -23,6 +24,10 @@ struct BatchSummary {
 
 // Why a query failed, as its row reports it.
 std::string failureReason(exchange::Outcome outcome, double timeoutSeconds);
+
+// The pause before retry `retry` (1, 2, ...) of a failed query: it doubles
+// from 200 ms and never exceeds 2 s.
+std::chrono::milliseconds backoffBefore(int retry);
 
 // Queries the daemon for every point of `table`, `options.jobs` at a time,
 // and writes one entry per line to `out` in input order.

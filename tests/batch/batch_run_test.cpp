@@ -5,7 +5,9 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <sstream>
+#include <thread>
 
 #include "kit/fake_daemon.hpp"
 
@@ -29,9 +31,8 @@ std::vector<InputLine> pointsAlongX(int count) {
   return readTable(in, false);
 }
 
-RunOutput runAgainst(const FakeDaemon& daemon, const std::vector<InputLine>& table,
-                     BatchOptions options) {
-  options.port = daemon.port();
+RunOutput runAgainst(int port, const std::vector<InputLine>& table, BatchOptions options) {
+  options.port = port;
   sockaddr_in address{};
   EXPECT_TRUE(exchange::resolveDaemon("127.0.0.1", options.port, address));
   char* buffer = nullptr;
@@ -61,7 +62,7 @@ TEST(LabelTable, KeepsInputOrderWhenTheDaemonAnswersOutOfOrder) {
   });
   BatchOptions options;
   options.jobs = 8;
-  const RunOutput run = runAgainst(daemon, pointsAlongX(kPoints), options);
+  const RunOutput run = runAgainst(daemon.port(), pointsAlongX(kPoints), options);
   ASSERT_EQ(run.rows.size(), static_cast<std::size_t>(kPoints));
   for (int x = 0; x < kPoints; ++x) {
     EXPECT_EQ(run.rows[x], std::to_string(x) + "\t0\t0\tlabel " + std::to_string(x));
@@ -75,7 +76,8 @@ TEST(LabelTable, ADaemonThatDiesMidRunLeavesAFailedRowForEveryLaterPoint) {
   FakeDaemon daemon([](const std::string&) { return kit::replyWith("a,b"); }, 0, kAnswered);
   BatchOptions options;
   options.jobs = 4;
-  const RunOutput run = runAgainst(daemon, pointsAlongX(30), options);
+  options.retries = 0;
+  const RunOutput run = runAgainst(daemon.port(), pointsAlongX(30), options);
   ASSERT_EQ(run.rows.size(), 30U);
   EXPECT_EQ(run.summary.labelled, kAnswered);
   EXPECT_EQ(run.summary.failed, 30U - kAnswered);
@@ -89,6 +91,41 @@ TEST(LabelTable, ADaemonThatDiesMidRunLeavesAFailedRowForEveryLaterPoint) {
   EXPECT_EQ(exitStatusFor(run.summary), 4);
 }
 
+// The daemon goes away with queries in flight and comes back 300 ms later on the same port.
+TEST(LabelTable, ADaemonThatRestartsMidTableLosesNoRow) {
+  constexpr int kPoints = 40;
+  const kit::Responder answer = [](const std::string&) {
+    return kit::replyWith("a", milliseconds(5));
+  };
+  auto daemon = std::make_unique<FakeDaemon>(answer);
+  const int port = daemon->port();
+  std::thread restart([&] {
+    const auto patience = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (daemon->accepted() < 10 && std::chrono::steady_clock::now() < patience) {
+      std::this_thread::sleep_for(milliseconds(1));
+    }
+    daemon.reset();
+    std::this_thread::sleep_for(milliseconds(300));
+    daemon = std::make_unique<FakeDaemon>(answer, port);
+  });
+  BatchOptions options;
+  options.jobs = 4;
+  const RunOutput run = runAgainst(port, pointsAlongX(kPoints), options);
+  restart.join();
+  ASSERT_EQ(run.rows.size(), static_cast<std::size_t>(kPoints));
+  for (int x = 0; x < kPoints; ++x) {
+    EXPECT_EQ(run.rows[x], std::to_string(x) + "\t0\t0\ta");
+  }
+  EXPECT_EQ(exitStatusFor(run.summary), 0);
+}
+
+TEST(BackoffBefore, DoublesAndStaysBounded) {
+  const std::pair<int, int> cases[] = {{1, 200}, {2, 400}, {4, 1600}, {5, 2000}, {10, 2000}};
+  for (const auto& [retry, expected] : cases) {
+    EXPECT_EQ(backoffBefore(retry), milliseconds(expected)) << retry;
+  }
+}
+
 TEST(LabelTable, AQueryWithoutAReplyTimesOutAloneAndOnTime) {
   FakeDaemon daemon([](const std::string& query) {
     return queriedX(query) % 3 == 0 ? kit::silence() : kit::replyWith("a");
@@ -96,8 +133,9 @@ TEST(LabelTable, AQueryWithoutAReplyTimesOutAloneAndOnTime) {
   BatchOptions options;
   options.jobs = 8;
   options.timeoutSeconds = 0.2;
+  options.retries = 0;
   const auto started = std::chrono::steady_clock::now();
-  const RunOutput run = runAgainst(daemon, pointsAlongX(12), options);
+  const RunOutput run = runAgainst(daemon.port(), pointsAlongX(12), options);
   EXPECT_LT(std::chrono::steady_clock::now() - started, milliseconds(3000));
   ASSERT_EQ(run.rows.size(), 12U);
   for (int x = 0; x < 12; ++x) {
@@ -111,7 +149,7 @@ TEST(LabelTable, AQueryWithoutAReplyTimesOutAloneAndOnTime) {
 TEST(LabelTable, RejectedLinesAreCountedAndNeverSent) {
   FakeDaemon daemon([](const std::string&) { return kit::replyWith("a"); });
   std::istringstream in("1\t2\t3\n1\tx\t3\n");
-  const RunOutput run = runAgainst(daemon, readTable(in, false), BatchOptions{});
+  const RunOutput run = runAgainst(daemon.port(), readTable(in, false), BatchOptions{});
   EXPECT_EQ(run.rows,
             (std::vector<std::string>{"1\t2\t3\ta", "# line 2: rejected: Y is not a number: x"}));
   EXPECT_EQ(daemon.accepted(), 1U);
