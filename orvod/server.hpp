@@ -37,6 +37,8 @@ class Server {
 
   // Serves until SIGINT or SIGTERM arrives, then drops open connections and returns.
   void run();
+  // Makes run() return, as a signal does; callable from any thread.
+  void stop();
 
  private:
   struct Impl;
