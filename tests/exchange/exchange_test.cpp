@@ -1,5 +1,5 @@
-// Tests of the shared exchange: outcomes at a resolved loopback address, with and without a
-// deadline.
+// Tests of the shared exchange: the send loop, and the outcomes at a resolved loopback
+// address, with and without a deadline.
 #include "exchange/exchange.hpp"
 
 #include <arpa/inet.h>
@@ -10,6 +10,7 @@
 
 #include <chrono>
 #include <string>
+#include <thread>
 
 #include "kit/fake_daemon.hpp"
 
@@ -42,6 +43,33 @@ int closedPort() {
   getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
   close(fd);
   return ntohs(address.sin_port);
+}
+
+// One send takes the whole block on loopback, so only a small buffer shows a
+// loop that stops early; a peer that has gone away must not raise SIGPIPE.
+TEST(SendWholeBlock, GetsThroughASmallBufferAndFailsQuietlyToAVanishedPeer) {
+  int fds[2];
+  ASSERT_EQ(socketpair(AF_UNIX, SOCK_STREAM, 0, fds), 0);
+  const int small = 1024;
+  setsockopt(fds[0], SOL_SOCKET, SO_SNDBUF, &small, sizeof small);
+  TextBuffer block;
+  for (std::size_t i = 0; i < block.size(); ++i) {
+    block[i] = static_cast<char>(i * 7);
+  }
+  std::string received;
+  std::thread reader([&] {
+    char piece[100];
+    ssize_t got = 0;
+    while (received.size() < block.size() && (got = read(fds[1], piece, sizeof piece)) > 0) {
+      received.append(piece, static_cast<std::size_t>(got));
+    }
+  });
+  EXPECT_TRUE(sendWholeBlock(fds[0], block));
+  reader.join();
+  EXPECT_EQ(received, std::string(block.data(), block.size()));
+  close(fds[1]);
+  EXPECT_FALSE(sendWholeBlock(fds[0], block));
+  close(fds[0]);
 }
 
 TEST(ResolveDaemon, FillsFamilyPortAndAddress) {
