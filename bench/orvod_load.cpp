@@ -138,34 +138,8 @@ long peakResidentKiB(pid_t pid) {
 
 // One exchange as the client makes it: connect, send the whole block, read until the close.
 bool exchange(std::uint16_t port, const std::string& block) {
-  const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  if (fd < 0) {
-    return false;
-  }
-  const timeval timeout{5, 0};
-  setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
-  setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &timeout, sizeof timeout);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_port = htons(port);
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  bool ok =
-      connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
-      send(fd, block.data(), block.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(block.size());
-  char reply[kBlockSize];
-  std::size_t received = 0;
-  while (ok) {
-    const ssize_t n = recv(fd, reply, sizeof reply, 0);
-    if (n < 0) {
-      ok = false;
-    }
-    if (n <= 0) {
-      break;
-    }
-    received += static_cast<std::size_t>(n);
-  }
-  close(fd);
-  return ok && received > 0;
+  vantrel::kit::ClientSocket client(port, {5s});
+  return client.connected() && client.send(block) && !client.receiveAll().empty();
 }
 
 struct RunResult {

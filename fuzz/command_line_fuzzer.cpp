@@ -37,11 +37,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   NULLSpace(params.data(), blankFree);
   isInt(params.data());
   try {
-    std::int32_t code = 0;
-    std::int32_t cubesize = 5;
-    std::int32_t x = 0;
-    std::int32_t y = 0;
-    std::int32_t z = 0;
+    std::int32_t code = 0, cubesize = protocol::kDefaultCubesize, x = 0, y = 0, z = 0;
     verifyCommandline(params.data(), code, cubesize, x, y, z, kUsageLines);
     TextBuffer query;
     protocol::composeQueryText(code, cubesize, x, y, z, query);
