@@ -82,34 +82,6 @@ TEST(AnswerRow, TabsAndLineEndsInAnAnswerNeitherSplitNorJoinTsvRows) {
   }
 }
 
-// The answer is read by the printer's own parse, so it shows what the printer showed.
-TEST(AnswerRow, JsonGivesTheAnswerAsThePrinterShowedIt) {
-  struct Case {
-    std::int32_t code;
-    const char* answer;
-    const char* shown;
-  };
-  const Case cases[] = {
-      {2, "Right Cerebrum,,Sub-lobar,Caudate,",
-       R"({"fields":["Right Cerebrum","Sub-lobar","Caudate"]})"},
-      {1, ",,", R"({"fields":[]})"},
-      {3, "9:a,b:-2:z:18:c,,d:",
-       R"({"pairs":[{"count":18,"label":"c,,d"},{"count":9,"label":"a,b"},)"
-       R"({"count":-2,"label":"z"}]})"},
-      {2, "* Talairach 1,2,3 is outside the brain",
-       R"({"message":"* Talairach 1,2,3 is outside the brain"})"},
-      {3, "* Talairach 1,2,3: the 3x3x3 cube", R"({"message":"Talairach 1,2,3: the 3x3x3 cube"})"},
-  };
-  for (const Case& c : cases) {
-    json row =
-        json::parse(labelled(OutputFormat::kJson, pointLine(8, {1, 2, 3}), c.code, c.answer));
-    for (const char* key : {"line", "status", "point"}) {
-      row.erase(key);
-    }
-    EXPECT_EQ(row, json::parse(c.shown)) << c.answer;
-  }
-}
-
 TEST(ErrorRows, JsonNamesTheLineTheStatusAndTheReason) {
   InputLine bad;
   bad.number = 12;
