@@ -1,5 +1,7 @@
-// verifyData: tests a tab-separated record against a pattern of field type letters.
+// The record validators: verifyData tests a tab-separated record against a
+// pattern of field type letters; strip_nl ends a text at its first newline.
 #include <cctype>
+#include <cstring>
 
 #include "text/text.hpp"
 #include "vantrel.hpp"
@@ -43,6 +45,19 @@ std::int32_t verifyData(char* record, const char* pattern) {
     }
   }
   return 1;
+}
+
+// Every newline, not only the first, becomes a terminator.
+void strip_nl(char* text) {
+  if (text == nullptr) {
+    return;
+  }
+  const std::size_t length = std::strlen(text);
+  for (std::size_t i = 0; i < length; ++i) {
+    if (text[i] == '\n') {
+      text[i] = '\0';
+    }
+  }
 }
 
 }  // namespace vantrel

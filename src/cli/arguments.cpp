@@ -1,4 +1,4 @@
-// concatArg: joins the command-line arguments into the parameter string.
+// The command-line arguments joined into the parameter string, and its blanks taken out.
 #include "cli/arguments.hpp"
 #include "vantrel.hpp"
 
@@ -32,6 +32,21 @@ bool argumentsFitParameterString(int argc, const char* const argv[]) {
     }
   }
   return true;
+}
+
+// Copies at most kMaxTextLength characters, so the output always keeps its
+// terminator, however long the input is.
+void NULLSpace(const char* in, TextBuffer& out) {
+  out.fill('\0');
+  if (in == nullptr) {
+    return;
+  }
+  std::size_t length = 0;
+  for (const char* p = in; *p != '\0' && length < kMaxTextLength; ++p) {
+    if (*p != ' ') {
+      out[length++] = *p;
+    }
+  }
 }
 
 }  // namespace vantrel

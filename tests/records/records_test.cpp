@@ -1,4 +1,4 @@
-// Tests of record validation against field patterns.
+// Tests of the record validators.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -68,6 +68,12 @@ TEST(VerifyData, TestsFieldsLongerThanATextBuffer) {
   std::string record =
       std::string(2 * kTextBufferSize, '4') + "\t" + std::string(2 * kTextBufferSize, '5') + ".25";
   EXPECT_EQ(verifyData(record.data(), "if"), 1);
+}
+
+TEST(StripNl, TurnsEveryNewlineAndNothingElseIntoATerminator) {
+  char text[] = "a\nb\r\tc\n";
+  strip_nl(text);
+  EXPECT_EQ(std::string(text, sizeof text), std::string("a\0b\r\tc\0\0", 8));
 }
 
 }  // namespace
