@@ -4,11 +4,15 @@
 #include <cstdint>
 #include <string>
 
-#include "batch/input_table.hpp"
+#include "atlas/point_table.hpp"
 #include "protocol/protocol.hpp"
 #include "vantrel.hpp"
 
 namespace vantrel::batch {
+
+using atlas::InputLine;
+using atlas::Point3;
+using atlas::Values3;
 
 struct Query {
   std::int32_t code = protocol::kLabelCode;
