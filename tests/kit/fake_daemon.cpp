@@ -1,4 +1,4 @@
-// The fake daemon: an accepting thread, a fixed pool of serving threads, all waits bounded.
+// The fake daemon: an accepting thread and a thread per connection, all waits bounded.
 #include "kit/fake_daemon.hpp"
 
 #include <poll.h>
@@ -19,7 +19,6 @@ namespace {
 using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
 
-constexpr std::size_t kServingThreads = 16;
 constexpr milliseconds kSlice{10};
 constexpr milliseconds kRequestLimit{5000};
 constexpr milliseconds kFinishLimit{10000};
@@ -78,26 +77,21 @@ std::string queryText(const std::string& request) {
 FakeDaemon::FakeDaemon(Responder responder, int port, std::size_t acceptLimit)
     : responder_(std::move(responder)),
       acceptLimit_(acceptLimit),
-      listenFd_(listenOnLoopback(port, 128, "fake daemon", port_)) {
-  for (std::size_t i = 0; i < kServingThreads; ++i) {
-    servers_.emplace_back([this] { serveLoop(); });
-  }
-  acceptor_ = std::thread([this] { acceptLoop(); });
-}
+      listenFd_(listenOnLoopback(port, 128, "fake daemon", port_)),
+      acceptor_([this] { acceptLoop(); }) {}
 
 FakeDaemon::~FakeDaemon() {
   stop_ = true;
-  wake_.notify_all();
   acceptor_.join();
+  joinServers();
+}
+
+void FakeDaemon::joinServers() {
   for (std::thread& server : servers_) {
     server.join();
   }
-  for (int fd : pending_) {
-    close(fd);
-  }
-  if (listenFd_ >= 0) {
-    close(listenFd_);
-  }
+  servers_.clear();
+  finished_ = 0;
 }
 
 std::vector<std::string> FakeDaemon::finish() {
@@ -119,27 +113,15 @@ void FakeDaemon::acceptLoop() {
       continue;
     }
     ++accepted_;
-    const std::lock_guard<std::mutex> lock(mutex_);
-    pending_.push_back(fd);
-    wake_.notify_one();
+    // A long run of one client after another keeps no finished threads about.
+    if (finished_ == servers_.size()) {
+      joinServers();
+    }
+    servers_.emplace_back([this, fd] { serve(fd); });
   }
   // Past its limit the daemon refuses every further connection, as a dead one does.
   close(listenFd_);
   listenFd_ = -1;
-}
-
-void FakeDaemon::serveLoop() {
-  while (!stop_) {
-    std::unique_lock<std::mutex> lock(mutex_);
-    wake_.wait_for(lock, kSlice, [this] { return stop_ || !pending_.empty(); });
-    if (pending_.empty()) {
-      continue;
-    }
-    const int fd = pending_.front();
-    pending_.pop_front();
-    lock.unlock();
-    serve(fd);
-  }
 }
 
 void FakeDaemon::serve(int fd) {
@@ -158,6 +140,7 @@ void FakeDaemon::serve(int fd) {
   }
   close(fd);
   ++served_;
+  ++finished_;
 }
 
 // Sleeps in short slices; false when the daemon was stopped meanwhile.

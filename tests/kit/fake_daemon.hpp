@@ -3,9 +3,7 @@
 
 #include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <cstddef>
-#include <deque>
 #include <functional>
 #include <limits>
 #include <mutex>
@@ -43,7 +41,7 @@ std::string queryText(const std::string& request);
 inline constexpr std::size_t kNoAcceptLimit = std::numeric_limits<std::size_t>::max();
 
 // Listens on 127.0.0.1:`port` (0: a port the system picks) as soon as it is
-// constructed and serves many clients at once. After `acceptLimit`
+// constructed and serves every client on a thread of its own. After `acceptLimit`
 // connections it stops listening, as a daemon that died would. Every wait is
 // bounded and the destructor stops everything, dropping open connections.
 class FakeDaemon {
@@ -62,8 +60,8 @@ class FakeDaemon {
 
  private:
   void acceptLoop();
-  void serveLoop();
   void serve(int fd);
+  void joinServers();
   bool pause(std::chrono::milliseconds span) const;
 
   Responder responder_;
@@ -72,13 +70,12 @@ class FakeDaemon {
   int listenFd_ = -1;
   std::atomic<std::size_t> accepted_{0};
   std::atomic<std::size_t> served_{0};
+  std::atomic<std::size_t> finished_{0};  // of the threads in servers_
   std::atomic<bool> stop_{false};
   std::mutex mutex_;
-  std::condition_variable wake_;
-  std::deque<int> pending_;
   std::vector<std::string> requests_;
+  std::vector<std::thread> servers_;  // one per connection, joined by the destructor
   std::thread acceptor_;
-  std::vector<std::thread> servers_;
 };
 
 // The daemon that Vantrel itself asks, on the protocol's port: the n-th

@@ -37,6 +37,46 @@ std::vector<char*> pointersTo(std::vector<std::string>& texts) {
   return pointers;
 }
 
+// Starts `program` with standard input from /dev/null and, for each of `out`
+// and `err` that is given, that stream on a pipe whose reading end it receives.
+pid_t spawn(const std::string& program, const std::vector<std::string>& args,
+            const std::vector<std::string>& extraEnv, int* out, int* err) {
+  std::vector<std::string> argvTexts = commandLine(program, args);
+  std::vector<std::string> envTexts;
+  for (char** entry = environ; *entry != nullptr; ++entry) {
+    envTexts.emplace_back(*entry);
+  }
+  envTexts.insert(envTexts.end(), extraEnv.begin(), extraEnv.end());
+  std::vector<char*> argv = pointersTo(argvTexts);
+  std::vector<char*> envp = pointersTo(envTexts);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+  int* const ends[2] = {out, err};
+  int writeEnds[2] = {-1, -1};
+  for (int i = 0; i < 2; ++i) {
+    int fds[2];
+    if (ends[i] != nullptr && pipe2(fds, O_CLOEXEC) == 0) {
+      *ends[i] = fds[0];
+      writeEnds[i] = fds[1];
+      posix_spawn_file_actions_adddup2(&actions, fds[1], STDOUT_FILENO + i);
+    }
+  }
+  pid_t pid = -1;
+  const int spawned =
+      posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), envp.data());
+  posix_spawn_file_actions_destroy(&actions);
+  for (const int fd : writeEnds) {
+    if (fd >= 0) {
+      close(fd);
+    }
+  }
+  if (spawned != 0) {
+    throw std::runtime_error("cannot start " + program);
+  }
+  return pid;
+}
+
 // Reads both pipes until both reach end of file or the deadline passes.
 bool drain(int outFd, int errFd, ProcessResult& result, Clock::time_point deadline) {
   std::array<pollfd, 2> fds{{{outFd, POLLIN, 0}, {errFd, POLLIN, 0}}};
@@ -73,47 +113,16 @@ bool drain(int outFd, int errFd, ProcessResult& result, Clock::time_point deadli
 ProcessResult runProcess(const std::string& program, const std::vector<std::string>& args,
                          const std::vector<std::string>& extraEnv,
                          std::chrono::milliseconds limit) {
-  std::vector<std::string> argvTexts = commandLine(program, args);
-  std::vector<std::string> envTexts;
-  for (char** entry = environ; *entry != nullptr; ++entry) {
-    envTexts.emplace_back(*entry);
-  }
-  envTexts.insert(envTexts.end(), extraEnv.begin(), extraEnv.end());
-  std::vector<char*> argv = pointersTo(argvTexts);
-  std::vector<char*> envp = pointersTo(envTexts);
-
-  int outPipe[2];
-  int errPipe[2];
-  if (pipe(outPipe) != 0 || pipe(errPipe) != 0) {
-    throw std::runtime_error("pipe failed");
-  }
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_adddup2(&actions, outPipe[1], STDOUT_FILENO);
-  posix_spawn_file_actions_adddup2(&actions, errPipe[1], STDERR_FILENO);
-  posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-  for (int fd : {outPipe[0], outPipe[1], errPipe[0], errPipe[1]}) {
-    posix_spawn_file_actions_addclose(&actions, fd);
-  }
-  pid_t pid = 0;
-  const int spawned =
-      posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), envp.data());
-  posix_spawn_file_actions_destroy(&actions);
-  close(outPipe[1]);
-  close(errPipe[1]);
-  if (spawned != 0) {
-    close(outPipe[0]);
-    close(errPipe[0]);
-    throw std::runtime_error("cannot start " + program);
-  }
-
+  int outFd = -1;
+  int errFd = -1;
+  const pid_t pid = spawn(program, args, extraEnv, &outFd, &errFd);
   ProcessResult result;
-  result.timedOut = !drain(outPipe[0], errPipe[0], result, Clock::now() + limit);
+  result.timedOut = !drain(outFd, errFd, result, Clock::now() + limit);
   if (result.timedOut) {
     kill(pid, SIGKILL);
   }
-  close(outPipe[0]);
-  close(errPipe[0]);
+  close(outFd);
+  close(errFd);
   int status = 0;
   while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
   }
@@ -121,23 +130,8 @@ ProcessResult runProcess(const std::string& program, const std::vector<std::stri
   return result;
 }
 
-ChildProcess::ChildProcess(const std::string& program, const std::vector<std::string>& args) {
-  std::vector<std::string> texts = commandLine(program, args);
-  std::vector<char*> argv = pointersTo(texts);
-  int err[2];
-  if (pipe2(err, O_CLOEXEC) != 0) {
-    throw std::runtime_error("pipe failed");
-  }
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_adddup2(&actions, err[1], STDERR_FILENO);
-  if (posix_spawn(&pid_, program.c_str(), &actions, nullptr, argv.data(), environ) != 0) {
-    pid_ = -1;
-  }
-  posix_spawn_file_actions_destroy(&actions);
-  close(err[1]);
-  stderrFd_ = err[0];
-}
+ChildProcess::ChildProcess(const std::string& program, const std::vector<std::string>& args)
+    : pid_(spawn(program, args, {}, nullptr, &stderrFd_)) {}
 
 std::string ChildProcess::readErrorLine(std::chrono::milliseconds limit) {
   const auto deadline = Clock::now() + limit;

@@ -27,7 +27,8 @@ ProcessResult runProcess(const std::string& program, const std::vector<std::stri
                          const std::vector<std::string>& extraEnv = {},
                          std::chrono::milliseconds limit = 20s);
 
-// A program running beside the caller; the destructor stops it with SIGTERM.
+// A program running beside the caller, its standard input /dev/null; the
+// destructor stops it with SIGTERM. Throws std::runtime_error when it cannot start.
 class ChildProcess {
  public:
   ChildProcess(const std::string& program, const std::vector<std::string>& args);
@@ -43,8 +44,8 @@ class ChildProcess {
   int stop(int signal);
 
  private:
+  int stderrFd_ = -1;  // before pid_, whose initialiser fills it
   pid_t pid_ = -1;
-  int stderrFd_ = -1;
 };
 
 }  // namespace vantrel::kit
