@@ -72,14 +72,6 @@ TEST(SendWholeBlock, GetsThroughASmallBufferAndFailsQuietlyToAVanishedPeer) {
   close(fds[0]);
 }
 
-TEST(ResolveDaemon, FillsFamilyPortAndAddress) {
-  sockaddr_in address{};
-  ASSERT_TRUE(resolveDaemon("127.0.0.1", 4321, address));
-  EXPECT_EQ(address.sin_family, AF_INET);
-  EXPECT_EQ(ntohs(address.sin_port), 4321);
-  EXPECT_EQ(ntohl(address.sin_addr.s_addr), INADDR_LOOPBACK);
-}
-
 TEST(ExchangeWith, ReportsEachOutcomeOfAQueryWithADeadline) {
   struct Case {
     const char* name;
