@@ -1,5 +1,5 @@
 // The real Vantrel binary against a fake daemon: the block it sends, and a defined printout
-// and status for every reply, from the ordinary to floods, drips, stray NULs and silence.
+// and status for every reply, from the ordinary to floods, stray NULs and silence.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -53,17 +53,7 @@ Reply heldOpen(std::string text) {
   return reply;
 }
 
-Reply dripped(const std::string& text) {
-  Reply reply;
-  for (const char c : text) {
-    reply.chunks.emplace_back(1, c);
-  }
-  reply.pauseBetweenChunks = milliseconds(1);
-  return reply;
-}
-
 TEST(Orvoquery, SendsOneBlockAndPrintsADefinedAnswerForEveryReply) {
-  const std::string cut = "Right Cerebrum,Sub-lobar,Caudate,Gray Ma";
   struct Case {
     const char* name;
     std::vector<std::string> args;
@@ -92,10 +82,6 @@ TEST(Orvoquery, SendsOneBlockAndPrintsADefinedAnswerForEveryReply) {
        {{"Right Cerebrum,Sub", "-lobar,Caudate,Gray Ma", "tter,Caudate Body"}, milliseconds(20)},
        "Sent: 2,6,7,8\nReturned: " + kCaudate + "\n",
        "2,6,7,8"},
-      {"a byte every millisecond",
-       {"2,6,7,8"},
-       dripped(cut),
-       "Sent: 2,6,7,8\nReturned: " + cut + "\n"},
       {"held open after a NUL",
        {"1,1,2,3"},
        heldOpen(std::string("a,b\0trailing", 12)),
