@@ -15,7 +15,6 @@
 
 namespace {
 
-
 constexpr int kPort = vantrel::protocol::kPort;
 constexpr int kDefaultRuns = 500;
 constexpr std::size_t kBlockSize = vantrel::protocol::kBlockSize;
