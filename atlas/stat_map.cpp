@@ -381,7 +381,10 @@ Vec3 StatMap::voxelSize() const {
 }
 
 double StatMap::voxelVolumeMm3() const {
-  const Affine& a = voxelToWorld;
+  return atlas::voxelVolumeMm3(voxelToWorld);
+}
+
+double voxelVolumeMm3(const Affine& a) {
   return std::abs(a[0][0] * (a[1][1] * a[2][2] - a[1][2] * a[2][1]) -
                   a[0][1] * (a[1][0] * a[2][2] - a[1][2] * a[2][0]) +
                   a[0][2] * (a[1][0] * a[2][1] - a[1][1] * a[2][0]));

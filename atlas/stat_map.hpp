@@ -33,6 +33,9 @@ struct StatMap {
   Vec3 worldOf(std::int64_t voxel) const;
 };
 
+// The volume of one voxel of a grid with this voxel-to-world transform, in mm3.
+double voxelVolumeMm3(const Affine& voxelToWorld);
+
 // Volumes larger than this are refused before anything is allocated.
 inline constexpr std::int64_t kMaxMapVoxels = (std::int64_t{1} << 31) - 1;
 
