@@ -1,7 +1,4 @@
 // A statistical map read from a NIfTI file: one volume of real values on the map's own grid.
-//
-// The header is checked field by field before a byte of voxel data is allocated: the file is
-// hostile, and nifticlib would trust its declared sizes.
 #include "atlas/stat_map.hpp"
 
 #include <nifti2_io.h>
@@ -15,17 +12,10 @@
 #include <stdexcept>
 #include <string_view>
 
+#include "atlas/map_header.hpp"
+
 namespace atlas {
 namespace {
-
-// Deflate cannot expand data by more than about 1032:1, so a compressed file can never hold
-// more than this many bytes per byte of its own size.
-constexpr std::int64_t kMaxInflation = 1040;
-constexpr std::int64_t kInflationSlack = 1 << 16;
-
-[[noreturn]] void refuse(const std::string& path, const std::string& why) {
-  throw std::runtime_error(path + ": " + why);
-}
 
 struct GzCloser {
   void operator()(gzFile_s* file) const { gzclose(file); }
@@ -36,174 +26,6 @@ struct ImageDeleter {
   void operator()(nifti_image* image) const { nifti_image_free(image); }
 };
 using ImagePtr = std::unique_ptr<nifti_image, ImageDeleter>;
-
-// The fields the reader needs, the same for both header versions.
-struct HeaderFields {
-  std::int64_t dim[8];
-  int datatype;
-  double voxOffset, slope, inter;
-};
-
-int bytesPerValue(int datatype) {
-  switch (datatype) {
-    case DT_INT8:
-    case DT_UINT8:
-      return 1;
-    case DT_INT16:
-    case DT_UINT16:
-      return 2;
-    case DT_INT32:
-    case DT_UINT32:
-    case DT_FLOAT32:
-      return 4;
-    case DT_INT64:
-    case DT_UINT64:
-    case DT_FLOAT64:
-      return 8;
-    default:
-      return 0;
-  }
-}
-
-bool multiplyChecked(std::int64_t a, std::int64_t b, std::int64_t& product) {
-  return !__builtin_mul_overflow(a, b, &product);
-}
-
-struct HeaderKind {
-  int version;
-  bool swapped;  // the file's byte order is not the host's
-};
-
-// Reads the header, in either byte order, and leaves `header` in host order.
-HeaderKind readHeader(gzFile_s* file, const std::string& path, std::vector<std::byte>& header) {
-  header.resize(sizeof(nifti_2_header));
-  const int got = gzread(file, header.data(), sizeof(nifti_1_header));
-  if (got < static_cast<int>(sizeof(nifti_1_header))) {
-    refuse(path, "not a NIfTI file (shorter than a header)");
-  }
-  std::int32_t sizeofHdr = 0;
-  std::memcpy(&sizeofHdr, header.data(), sizeof sizeofHdr);
-  const bool swapped = sizeofHdr != 348 && sizeofHdr != 540;
-  if (swapped) {
-    sizeofHdr = static_cast<std::int32_t>(__builtin_bswap32(static_cast<std::uint32_t>(sizeofHdr)));
-  }
-  const int version = sizeofHdr == 348 ? 1 : sizeofHdr == 540 ? 2 : 0;
-  if (version == 0) {
-    refuse(path, "not a NIfTI file");
-  }
-  if (version == 2) {
-    const int rest = static_cast<int>(sizeof(nifti_2_header) - sizeof(nifti_1_header));
-    if (gzread(file, header.data() + sizeof(nifti_1_header), rest) != rest) {
-      refuse(path, "truncated NIfTI-2 header");
-    }
-  } else {
-    header.resize(sizeof(nifti_1_header));
-  }
-  if (swapped) {
-    swap_nifti_header(header.data(), version);
-  }
-  return {version, swapped};
-}
-
-HeaderFields fieldsOf(const std::vector<std::byte>& header, int version, const std::string& path) {
-  HeaderFields f{};
-  bool singleFile = false;
-  if (version == 1) {
-    nifti_1_header h;
-    std::memcpy(&h, header.data(), sizeof h);
-    f = {.dim = {},
-         .datatype = h.datatype,
-         .voxOffset = h.vox_offset,
-         .slope = h.scl_slope,
-         .inter = h.scl_inter};
-    std::copy(std::begin(h.dim), std::end(h.dim), f.dim);
-    if (std::memcmp(h.magic, "ni1", 4) == 0) {
-      refuse(path, "a two-file NIfTI pair (.hdr/.img); give a single .nii or .nii.gz file");
-    }
-    singleFile = std::memcmp(h.magic, "n+1", 4) == 0;
-  } else {
-    nifti_2_header h;
-    std::memcpy(&h, header.data(), sizeof h);
-    f = {.dim = {},
-         .datatype = h.datatype,
-         .voxOffset = static_cast<double>(h.vox_offset),
-         .slope = h.scl_slope,
-         .inter = h.scl_inter};
-    std::copy(std::begin(h.dim), std::end(h.dim), f.dim);
-    // The standard adds "\r\n\032\n", which nifticlib's own writer leaves out.
-    singleFile = std::memcmp(h.magic, "n+2", 4) == 0;
-  }
-  if (!singleFile) {
-    refuse(path, "not a single-file NIfTI (bad magic)");
-  }
-  return f;
-}
-
-// Checks the dimensions and returns the number of voxels in one 3-D volume.
-std::int64_t checkDimensions(const HeaderFields& f, const std::string& path) {
-  const std::int64_t rank = f.dim[0];
-  if (rank < 1 || rank > 7) {
-    refuse(path, "dim[0] is " + std::to_string(rank) + ", not 1 to 7");
-  }
-  std::int64_t total = 1;
-  for (std::int64_t axis = 1; axis <= rank; ++axis) {
-    if (f.dim[axis] < 1) {
-      refuse(path, "dim[" + std::to_string(axis) + "] is " + std::to_string(f.dim[axis]));
-    }
-    if (axis > 4 && f.dim[axis] > 1) {
-      refuse(path, "more than four dimensions");
-    }
-    if (!multiplyChecked(total, f.dim[axis], total)) {
-      refuse(path, "the dimensions' product overflows");
-    }
-  }
-  const auto size = [&](int axis) { return axis <= rank ? f.dim[axis] : 1; };
-  const std::int64_t perVolume = size(1) * size(2) * size(3);
-  if (perVolume > kMaxMapVoxels) {
-    refuse(path, "a volume of " + std::to_string(perVolume) + " voxels is too large");
-  }
-  return perVolume;
-}
-
-int checkDatatype(const HeaderFields& f, const std::string& path) {
-  const int bytes = bytesPerValue(f.datatype);
-  if (bytes == 0) {
-    refuse(path, std::string("voxels are ") + nifti_datatype_string(f.datatype) +
-                     ", not a real scalar type");
-  }
-  return bytes;
-}
-
-// The header's claims against the file's size: where the data starts, how much there is.
-std::int64_t checkDataFits(const HeaderFields& f, std::int64_t volumes, std::int64_t volumeBytes,
-                           std::int64_t volume, bool compressed, const std::string& path,
-                           int version) {
-  const double minimumOffset = version == 1 ? 348 : 540;
-  if (!(f.voxOffset >= minimumOffset && f.voxOffset <= 1e15) ||
-      f.voxOffset != std::floor(f.voxOffset)) {
-    refuse(path, "vox_offset is not a byte offset past the header");
-  }
-  const auto offset = static_cast<std::int64_t>(f.voxOffset);
-  std::error_code error;
-  const auto fileBytes = static_cast<std::int64_t>(std::filesystem::file_size(path, error));
-  if (error) {
-    refuse(path, error.message());
-  }
-  // A compressed file is only checked up to the volume asked for: the rest is never inflated.
-  std::int64_t needed = 0;
-  const std::int64_t counted = compressed ? volume + 1 : volumes;
-  if (!multiplyChecked(counted, volumeBytes, needed) ||
-      __builtin_add_overflow(needed, offset, &needed)) {
-    refuse(path, "the declared data size overflows");
-  }
-  const std::int64_t available =
-      compressed ? fileBytes * kMaxInflation + kInflationSlack : fileBytes;
-  if (needed > available) {
-    refuse(path, "the header declares " + std::to_string(needed) +
-                     " bytes, more than the file holds (truncated?)");
-  }
-  return offset + volume * volumeBytes;
-}
 
 // Widens the raw values, which fill the front of `values`' storage, into doubles in place:
 // back to front, each raw value is read before its slot can be overwritten.
@@ -254,7 +76,7 @@ void widenInPlace(std::vector<double>& values, int datatype, bool swap, double s
 void readVoxels(gzFile_s* file, std::int64_t offset, std::vector<double>& values, int bytes,
                 const std::string& path) {
   if (gzseek(file, static_cast<z_off_t>(offset), SEEK_SET) != static_cast<z_off_t>(offset)) {
-    refuse(path, "truncated: the file ends before its voxel data");
+    refuseMap(path, "truncated: the file ends before its voxel data");
   }
   auto* at = reinterpret_cast<unsigned char*>(values.data());
   std::size_t left = values.size() * static_cast<std::size_t>(bytes);
@@ -263,10 +85,10 @@ void readVoxels(gzFile_s* file, std::int64_t offset, std::vector<double>& values
     const int got = gzread(file, at, chunk);
     if (got < 0) {
       int code = 0;
-      refuse(path, std::string("corrupt compressed data: ") + gzerror(file, &code));
+      refuseMap(path, std::string("corrupt compressed data: ") + gzerror(file, &code));
     }
     if (got == 0) {
-      refuse(path, "truncated: the file ends inside its voxel data");
+      refuseMap(path, "truncated: the file ends inside its voxel data");
     }
     at += got;
     left -= static_cast<std::size_t>(got);
@@ -314,7 +136,7 @@ void chooseTransform(StatMap& map, const std::string& path) {
           : nifti_convert_n2hdr2nim(*reinterpret_cast<const nifti_2_header*>(map.header.data()),
                                     path.c_str()));
   if (!image) {
-    refuse(path, "nifticlib refuses the header");
+    refuseMap(path, "nifticlib refuses the header");
   }
   map.standardSpace = isStandardSpace(image->sform_code) || isStandardSpace(image->qform_code);
   if (image->sform_code > 0 && isUsable(toAffine(image->sto_xyz))) {
@@ -326,7 +148,7 @@ void chooseTransform(StatMap& map, const std::string& path) {
     map.transform = "qform";
     map.transformCode = nifti_xform_string(image->qform_code);
   } else {
-    refuse(path, "neither sform nor qform gives a usable orientation");
+    refuseMap(path, "neither sform nor qform gives a usable orientation");
   }
   map.transformCode.erase(0, std::string_view("NIFTI_XFORM_").size());
 }
@@ -336,39 +158,25 @@ void chooseTransform(StatMap& map, const std::string& path) {
 StatMap readStatMap(const std::string& path, std::int64_t volume) {
   nifti_set_debug_level(0);
   if (std::filesystem::is_directory(path)) {
-    refuse(path, "is a directory");
+    refuseMap(path, "is a directory");
   }
   GzPtr file(gzopen(path.c_str(), "rb"));
   if (!file) {
-    refuse(path, std::string("cannot open: ") + std::strerror(errno));
+    refuseMap(path, std::string("cannot open: ") + std::strerror(errno));
   }
   gzbuffer(file.get(), 1 << 18);
   StatMap map;
-  const HeaderKind kind = readHeader(file.get(), path, map.header);
-  map.niftiVersion = kind.version;
-  const HeaderFields fields = fieldsOf(map.header, map.niftiVersion, path);
-  const std::int64_t perVolume = checkDimensions(fields, path);
-  const int bytes = checkDatatype(fields, path);
-  const auto dimOr1 = [&](int axis) { return axis <= fields.dim[0] ? fields.dim[axis] : 1; };
-  map.nx = dimOr1(1);
-  map.ny = dimOr1(2);
-  map.nz = dimOr1(3);
-  map.volumes = dimOr1(4);
-  if (volume < 0 || volume >= map.volumes) {
-    refuse(path, "volume " + std::to_string(volume) + " asked for, the map has " +
-                     std::to_string(map.volumes) + " (numbered from 0)");
-  }
-  if (!std::isfinite(fields.slope) || !std::isfinite(fields.inter)) {
-    refuse(path, "scl_slope or scl_inter is not finite");
-  }
+  const MapLayout layout = readMapLayout(file.get(), path, volume, map.header);
+  map.niftiVersion = layout.version;
+  map.nx = layout.nx;
+  map.ny = layout.ny;
+  map.nz = layout.nz;
+  map.volumes = layout.volumes;
+  map.datatype = nifti_datatype_string(layout.datatype);
   chooseTransform(map, path);
-  map.datatype = nifti_datatype_string(fields.datatype);
-  const bool compressed = gzdirect(file.get()) == 0;
-  const std::int64_t offset = checkDataFits(fields, map.volumes, perVolume * bytes, volume,
-                                            compressed, path, map.niftiVersion);
-  map.values.resize(static_cast<std::size_t>(perVolume));
-  readVoxels(file.get(), offset, map.values, bytes, path);
-  widenInPlace(map.values, fields.datatype, kind.swapped, fields.slope, fields.inter);
+  map.values.resize(static_cast<std::size_t>(map.voxelCount()));
+  readVoxels(file.get(), layout.volumeOffset, map.values, layout.bytesPerValue, path);
+  widenInPlace(map.values, layout.datatype, layout.swapped, layout.slope, layout.inter);
   return map;
 }
 

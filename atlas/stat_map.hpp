@@ -36,9 +36,6 @@ struct StatMap {
 // The volume of one voxel of a grid with this voxel-to-world transform, in mm3.
 double voxelVolumeMm3(const Affine& voxelToWorld);
 
-// Volumes larger than this are refused before anything is allocated.
-inline constexpr std::int64_t kMaxMapVoxels = (std::int64_t{1} << 31) - 1;
-
 // Reads volume `volume` of a NIfTI-1 or NIfTI-2 file, .nii or .nii.gz, of any real scalar
 // type. Throws std::runtime_error with a one-line reason, prefixed with the path.
 StatMap readStatMap(const std::string& path, std::int64_t volume = 0);
