@@ -10,7 +10,6 @@
 #include <filesystem>
 #include <memory>
 #include <stdexcept>
-#include <string_view>
 
 #include "atlas/map_header.hpp"
 
@@ -150,7 +149,6 @@ void chooseTransform(StatMap& map, const std::string& path) {
   } else {
     refuseMap(path, "neither sform nor qform gives a usable orientation");
   }
-  map.transformCode.erase(0, std::string_view("NIFTI_XFORM_").size());
 }
 
 }  // namespace

@@ -18,7 +18,7 @@ struct StatMap {
 
   Affine voxelToWorld{};
   std::string transform;       // "sform" or "qform": the one voxelToWorld came from
-  std::string transformCode;   // its NIfTI code name, such as "MNI_152"
+  std::string transformCode;   // its NIfTI code name: "MNI_152", "Aligned Anat", ...
   bool standardSpace = false;  // whether either code names a standard space
 
   int niftiVersion = 1;
