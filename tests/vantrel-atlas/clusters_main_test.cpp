@@ -1,0 +1,174 @@
+// Tests of vantrel-atlas clusters through the built program, on maps written by the test.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <nlohmann/json.hpp>
+#include <sstream>
+
+#include "atlas/atlas_fixture.hpp"
+#include "atlas/map_file.hpp"
+#include "support/subprocess.hpp"
+
+namespace {
+
+using atlas::fixture::MapSpec;
+using vantrel::testing::runProcess;
+
+// 20x20x20 voxels of 2 mm: x from -20 leftwards to -58, y from -40, z from 40.
+MapSpec motorGrid() {
+  return MapSpec{
+      .nx = 20, .ny = 20, .nz = 20, .sform = {{-2, 0, 0, -20}, {0, 2, 0, -40}, {0, 0, 2, 40}}};
+}
+
+std::int64_t at(std::int64_t x, std::int64_t y, std::int64_t z) {
+  return x + 20 * (y + 20 * z);
+}
+
+// A 27-voxel positive cube peaking at voxel (9, 9, 8), MNI -38 -22 56; an 8-voxel negative
+// cube; a lone voxel that --min-voxels 2 drops; a NaN.
+std::vector<double> motorMap() {
+  std::vector<double> values(8000, 0.0);
+  for (std::int64_t z = 7; z <= 9; ++z)
+    for (std::int64_t y = 8; y <= 10; ++y)
+      for (std::int64_t x = 8; x <= 10; ++x)
+        values[static_cast<std::size_t>(at(x, y, z))] = 4;
+  values[static_cast<std::size_t>(at(9, 9, 8))] = 6;
+  for (std::int64_t z = 2; z <= 3; ++z)
+    for (std::int64_t y = 2; y <= 3; ++y)
+      for (std::int64_t x = 2; x <= 3; ++x)
+        values[static_cast<std::size_t>(at(x, y, z))] = -5;
+  values[static_cast<std::size_t>(at(15, 15, 15))] = 3.5;
+  values[static_cast<std::size_t>(at(0, 0, 0))] = std::nan("");
+  return values;
+}
+
+std::string contentsOf(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// The rows of a TSV text after its '#' lines, split into fields.
+std::vector<std::vector<std::string>> rowsOf(const std::string& text) {
+  std::vector<std::vector<std::string>> rows;
+  std::istringstream lines(text);
+  for (std::string line; std::getline(lines, line);) {
+    if (line.starts_with("#")) {
+      continue;
+    }
+    std::vector<std::string>& fields = rows.emplace_back();
+    std::istringstream cells(line);
+    for (std::string cell; std::getline(cells, cell, '\t');) {
+      fields.push_back(cell);
+    }
+  }
+  return rows;
+}
+
+class ClustersCommand : public atlas::fixture::MapFiles {
+ protected:
+  void SetUp() override {
+    ATLAS_SKIP_WITHOUT_DATA();
+    MapFiles::SetUp();
+  }
+  vantrel::testing::ProcessResult run(std::vector<std::string> args) {
+    args.insert(args.begin(), "clusters");
+    return runProcess(VANTREL_ATLAS_BINARY, args, {}, std::chrono::seconds(60));
+  }
+};
+
+TEST_F(ClustersCommand, TablesJsonAndClusterMapAgree) {
+  const std::string map = writeMap("motor.nii.gz", motorGrid(), motorMap());
+  const std::string prefix = (dir_ / "out").string();
+  const auto result = run({"--threshold", "3", "--two-sided", "--min-voxels", "2", "--atlas", "aal",
+                           "--out", prefix, map});
+  ASSERT_EQ(result.exitStatus, 0) << result.err;
+  EXPECT_EQ(result.err, "");
+  EXPECT_EQ(result.out, contentsOf(prefix + "_clusters.tsv"));
+
+  const auto clusters = rowsOf(result.out);
+  ASSERT_EQ(clusters.size(), 3u);  // the header and two clusters
+  const std::vector<std::string> first = {"1", "+", "27", "216", "-38", "-22", "56", "6"};
+  EXPECT_EQ(std::vector<std::string>(clusters[1].begin(), clusters[1].begin() + 8), first);
+  EXPECT_EQ(clusters[1][8], "Postcentral_L");
+  EXPECT_EQ(clusters[2][1], "-");
+  EXPECT_EQ(clusters[2][2], "8");
+
+  const auto peaks = rowsOf(contentsOf(prefix + "_peaks.tsv"));
+  ASSERT_EQ(peaks.size(), 3u);
+  EXPECT_EQ(peaks[1][0] + peaks[1][2] + peaks[1][6], "1-38Postcentral_L");
+
+  const auto json = nlohmann::json::parse(contentsOf(prefix + ".json"));
+  EXPECT_EQ(json["map"]["nonfinite_voxels"], 1);
+  ASSERT_EQ(json["clusters"].size(), 2u);
+  std::int64_t composed = 0;
+  for (const auto& region : json["clusters"][0]["composition"][0]["regions"]) {
+    composed += region["voxels"].get<std::int64_t>();
+  }
+  EXPECT_EQ(composed, 27);
+
+  std::unique_ptr<nifti_image, decltype(&nifti_image_free)> image(
+      nifti_image_read((prefix + "_clusters.nii.gz").c_str(), 1), nifti_image_free);
+  ASSERT_TRUE(image);
+  std::vector<int> perCluster(4, 0);
+  for (std::size_t i = 0; i < 8000; ++i) {
+    ++perCluster.at(static_cast<const std::uint8_t*>(image->data)[i]);
+  }
+  EXPECT_EQ(perCluster, (std::vector<int>{8000 - 35, 27, 8, 0}));
+  EXPECT_EQ(static_cast<const std::uint8_t*>(image->data)[at(9, 9, 8)], 1);
+}
+
+TEST_F(ClustersCommand, AnEmptyMapGivesHeadersANoteAndSuccess) {
+  const std::string map = writeMap("flat.nii", motorGrid(), motorMap());
+  const std::string prefix = (dir_ / "none").string();
+  const auto result = run({"--threshold", "100", "--out", prefix, map});
+  ASSERT_EQ(result.exitStatus, 0) << result.err;
+  EXPECT_NE(result.err.find("no voxel is beyond the threshold"), std::string::npos);
+  EXPECT_EQ(rowsOf(result.out).size(), 1u);
+  EXPECT_EQ(rowsOf(contentsOf(prefix + "_peaks.tsv")).size(), 1u);
+}
+
+TEST_F(ClustersCommand, RefusesBadInputWithOneLineAndNoOutput) {
+  const std::string good = writeMap("good.nii", motorGrid(), motorMap());
+  const std::string text = (dir_ / "text.nii").string();
+  std::ofstream(text) << "x\ty\tz\n";
+  std::string bytes = contentsOf(good);
+  const std::string truncated = (dir_ / "truncated.nii").string();
+  std::ofstream(truncated, std::ios::binary) << bytes.substr(0, bytes.size() / 2);
+  bytes[43] = bytes[45] = bytes[47] = 0x7f;  // 32532 voxels along each axis
+  const std::string huge = (dir_ / "huge.nii").string();
+  std::ofstream(huge, std::ios::binary) << bytes;
+  const std::string complex = writeMap("complex.nii", MapSpec{.datatype = DT_COMPLEX64}, {});
+  const std::string rgb = writeMap("rgb.nii", MapSpec{.datatype = DT_RGB24}, {});
+  const std::string prefix = (dir_ / "never").string();
+  struct Case {
+    std::vector<std::string> args;
+    const char* message;
+  } cases[] = {
+      {{"--threshold", "3", text}, "not a NIfTI file"},
+      {{"--threshold", "3", truncated}, "more than the file holds"},
+      {{"--threshold", "3", huge}, "too large"},
+      {{"--threshold", "3", complex}, "COMPLEX64"},
+      {{"--threshold", "3", rgb}, "RGB24"},
+      {{"--threshold", "3", "--volume", "1", good}, "volume 1 asked for"},
+      {{"--threshold", "0", good}, "threshold"},
+      {{"--threshold", "nan", good}, "threshold"},
+      {{"--threshold", "inf", good}, "threshold"},
+      {{good}, "--threshold is required"},
+      {{"--threshold", "3", (dir_ / "missing.nii").string()}, "cannot open"},
+      {{"--threshold", "3", "--out", (dir_ / "no" / "such").string(), good}, "cannot write"},
+      {{"--threshold", "3", "--out", prefix, "--atlas", "aal", "--data", dir_.string(), good},
+       "aal.nii.gz"},
+  };
+  for (const Case& c : cases) {
+    const auto result = run(c.args);
+    EXPECT_EQ(result.exitStatus, 1) << c.message << ": " << result.err;
+    EXPECT_NE(result.err.find(c.message), std::string::npos) << result.err;
+    EXPECT_EQ(result.out.find("cluster\t"), std::string::npos) << c.message;
+  }
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_),
+                          std::filesystem::directory_iterator()),
+            6);  // the six files above, and nothing half-written
+}
+
+}  // namespace
