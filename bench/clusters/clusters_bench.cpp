@@ -23,9 +23,12 @@ namespace fs = std::filesystem;
 
 constexpr int kRuns = 7;
 constexpr const char* kDataDirectory = "/usr/share/mricron/templates";
-constexpr std::array<const char*, 6> kAtlasFiles = {
-    "aal.nii.gz",    "HarvardOxford-cort-maxprob-thr0-1mm.nii.gz", "JHU-WhiteMatter-labels-1mm.nii.gz",
-    "AICHAmc.nii.gz", "jhu189.nii.gz",                              "natbrainlab.nii.gz"};
+constexpr std::array<const char*, 6> kAtlasFiles = {"aal.nii.gz",
+                                                    "HarvardOxford-cort-maxprob-thr0-1mm.nii.gz",
+                                                    "JHU-WhiteMatter-labels-1mm.nii.gz",
+                                                    "AICHAmc.nii.gz",
+                                                    "jhu189.nii.gz",
+                                                    "natbrainlab.nii.gz"};
 
 struct Grid {
   const char* name;
@@ -38,8 +41,8 @@ struct Blob {
 };
 
 // MNI-space blobs: a few thousand voxels above 3 at 2 mm, eight times as many at 1 mm.
-constexpr Blob kBlobs[] = {{-38, -22, 56, 14, 6.1}, {40, -20, 54, 11, 5.2}, {-4, 50, 4, 10, -5.5},
-                           {28, -70, 40, 13, 4.4},  {-30, -90, 0, 11, 4.8}, {10, 10, 10, 8, -4.2},
+constexpr Blob kBlobs[] = {{-38, -22, 56, 14, 6.1}, {40, -20, 54, 11, 5.2},  {-4, 50, 4, 10, -5.5},
+                           {28, -70, 40, 13, 4.4},  {-30, -90, 0, 11, 4.8},  {10, 10, 10, 8, -4.2},
                            {-50, 20, 10, 10, 4.0},  {50, -40, -20, 10, -4.6}};
 
 // Analyses mask the brain: an ellipsoid around it holds values, the rest of the grid zeros.
@@ -83,12 +86,12 @@ std::string writeMap(const Grid& grid) {
   }
   image->sto_xyz.m[3][3] = 1;
   image->qto_xyz = image->sto_xyz;
-  nifti_dmat44_to_quatern(image->sto_xyz, &image->quatern_b, &image->quatern_c,
-                          &image->quatern_d, &image->qoffset_x, &image->qoffset_y,
-                          &image->qoffset_z, &image->dx, &image->dy, &image->dz, &image->qfac);
-  const std::string path = (fs::temp_directory_path() / (std::string("clusters-bench-") +
-                                                         grid.name + ".nii.gz"))
-                               .string();
+  nifti_dmat44_to_quatern(image->sto_xyz, &image->quatern_b, &image->quatern_c, &image->quatern_d,
+                          &image->qoffset_x, &image->qoffset_y, &image->qoffset_z, &image->dx,
+                          &image->dy, &image->dz, &image->qfac);
+  const std::string path =
+      (fs::temp_directory_path() / (std::string("clusters-bench-") + grid.name + ".nii.gz"))
+          .string();
   nifti_set_filenames(image, path.c_str(), 0, 1);
   nifti_image_write(image);
   nifti_image_free(image);
@@ -132,8 +135,7 @@ Measured runClusters(const std::string& map, const std::string& prefix) {
   long long ns = 0;
   long kib = 0;
   int status = -1;
-  if (pipe == nullptr || std::fscanf(pipe, "%lld %ld %d", &ns, &kib, &status) != 3 ||
-      status != 0) {
+  if (pipe == nullptr || std::fscanf(pipe, "%lld %ld %d", &ns, &kib, &status) != 3 || status != 0) {
     std::fprintf(stderr, "clusters_bench: %s failed (status %d)\n", command.c_str(), status);
     std::exit(1);
   }
@@ -159,13 +161,14 @@ void measure(const Grid& grid, double targetSeconds) {
     }
     floor.push_back(std::chrono::duration<double>(Clock::now() - start).count());
   }
-  const double bound = (4.0 * static_cast<double>(unpackedMap) +
-                        static_cast<double>(unpackedAtlases)) / 1024.0;
-  std::printf("%s map %lldx%lldx%lld: whole process %.3f s (target %.1f s), floor of inflating "
-              "map and atlases %.3f s, ratio %.2f\n",
-              grid.name, static_cast<long long>(grid.nx), static_cast<long long>(grid.ny),
-              static_cast<long long>(grid.nz), median(whole), targetSeconds, median(floor),
-              median(whole) / median(floor));
+  const double bound =
+      (4.0 * static_cast<double>(unpackedMap) + static_cast<double>(unpackedAtlases)) / 1024.0;
+  std::printf(
+      "%s map %lldx%lldx%lld: whole process %.3f s (target %.1f s), floor of inflating "
+      "map and atlases %.3f s, ratio %.2f\n",
+      grid.name, static_cast<long long>(grid.nx), static_cast<long long>(grid.ny),
+      static_cast<long long>(grid.nz), median(whole), targetSeconds, median(floor),
+      median(whole) / median(floor));
   std::printf("  peak RSS %.1f MiB; 4x unpacked map plus atlases %.1f MiB\n", peakKib / 1024.0,
               bound / 1024.0);
   for (const char* suffix : {"_clusters.tsv", "_peaks.tsv", ".json", "_clusters.nii.gz"}) {
