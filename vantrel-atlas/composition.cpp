@@ -7,14 +7,12 @@ namespace vantrel_atlas {
 RegionVolumes regionVolumesOf(const atlas::LabelAtlas& atlas) {
   RegionVolumes volumes;
   volumes.voxelVolumeMm3 = atlas::voxelVolumeMm3(atlas.voxelToMni());
+  // Compact indices run from 1 to the number of named labels.
+  volumes.voxelsByIndex.assign(atlas.provenance().labels + 1, 0);
   const auto& grid = atlas.grid();
   const auto total = static_cast<std::size_t>(grid[0] * grid[1] * grid[2]);
   for (std::size_t linear = 0; linear < total; ++linear) {
-    const std::uint16_t index = atlas.indexAtLinear(linear);
-    if (index >= volumes.voxelsByIndex.size()) {
-      volumes.voxelsByIndex.resize(index + std::size_t{1}, 0);
-    }
-    ++volumes.voxelsByIndex[index];
+    ++volumes.voxelsByIndex[atlas.indexAtLinear(linear)];
   }
   return volumes;
 }

@@ -15,8 +15,10 @@ TEST(Composition, CountsMapVoxelCentresInTheAtlasRegionsTheyFallIn) {
   for (std::size_t v = 0; v < voxels.size(); ++v) {
     voxels[v] = v % 4 < 2 ? 1 : v % 4 == 2 ? 2 : 0;
   }
+  atlas::AtlasProvenance provenance;
+  provenance.labels = 2;
   const atlas::LabelAtlas labels(spec, {4, 4, 4}, {{{2, 0, 0, 0}, {0, 2, 0, 0}, {0, 0, 2, 0}}},
-                                 voxels, {{1, "A"}, {2, "B"}}, {});
+                                 voxels, {{1, "A"}, {2, "B"}}, provenance);
   // A 1 mm map; its cluster is x 0..5, y 0..1, z 0. Centres x = 0, 1, 2 fall in A, 3 and 4
   // in B (halves round up), 5 in nothing: per row 3 A, 2 B and 1 unlabelled.
   atlas::StatMap map;
