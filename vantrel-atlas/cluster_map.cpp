@@ -14,10 +14,7 @@ namespace vantrel_atlas {
 namespace {
 
 struct ImageDeleter {
-  void operator()(nifti_image* image) const {
-    image->data = nullptr;  // the voxels belong to the caller
-    nifti_image_free(image);
-  }
+  void operator()(nifti_image* image) const { nifti_image_free(image); }
 };
 using ImagePtr = std::unique_ptr<nifti_image, ImageDeleter>;
 
@@ -45,19 +42,30 @@ int smallestTypeFor(std::int64_t clusterCount) {
   return clusterCount <= std::numeric_limits<std::int16_t>::max() ? DT_INT16 : DT_INT32;
 }
 
-// The cluster numbers narrowed to one or two bytes, host order.
-std::vector<unsigned char> narrowed(const std::vector<std::int32_t>& clusterMap, int datatype) {
-  const std::size_t width = datatype == DT_UINT8 ? 1 : 2;
-  std::vector<unsigned char> out(clusterMap.size() * width);
-  for (std::size_t i = 0; i < clusterMap.size(); ++i) {
-    if (width == 1) {
-      out[i] = static_cast<unsigned char>(clusterMap[i]);
-    } else {
-      const auto value = static_cast<std::int16_t>(clusterMap[i]);
-      std::memcpy(&out[i * 2], &value, 2);
+// Each voxel's cluster number as a T, in host byte order.
+template <typename T>
+std::vector<unsigned char> numbersAs(std::int64_t voxelCount,
+                                     const std::vector<Cluster>& clusters) {
+  std::vector<unsigned char> out(static_cast<std::size_t>(voxelCount) * sizeof(T), 0);
+  for (const Cluster& cluster : clusters) {
+    const auto number = static_cast<T>(cluster.number);
+    for (std::int64_t voxel : cluster.voxels) {
+      std::memcpy(&out[static_cast<std::size_t>(voxel) * sizeof(T)], &number, sizeof number);
     }
   }
   return out;
+}
+
+std::vector<unsigned char> numbersOf(std::int64_t voxelCount, const std::vector<Cluster>& clusters,
+                                     int datatype) {
+  switch (datatype) {
+    case DT_UINT8:
+      return numbersAs<std::uint8_t>(voxelCount, clusters);
+    case DT_INT16:
+      return numbersAs<std::int16_t>(voxelCount, clusters);
+    default:
+      return numbersAs<std::int32_t>(voxelCount, clusters);
+  }
 }
 
 // The header of a 3-D label volume on the map's grid: both transforms, units and pixdim
@@ -120,24 +128,20 @@ void writeAll(gzFile_s* file, const unsigned char* data, std::size_t size,
 }  // namespace
 
 void writeClusterMap(const std::string& path, const atlas::StatMap& map,
-                     const std::vector<std::int32_t>& clusterMap, std::int64_t clusterCount) {
+                     const std::vector<Cluster>& clusters) {
   nifti_set_debug_level(0);
   ImagePtr image = imageFromHeader(map, path);
+  const auto clusterCount = static_cast<std::int64_t>(clusters.size());
   const int datatype = smallestTypeFor(clusterCount);
   const std::vector<unsigned char> header = headerBytes(*image, clusterCount, datatype, path);
+  const std::vector<unsigned char> voxels = numbersOf(map.voxelCount(), clusters, datatype);
   // Level 1: the map is mostly zeros, and the fastest level already shrinks it a hundredfold.
   std::unique_ptr<gzFile_s, GzCloser> file(gzopen(path.c_str(), "wb1"));
   if (!file) {
     fail(path, std::string("cannot create: ") + std::strerror(errno));
   }
   writeAll(file.get(), header.data(), header.size(), path);
-  if (datatype == DT_INT32) {
-    writeAll(file.get(), reinterpret_cast<const unsigned char*>(clusterMap.data()),
-             clusterMap.size() * sizeof(std::int32_t), path);
-  } else {
-    const std::vector<unsigned char> voxels = narrowed(clusterMap, datatype);
-    writeAll(file.get(), voxels.data(), voxels.size(), path);
-  }
+  writeAll(file.get(), voxels.data(), voxels.size(), path);
   if (gzclose(file.release()) != Z_OK) {
     fail(path, "write failed");
   }

@@ -11,14 +11,10 @@
 namespace vantrel_atlas {
 namespace {
 
-// Labels of voxels above the threshold that no cluster has claimed yet; claimed voxels carry
-// their cluster's provisional id, counted from 1.
-constexpr std::int32_t kUnclaimedPositive = -1;
-constexpr std::int32_t kUnclaimedNegative = -2;
-
-// Marks every voxel beyond the threshold and counts the values that can join no cluster.
+// Marks every voxel beyond the threshold with its side and counts the values that can join no
+// cluster.
 std::int64_t markSupraThreshold(const atlas::StatMap& map, const ClusterOptions& options,
-                                std::vector<std::int32_t>& labels) {
+                                std::vector<std::uint8_t>& marks) {
   std::int64_t nonFinite = 0;
   const double t = options.threshold;
   for (std::size_t i = 0; i < map.values.size(); ++i) {
@@ -26,26 +22,25 @@ std::int64_t markSupraThreshold(const atlas::StatMap& map, const ClusterOptions&
     if (!std::isfinite(v)) {
       ++nonFinite;
     } else if (v >= t) {
-      labels[i] = kUnclaimedPositive;
+      marks[i] = kPositiveSide;
     } else if (options.twoSided && v <= -t) {
-      labels[i] = kUnclaimedNegative;
+      marks[i] = kNegativeSide;
     }
   }
   return nonFinite;
 }
 
-// Claims every unclaimed voxel of the same sign connected to `seed`, returning them ascending.
-std::vector<std::int64_t> floodFrom(std::int64_t seed, std::int32_t id,
-                                    const Neighbourhood& neighbourhood,
-                                    std::vector<std::int32_t>& labels) {
-  const std::int32_t unclaimed = labels[static_cast<std::size_t>(seed)];
+// Claims every unclaimed voxel on the side of `seed` connected to it, returning them ascending.
+std::vector<std::int64_t> floodFrom(std::int64_t seed, const Neighbourhood& neighbourhood,
+                                    std::vector<std::uint8_t>& marks) {
+  const std::uint8_t side = marks[static_cast<std::size_t>(seed)];
   std::vector<std::int64_t> voxels{seed};
-  labels[static_cast<std::size_t>(seed)] = id;
+  marks[static_cast<std::size_t>(seed)] |= kClaimed;
   for (std::size_t next = 0; next < voxels.size(); ++next) {
     neighbourhood.forEach(voxels[next], [&](std::int64_t other) {
-      auto& label = labels[static_cast<std::size_t>(other)];
-      if (label == unclaimed) {
-        label = id;
+      auto& mark = marks[static_cast<std::size_t>(other)];
+      if (mark == side) {
+        mark |= kClaimed;
         voxels.push_back(other);
       }
     });
@@ -90,38 +85,30 @@ void checkClusterOptions(const ClusterOptions& options) {
 ClusterReport findClusters(const atlas::StatMap& map, const ClusterOptions& options) {
   checkClusterOptions(options);
   ClusterReport report;
-  auto& labels = report.clusterMap;
-  labels.assign(map.values.size(), 0);
-  report.nonFiniteVoxels = markSupraThreshold(map, options, labels);
+  // One byte per voxel: a dense label array of ints would be four times the size.
+  std::vector<std::uint8_t> marks(map.values.size(), 0);
+  report.nonFiniteVoxels = markSupraThreshold(map, options, marks);
 
   const Neighbourhood neighbourhood(map.nx, map.ny, map.nz, options.connectivity);
-  std::int32_t nextId = 1;
-  for (std::size_t i = 0; i < labels.size(); ++i) {
-    if (labels[i] >= 0) {
+  for (std::size_t i = 0; i < marks.size(); ++i) {
+    if (marks[i] == 0 || (marks[i] & kClaimed) != 0) {
       continue;
     }
     Cluster cluster;
-    cluster.sign = labels[i] == kUnclaimedPositive ? 1 : -1;
-    const std::int32_t id = nextId++;
-    cluster.voxels = floodFrom(static_cast<std::int64_t>(i), id, neighbourhood, labels);
+    const std::uint8_t side = marks[i];
+    cluster.sign = side == kPositiveSide ? 1 : -1;
+    cluster.voxels = floodFrom(static_cast<std::int64_t>(i), neighbourhood, marks);
     if (static_cast<std::int64_t>(cluster.voxels.size()) < options.minVoxels) {
-      for (std::int64_t v : cluster.voxels) {
-        labels[static_cast<std::size_t>(v)] = 0;
-      }
       continue;
     }
-    cluster.peaks = findPeaks(map, {cluster.voxels, cluster.sign, labels, id}, neighbourhood,
+    cluster.peaks = findPeaks(map, {cluster.voxels, cluster.sign, marks, side}, neighbourhood,
                               options.maxPeaks, options.peakDistanceMm);
     report.clusters.push_back(std::move(cluster));
   }
 
   std::sort(report.clusters.begin(), report.clusters.end(), numberedBefore);
   for (std::size_t n = 0; n < report.clusters.size(); ++n) {
-    Cluster& cluster = report.clusters[n];
-    cluster.number = static_cast<int>(n + 1);
-    for (std::int64_t v : cluster.voxels) {
-      labels[static_cast<std::size_t>(v)] = cluster.number;
-    }
+    report.clusters[n].number = static_cast<int>(n + 1);
   }
   return report;
 }

@@ -32,8 +32,6 @@ struct Cluster {
 
 struct ClusterReport {
   std::vector<Cluster> clusters;  // in number order
-  // Each voxel's cluster number, 0 outside every cluster: the cluster map.
-  std::vector<std::int32_t> clusterMap;
   std::int64_t nonFiniteVoxels = 0;
 };
 

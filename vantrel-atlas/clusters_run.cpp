@@ -66,8 +66,7 @@ void writeReportFiles(const std::string& prefix, const LoadedAtlases& atlases,
   outputs.stageText(prefix + "_peaks.tsv", peaksTsv(atlases, provenance, findings));
   outputs.stageText(prefix + ".json", clustersJson(atlases, provenance, findings));
   outputs.stage(prefix + "_clusters.nii.gz", [&](const std::string& temporary) {
-    writeClusterMap(temporary, *findings.map, findings.report.clusterMap,
-                    static_cast<std::int64_t>(findings.report.clusters.size()));
+    writeClusterMap(temporary, *findings.map, findings.report.clusters);
   });
   outputs.commit();
 }

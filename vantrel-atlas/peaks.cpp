@@ -15,7 +15,7 @@ bool isLocalExtremum(const atlas::StatMap& map, const ClusterVoxels& cluster,
   bool extreme = true;
   neighbourhood.forEach(voxel, [&](std::int64_t other) {
     const auto at = static_cast<std::size_t>(other);
-    if (cluster.labels[at] == cluster.label && cluster.sign * map.values[at] > own) {
+    if ((cluster.marks[at] & ~kClaimed) == cluster.side && cluster.sign * map.values[at] > own) {
       extreme = false;
     }
   });

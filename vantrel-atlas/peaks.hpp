@@ -10,13 +10,20 @@
 
 namespace vantrel_atlas {
 
-// The cluster whose peaks are wanted: its voxels in ascending order, and the label they carry
-// in `labels`, which tells a voxel of this cluster from any other.
+// Which side of the threshold a voxel lies on, and whether a cluster has claimed it: one byte
+// per voxel of the map.
+inline constexpr std::uint8_t kPositiveSide = 1;
+inline constexpr std::uint8_t kNegativeSide = 2;
+inline constexpr std::uint8_t kClaimed = 4;
+
+// The cluster whose peaks are wanted: its voxels in ascending order, with the marks of the
+// whole map and its side. A neighbour on the same side is in the same cluster, since a cluster
+// is all the voxels connected on its side.
 struct ClusterVoxels {
   const std::vector<std::int64_t>& voxels;
   int sign;
-  const std::vector<std::int32_t>& labels;
-  std::int32_t label;
+  const std::vector<std::uint8_t>& marks;
+  std::uint8_t side;
 };
 
 std::vector<Peak> findPeaks(const atlas::StatMap& map, const ClusterVoxels& cluster,

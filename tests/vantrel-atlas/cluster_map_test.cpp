@@ -21,16 +21,20 @@ TEST_F(ClusterMapTest, KeepsTheGridAndTransformsInTheSmallestType) {
                                  i.qfac = 1;
                                }};
   const atlas::StatMap map = atlas::readStatMap(writeMap("stat.nii.gz", spec, {}));
-  std::vector<std::int32_t> clusters(60, 0);
-  clusters[1] = 1;
-  clusters[59] = 2;
+  // As many clusters as `count`; the first holds voxel 1, the last voxel 59.
   struct Case {
     std::int64_t count;
     int datatype;
   } cases[] = {{2, DT_UINT8}, {255, DT_UINT8}, {256, DT_INT16}, {32768, DT_INT32}};
   for (const Case& c : cases) {
+    std::vector<Cluster> clusters(static_cast<std::size_t>(c.count));
+    for (std::size_t n = 0; n < clusters.size(); ++n) {
+      clusters[n].number = static_cast<int>(n + 1);
+    }
+    clusters.front().voxels = {1};
+    clusters.back().voxels = {59};
     const std::string path = (dir_ / "clusters.nii.gz").string();
-    writeClusterMap(path, map, clusters, c.count);
+    writeClusterMap(path, map, clusters);
     std::unique_ptr<nifti_image, ImageDeleter> image(nifti_image_read(path.c_str(), 1));
     ASSERT_TRUE(image) << c.count;
     EXPECT_EQ(image->datatype, c.datatype) << c.count;
@@ -40,21 +44,18 @@ TEST_F(ClusterMapTest, KeepsTheGridAndTransformsInTheSmallestType) {
     EXPECT_EQ(image->sto_xyz.m[0][3], 90);
     EXPECT_EQ(image->qform_code, NIFTI_XFORM_SCANNER_ANAT);
     EXPECT_EQ(image->qto_xyz.m[0][3], 7);
-    std::vector<double> stored(60);
-    for (std::size_t i = 0; i < stored.size(); ++i) {
-      stored[i] = c.datatype == DT_UINT8   ? static_cast<std::uint8_t*>(image->data)[i]
-                  : c.datatype == DT_INT16 ? static_cast<std::int16_t*>(image->data)[i]
-                                           : static_cast<std::int32_t*>(image->data)[i];
-      EXPECT_EQ(stored[i], clusters[i]) << i;
+    for (std::size_t i = 0; i < 60; ++i) {
+      const double stored = c.datatype == DT_UINT8   ? static_cast<std::uint8_t*>(image->data)[i]
+                            : c.datatype == DT_INT16 ? static_cast<std::int16_t*>(image->data)[i]
+                                                     : static_cast<std::int32_t*>(image->data)[i];
+      EXPECT_EQ(stored, i == 1 ? 1 : i == 59 ? static_cast<double>(c.count) : 0) << i;
     }
   }
 }
 
 TEST_F(ClusterMapTest, FailsOnAnUnwritableFolder) {
   const atlas::StatMap map = atlas::readStatMap(writeMap("stat.nii", {}, {}));
-  EXPECT_THROW(
-      writeClusterMap((dir_ / "no" / "c.nii.gz").string(), map, std::vector<std::int32_t>(24), 1),
-      std::runtime_error);
+  EXPECT_THROW(writeClusterMap((dir_ / "no" / "c.nii.gz").string(), map, {}), std::runtime_error);
 }
 
 }  // namespace

@@ -7,7 +7,6 @@
 #include <cmath>
 #include <cstdlib>
 #include <limits>
-#include <numeric>
 
 namespace vantrel_atlas {
 namespace {
@@ -98,18 +97,11 @@ TEST(Clusters, AgreeWithAPlainFloodFill) {
     std::vector<std::vector<std::int64_t>> found;
     for (const Cluster& cluster : report.clusters) {
       found.push_back(cluster.voxels);
-      for (std::int64_t v : cluster.voxels) {
-        ASSERT_EQ(report.clusterMap[static_cast<std::size_t>(v)], cluster.number);
-      }
     }
     std::sort(found.begin(), found.end());
     EXPECT_EQ(found, referenceClusters(map, 2.5, c.twoSided, c.connectivity,
                                        static_cast<std::size_t>(c.minVoxels)))
         << c.connectivity << (c.twoSided ? " two-sided" : "") << " min " << c.minVoxels;
-    EXPECT_EQ(std::count_if(report.clusterMap.begin(), report.clusterMap.end(),
-                            [](std::int32_t n) { return n != 0; }),
-              std::accumulate(found.begin(), found.end(), std::size_t{0},
-                              [](std::size_t sum, const auto& f) { return sum + f.size(); }));
     EXPECT_EQ(report.nonFiniteVoxels, nans);
   }
 }
