@@ -12,6 +12,7 @@
 #include <stdexcept>
 
 #include "atlas/map_header.hpp"
+#include "atlas/nifti_header.hpp"
 
 namespace atlas {
 namespace {
@@ -20,11 +21,6 @@ struct GzCloser {
   void operator()(gzFile_s* file) const { gzclose(file); }
 };
 using GzPtr = std::unique_ptr<gzFile_s, GzCloser>;
-
-struct ImageDeleter {
-  void operator()(nifti_image* image) const { nifti_image_free(image); }
-};
-using ImagePtr = std::unique_ptr<nifti_image, ImageDeleter>;
 
 // Widens the raw values, which fill the front of `values`' storage, into doubles in place:
 // back to front, each raw value is read before its slot can be overwritten.
@@ -110,16 +106,6 @@ bool isUsable(const Affine& a) {
   return true;
 }
 
-Affine toAffine(const nifti_dmat44& m) {
-  Affine a{};
-  for (int row = 0; row < 3; ++row) {
-    for (int col = 0; col < 4; ++col) {
-      a[row][col] = m.m[row][col];
-    }
-  }
-  return a;
-}
-
 bool isStandardSpace(int code) {
   return code == NIFTI_XFORM_TALAIRACH || code == NIFTI_XFORM_MNI_152 ||
          code == NIFTI_XFORM_TEMPLATE_OTHER;
@@ -127,23 +113,14 @@ bool isStandardSpace(int code) {
 
 // The sform, or the qform when the sform is unset or unusable.
 void chooseTransform(StatMap& map, const std::string& path) {
-  const int version = map.niftiVersion;
-  ImagePtr image(
-      version == 1
-          ? nifti_convert_n1hdr2nim(*reinterpret_cast<const nifti_1_header*>(map.header.data()),
-                                    path.c_str())
-          : nifti_convert_n2hdr2nim(*reinterpret_cast<const nifti_2_header*>(map.header.data()),
-                                    path.c_str()));
-  if (!image) {
-    refuseMap(path, "nifticlib refuses the header");
-  }
+  const nifti::ImagePtr image = nifti::imageFromHeader(map.header, map.niftiVersion, path);
   map.standardSpace = isStandardSpace(image->sform_code) || isStandardSpace(image->qform_code);
-  if (image->sform_code > 0 && isUsable(toAffine(image->sto_xyz))) {
-    map.voxelToWorld = toAffine(image->sto_xyz);
+  if (image->sform_code > 0 && isUsable(nifti::toAffine(image->sto_xyz))) {
+    map.voxelToWorld = nifti::toAffine(image->sto_xyz);
     map.transform = "sform";
     map.transformCode = nifti_xform_string(image->sform_code);
-  } else if (image->qform_code > 0 && isUsable(toAffine(image->qto_xyz))) {
-    map.voxelToWorld = toAffine(image->qto_xyz);
+  } else if (image->qform_code > 0 && isUsable(nifti::toAffine(image->qto_xyz))) {
+    map.voxelToWorld = nifti::toAffine(image->qto_xyz);
     map.transform = "qform";
     map.transformCode = nifti_xform_string(image->qform_code);
   } else {

@@ -10,30 +10,10 @@
 #include <memory>
 #include <stdexcept>
 
+#include "atlas/nifti_header.hpp"
+
 namespace vantrel_atlas {
 namespace {
-
-struct ImageDeleter {
-  void operator()(nifti_image* image) const { nifti_image_free(image); }
-};
-using ImagePtr = std::unique_ptr<nifti_image, ImageDeleter>;
-
-[[noreturn]] void fail(const std::string& path, const std::string& why) {
-  throw std::runtime_error(path + ": " + why);
-}
-
-ImagePtr imageFromHeader(const atlas::StatMap& map, const std::string& path) {
-  nifti_image* image =
-      map.niftiVersion == 1
-          ? nifti_convert_n1hdr2nim(*reinterpret_cast<const nifti_1_header*>(map.header.data()),
-                                    path.c_str())
-          : nifti_convert_n2hdr2nim(*reinterpret_cast<const nifti_2_header*>(map.header.data()),
-                                    path.c_str());
-  if (image == nullptr) {
-    fail(path, "cannot build a header from the map's");
-  }
-  return ImagePtr(image);
-}
 
 int smallestTypeFor(std::int64_t clusterCount) {
   if (clusterCount <= std::numeric_limits<std::uint8_t>::max()) {
@@ -68,6 +48,23 @@ std::vector<unsigned char> numbersOf(std::int64_t voxelCount, const std::vector<
   }
 }
 
+// The header bytes up to the voxels, which start at `voxelOffset`: the four bytes after the
+// header stay zero, for no extensions.
+template <typename Header>
+std::vector<unsigned char> headerAs(nifti_image& image, int niftiType, int voxelOffset,
+                                    int (*convert)(const nifti_image*, Header*),
+                                    const std::string& path) {
+  image.nifti_type = niftiType;
+  image.iname_offset = voxelOffset;
+  Header header;
+  if (convert(&image, &header) != 0) {
+    atlas::nifti::refuse(path, "cannot make a NIfTI header");
+  }
+  std::vector<unsigned char> bytes(static_cast<std::size_t>(voxelOffset), 0);
+  std::memcpy(bytes.data(), &header, sizeof header);
+  return bytes;
+}
+
 // The header of a 3-D label volume on the map's grid: both transforms, units and pixdim
 // as the map had them.
 std::vector<unsigned char> headerBytes(nifti_image& image, std::int64_t clusterCount, int datatype,
@@ -86,27 +83,10 @@ std::vector<unsigned char> headerBytes(nifti_image& image, std::int64_t clusterC
   image.intent_code = NIFTI_INTENT_LABEL;
   std::strncpy(image.descrip, "cluster numbers", sizeof image.descrip - 1);
   const bool fitsNifti1 = image.nx <= 32767 && image.ny <= 32767 && image.nz <= 32767;
-  std::vector<unsigned char> bytes;
-  if (fitsNifti1) {
-    image.nifti_type = NIFTI_FTYPE_NIFTI1_1;
-    image.iname_offset = 352;
-    nifti_1_header h;
-    if (nifti_convert_nim2n1hdr(&image, &h) != 0) {
-      fail(path, "cannot make a NIfTI-1 header");
-    }
-    bytes.resize(352);
-    std::memcpy(bytes.data(), &h, sizeof h);
-  } else {
-    image.nifti_type = NIFTI_FTYPE_NIFTI2_1;
-    image.iname_offset = 544;
-    nifti_2_header h;
-    if (nifti_convert_nim2n2hdr(&image, &h) != 0) {
-      fail(path, "cannot make a NIfTI-2 header");
-    }
-    bytes.resize(544);
-    std::memcpy(bytes.data(), &h, sizeof h);
-  }
-  return bytes;  // the four bytes after the header stay zero: no extensions
+  return fitsNifti1 ? headerAs<nifti_1_header>(image, NIFTI_FTYPE_NIFTI1_1, 352,
+                                               nifti_convert_nim2n1hdr, path)
+                    : headerAs<nifti_2_header>(image, NIFTI_FTYPE_NIFTI2_1, 544,
+                                               nifti_convert_nim2n2hdr, path);
 }
 
 struct GzCloser {
@@ -118,7 +98,7 @@ void writeAll(gzFile_s* file, const unsigned char* data, std::size_t size,
   while (size > 0) {
     const unsigned chunk = static_cast<unsigned>(std::min<std::size_t>(size, 1u << 30));
     if (gzwrite(file, data, chunk) != static_cast<int>(chunk)) {
-      fail(path, "write failed");
+      atlas::nifti::refuse(path, "write failed");
     }
     data += chunk;
     size -= chunk;
@@ -130,7 +110,8 @@ void writeAll(gzFile_s* file, const unsigned char* data, std::size_t size,
 void writeClusterMap(const std::string& path, const atlas::StatMap& map,
                      const std::vector<Cluster>& clusters) {
   nifti_set_debug_level(0);
-  ImagePtr image = imageFromHeader(map, path);
+  const atlas::nifti::ImagePtr image =
+      atlas::nifti::imageFromHeader(map.header, map.niftiVersion, path);
   const auto clusterCount = static_cast<std::int64_t>(clusters.size());
   const int datatype = smallestTypeFor(clusterCount);
   const std::vector<unsigned char> header = headerBytes(*image, clusterCount, datatype, path);
@@ -138,12 +119,12 @@ void writeClusterMap(const std::string& path, const atlas::StatMap& map,
   // Level 1: the map is mostly zeros, and the fastest level already shrinks it a hundredfold.
   std::unique_ptr<gzFile_s, GzCloser> file(gzopen(path.c_str(), "wb1"));
   if (!file) {
-    fail(path, std::string("cannot create: ") + std::strerror(errno));
+    atlas::nifti::refuse(path, std::string("cannot create: ") + std::strerror(errno));
   }
   writeAll(file.get(), header.data(), header.size(), path);
   writeAll(file.get(), voxels.data(), voxels.size(), path);
   if (gzclose(file.release()) != Z_OK) {
-    fail(path, "write failed");
+    atlas::nifti::refuse(path, "write failed");
   }
 }
 
