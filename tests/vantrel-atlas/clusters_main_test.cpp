@@ -1,6 +1,9 @@
 // Tests of vantrel-atlas clusters through the built program, on maps written by the test.
 #include <gtest/gtest.h>
 
+#include <zlib.h>
+
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <nlohmann/json.hpp>
@@ -130,45 +133,63 @@ TEST_F(ClustersCommand, AnEmptyMapGivesHeadersANoteAndSuccess) {
 
 TEST_F(ClustersCommand, RefusesBadInputWithOneLineAndNoOutput) {
   const std::string good = writeMap("good.nii", motorGrid(), motorMap());
-  const std::string text = (dir_ / "text.nii").string();
-  std::ofstream(text) << "x\ty\tz\n";
-  std::string bytes = contentsOf(good);
-  const std::string truncated = (dir_ / "truncated.nii").string();
-  std::ofstream(truncated, std::ios::binary) << bytes.substr(0, bytes.size() / 2);
-  bytes[43] = bytes[45] = bytes[47] = 0x7f;  // 32532 voxels along each axis
-  const std::string huge = (dir_ / "huge.nii").string();
-  std::ofstream(huge, std::ios::binary) << bytes;
-  const std::string complex = writeMap("complex.nii", MapSpec{.datatype = DT_COMPLEX64}, {});
-  const std::string rgb = writeMap("rgb.nii", MapSpec{.datatype = DT_RGB24}, {});
+  const std::string bytes = contentsOf(good);
+  const auto save = [&](const std::string& name, const std::string& content) {
+    const std::string path = (dir_ / name).string();
+    gzFile file = gzopen(path.c_str(), name.ends_with(".gz") ? "wb" : "wbT");
+    gzwrite(file, content.data(), static_cast<unsigned>(content.size()));
+    gzclose(file);
+    return path;
+  };
+  const auto patched = [&](std::size_t at, const std::string& with) {
+    return bytes.substr(0, at) + with + bytes.substr(at + with.size());
+  };
+  // dim[] holds 16-bit lengths from byte 40; the magic is at byte 344.
+  const std::string hugeDims("\x03\0\0\x04\0\x04\0\x04", 8);
+  const std::string half = bytes.substr(0, bytes.size() / 2);
+  std::string nifti2 = contentsOf(writeMap("two.nii", {.niftiType = NIFTI_FTYPE_NIFTI2_1}, {}));
+  const std::int64_t overflowing[4] = {3, std::int64_t{1} << 40, std::int64_t{1} << 40, 1 << 20};
+  nifti2.replace(16, sizeof overflowing, reinterpret_cast<const char*>(overflowing),
+                 sizeof overflowing);
   const std::string prefix = (dir_ / "never").string();
   struct Case {
     std::vector<std::string> args;
     const char* message;
   } cases[] = {
-      {{"--threshold", "3", text}, "not a NIfTI file"},
-      {{"--threshold", "3", truncated}, "more than the file holds"},
-      {{"--threshold", "3", huge}, "too large"},
-      {{"--threshold", "3", complex}, "COMPLEX64"},
-      {{"--threshold", "3", rgb}, "RGB24"},
-      {{"--threshold", "3", "--volume", "1", good}, "volume 1 asked for"},
+      {{save("text.nii", "x\ty\tz\n")}, "not a NIfTI file"},
+      {{save("half.nii", half)}, "more than the file holds"},
+      {{save("half.nii.gz", half)}, "ends inside its voxel data"},
+      {{save("huge.nii", patched(40, hugeDims))}, "more than the file holds"},
+      {{save("huge.nii.gz", patched(40, hugeDims))}, "more than the file holds"},
+      {{save("overflow.nii", nifti2)}, "overflows"},
+      {{save("five.nii", patched(40, std::string("\x05\0\x02\0\x02\0\x02\0\x02\0\x02", 11)))},
+       "more than four dimensions"},
+      {{save("pair.nii", patched(344, std::string("ni1\0", 4)))}, "two-file"},
+      {{writeMap("complex.nii", {.datatype = DT_COMPLEX64}, {})}, "COMPLEX64"},
+      {{writeMap("rgb.nii", {.datatype = DT_RGB24}, {})}, "RGB24"},
+      {{writeMap("bare.nii", {.sformCode = 0}, {})}, "neither sform nor qform"},
+      {{"--volume", "1", good}, "volume 1 asked for, the map has 1"},
+      {{(dir_ / "missing.nii").string()}, "cannot open"},
       {{"--threshold", "0", good}, "threshold"},
       {{"--threshold", "nan", good}, "threshold"},
       {{"--threshold", "inf", good}, "threshold"},
-      {{good}, "--threshold is required"},
-      {{"--threshold", "3", (dir_ / "missing.nii").string()}, "cannot open"},
-      {{"--threshold", "3", "--out", (dir_ / "no" / "such").string(), good}, "cannot write"},
-      {{"--threshold", "3", "--out", prefix, "--atlas", "aal", "--data", dir_.string(), good},
-       "aal.nii.gz"},
+      {{"--out", (dir_ / "no" / "such").string(), good}, "cannot write"},
+      {{"--out", prefix, "--atlas", "aal", "--data", dir_.string(), good}, "aal.nii.gz"},
   };
   for (const Case& c : cases) {
-    const auto result = run(c.args);
+    std::vector<std::string> args = c.args;
+    if (std::find(args.begin(), args.end(), "--threshold") == args.end()) {
+      args.insert(args.begin(), {"--threshold", "3"});
+    }
+    const auto result = run(args);
     EXPECT_EQ(result.exitStatus, 1) << c.message << ": " << result.err;
     EXPECT_NE(result.err.find(c.message), std::string::npos) << result.err;
     EXPECT_EQ(result.out.find("cluster\t"), std::string::npos) << c.message;
   }
-  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_),
-                          std::filesystem::directory_iterator()),
-            6);  // the six files above, and nothing half-written
+  EXPECT_EQ(run({good}).err.find("--threshold is required"), 0u);
+  for (const auto& entry : std::filesystem::directory_iterator(dir_)) {
+    EXPECT_FALSE(entry.path().filename().string().starts_with("never")) << entry.path();
+  }
 }
 
 }  // namespace

@@ -172,21 +172,5 @@ TEST(Clusters, TakeFurtherPeaksGreedilyOutsideThePeakDistance) {
   }
 }
 
-TEST(Clusters, RefuseOptionsOutsideTheirRanges) {
-  const atlas::StatMap map = mapOf(2, 2, 2);
-  const ClusterOptions bad[] = {
-      {.threshold = 0},
-      {.threshold = std::numeric_limits<double>::infinity()},
-      {.threshold = std::numeric_limits<double>::quiet_NaN()},
-      {.threshold = 1, .connectivity = 8},
-      {.threshold = 1, .minVoxels = 0},
-      {.threshold = 1, .maxPeaks = 0},
-      {.threshold = 1, .peakDistanceMm = -1},
-  };
-  for (const ClusterOptions& options : bad) {
-    EXPECT_THROW(findClusters(map, options), std::invalid_argument) << options.threshold;
-  }
-}
-
 }  // namespace
 }  // namespace vantrel_atlas
