@@ -30,7 +30,7 @@ std::int64_t indexOf(const atlas::StatMap& map, std::int64_t x, std::int64_t y, 
   return x + map.nx * (y + map.ny * z);
 }
 
-// The components a textbook breadth-first search finds, each sorted, largest sets first.
+// The components a textbook breadth-first search finds, each sorted, in sorted order.
 std::vector<std::vector<std::int64_t>> referenceClusters(const atlas::StatMap& map, double t,
                                                          bool twoSided, int connectivity,
                                                          std::size_t minVoxels) {
