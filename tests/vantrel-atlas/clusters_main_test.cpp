@@ -11,12 +11,12 @@
 
 #include "atlas/atlas_fixture.hpp"
 #include "atlas/map_file.hpp"
-#include "support/subprocess.hpp"
+#include "kit/process.hpp"
 
 namespace {
 
 using atlas::fixture::MapSpec;
-using vantrel::testing::runProcess;
+using vantrel::kit::runProcess;
 
 // 20x20x20 voxels of 2 mm: x from -20 leftwards to -58, y from -40, z from 40.
 MapSpec motorGrid() {
@@ -74,7 +74,7 @@ class ClustersCommand : public atlas::fixture::MapFiles {
     ATLAS_SKIP_WITHOUT_DATA();
     MapFiles::SetUp();
   }
-  vantrel::testing::ProcessResult run(std::vector<std::string> args) {
+  vantrel::kit::ProcessResult run(std::vector<std::string> args) {
     args.insert(args.begin(), "clusters");
     return runProcess(VANTREL_ATLAS_BINARY, args, {}, std::chrono::seconds(60));
   }
