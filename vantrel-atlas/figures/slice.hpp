@@ -1,0 +1,38 @@
+// Orthogonal slices: which world axes a panel shows, and the world point under each cell.
+#pragma once
+
+#include <array>
+
+#include "atlas/transform.hpp"
+#include "atlas/volume.hpp"
+
+namespace figures {
+
+using atlas::Vec3;
+
+enum class Plane { Sagittal, Coronal, Axial };
+inline constexpr std::array<Plane, 3> kPlanes{Plane::Sagittal, Plane::Coronal, Plane::Axial};
+
+// The world box the figures show; both corners are voxel centres, 1 mm apart.
+struct Extent {
+  Vec3 lo, hi;
+};
+
+// The box of a volume's voxel centres, rounded outwards to whole millimetres.
+Extent extentOf(const atlas::LabelVolume& volume);
+
+// Neurological convention: the subject's left on the left. Sagittal panels look from the
+// subject's left, anterior to the right; axial panels have anterior at the top.
+struct PlaneAxes {
+  int across;  // world axis growing rightwards
+  int up;      // world axis growing upwards
+  int depth;   // world axis the slice cuts
+};
+PlaneAxes axesOf(Plane plane);
+
+// Cells are 1 mm squares; column 0 is the least `across` value, row 0 the greatest `up`.
+int columnsOf(const Extent& extent, Plane plane);
+int rowsOf(const Extent& extent, Plane plane);
+Vec3 worldAt(const Extent& extent, Plane plane, double depth, int column, int row);
+
+}  // namespace figures

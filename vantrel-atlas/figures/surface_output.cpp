@@ -1,0 +1,102 @@
+// Figure files: PNG, SVG or PDF through cairo's surfaces, written whole or not at all.
+#include "vantrel-atlas/figures/surface_output.hpp"
+
+#include <cairo-pdf.h>
+#include <cairo-svg.h>
+#include <unistd.h>
+
+#include "vantrel-atlas/figures/png_file.hpp"
+
+#include <stdexcept>
+#include <string>
+#include <system_error>
+
+namespace figures {
+namespace {
+
+std::filesystem::path temporaryBeside(const std::filesystem::path& path) {
+  return path.parent_path() /
+         ("." + path.filename().string() + ".partial-" + std::to_string(::getpid()));
+}
+
+void check(cairo_status_t status, const std::filesystem::path& path) {
+  if (status != CAIRO_STATUS_SUCCESS) {
+    throw std::runtime_error(path.string() + ": " + cairo_status_to_string(status));
+  }
+}
+
+cairo_surface_t* surfaceFor(Format format, const std::filesystem::path& file, int width,
+                            int height) {
+  switch (format) {
+    case Format::Svg:
+      return cairo_svg_surface_create(file.c_str(), width, height);
+    case Format::Pdf:
+      return cairo_pdf_surface_create(file.c_str(), width, height);
+    case Format::Png:
+      break;
+  }
+  return cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height);
+}
+
+void paintInto(Format format, const std::filesystem::path& file, int width, int height,
+               const Painter& paint, const std::filesystem::path& named) {
+  cairo_surface_t* surface = surfaceFor(format, file, width, height);
+  cairo_t* cr = cairo_create(surface);
+  paint(cr);
+  cairo_status_t status = cairo_status(cr);
+  cairo_destroy(cr);
+  if (status == CAIRO_STATUS_SUCCESS && format == Format::Png) {
+    try {
+      writePng(surface, file);
+    } catch (...) {
+      cairo_surface_destroy(surface);
+      throw;
+    }
+  }
+  // Vector surfaces write their file as they finish.
+  cairo_surface_finish(surface);
+  if (status == CAIRO_STATUS_SUCCESS) {
+    status = cairo_surface_status(surface);
+  }
+  cairo_surface_destroy(surface);
+  check(status, named);
+}
+
+}  // namespace
+
+std::optional<Format> parseFormat(std::string_view name) {
+  if (name == "png")
+    return Format::Png;
+  if (name == "svg")
+    return Format::Svg;
+  if (name == "pdf")
+    return Format::Pdf;
+  return std::nullopt;
+}
+
+const char* extensionOf(Format format) {
+  switch (format) {
+    case Format::Svg:
+      return ".svg";
+    case Format::Pdf:
+      return ".pdf";
+    case Format::Png:
+      break;
+  }
+  return ".png";
+}
+
+void writeFigure(const std::filesystem::path& path, Format format, int width, int height,
+                 const Painter& paint) {
+  const auto temporary = temporaryBeside(path);
+  try {
+    paintInto(format, temporary, width, height, paint, path);
+    std::filesystem::rename(temporary, path);
+  } catch (...) {
+    std::error_code ignored;
+    std::filesystem::remove(temporary, ignored);
+    throw;
+  }
+}
+
+}  // namespace figures
