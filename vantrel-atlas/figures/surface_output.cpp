@@ -3,21 +3,14 @@
 
 #include <cairo-pdf.h>
 #include <cairo-svg.h>
-#include <unistd.h>
-
-#include "vantrel-atlas/figures/png_file.hpp"
 
 #include <stdexcept>
-#include <string>
-#include <system_error>
+
+#include "vantrel-atlas/figures/png_file.hpp"
+#include "vantrel-atlas/figures/replace_file.hpp"
 
 namespace figures {
 namespace {
-
-std::filesystem::path temporaryBeside(const std::filesystem::path& path) {
-  return path.parent_path() /
-         ("." + path.filename().string() + ".partial-" + std::to_string(::getpid()));
-}
 
 void check(cairo_status_t status, const std::filesystem::path& path) {
   if (status != CAIRO_STATUS_SUCCESS) {
@@ -88,15 +81,9 @@ const char* extensionOf(Format format) {
 
 void writeFigure(const std::filesystem::path& path, Format format, int width, int height,
                  const Painter& paint) {
-  const auto temporary = temporaryBeside(path);
-  try {
+  replaceFile(path, [&](const std::filesystem::path& temporary) {
     paintInto(format, temporary, width, height, paint, path);
-    std::filesystem::rename(temporary, path);
-  } catch (...) {
-    std::error_code ignored;
-    std::filesystem::remove(temporary, ignored);
-    throw;
-  }
+  });
 }
 
 }  // namespace figures

@@ -1,6 +1,6 @@
 #include "vantrel-atlas/figures/glass_brain.hpp"
 
-#include "figure_fixture.hpp"
+#include "vantrel-atlas/figures/figure_fixture.hpp"
 
 namespace figures {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <set>
 
-#include "figure_fixture.hpp"
+#include "vantrel-atlas/figures/figure_fixture.hpp"
 
 namespace figures {
 namespace {

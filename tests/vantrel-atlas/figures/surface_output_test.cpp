@@ -4,7 +4,7 @@
 #include <iterator>
 #include <stdexcept>
 
-#include "figure_fixture.hpp"
+#include "vantrel-atlas/figures/figure_fixture.hpp"
 
 namespace figures {
 namespace {

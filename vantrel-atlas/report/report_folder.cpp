@@ -1,0 +1,84 @@
+// The folder a report is written into: index.html beside a figures/ folder. A report that
+// fails part way takes back every file and folder it made.
+#include "vantrel-atlas/report/report_folder.hpp"
+
+#include <fstream>
+#include <stdexcept>
+#include <system_error>
+
+#include "vantrel-atlas/figures/replace_file.hpp"
+
+namespace report {
+namespace {
+
+constexpr const char* kFigures = "figures";
+
+// Makes one folder, saying whether it was missing; refuses a path that is something else.
+bool makeFolder(const std::filesystem::path& dir) {
+  std::error_code error;
+  if (std::filesystem::is_directory(dir, error)) {
+    return false;
+  }
+  if (std::filesystem::exists(dir, error)) {
+    throw std::runtime_error(dir.string() + ": exists and is not a folder");
+  }
+  if (!std::filesystem::create_directory(dir, error) || error) {
+    throw std::runtime_error(dir.string() + ": cannot create the report folder: " +
+                             (error ? error.message() : "unknown error"));
+  }
+  return true;
+}
+
+}  // namespace
+
+ReportFolder::ReportFolder(std::filesystem::path dir) : dir_(std::move(dir)) {
+  if (makeFolder(dir_)) {
+    made_.push_back(dir_);
+  }
+  try {
+    if (makeFolder(dir_ / kFigures)) {
+      made_.push_back(dir_ / kFigures);
+    }
+  } catch (...) {
+    std::error_code ignored;
+    for (auto it = made_.rbegin(); it != made_.rend(); ++it)
+      std::filesystem::remove(*it, ignored);
+    throw;
+  }
+}
+
+ReportFolder::~ReportFolder() {
+  if (finished_) {
+    return;
+  }
+  std::error_code ignored;
+  for (auto it = made_.rbegin(); it != made_.rend(); ++it) {
+    std::filesystem::remove(*it, ignored);
+  }
+}
+
+std::filesystem::path ReportFolder::figurePath(const std::string& name) const {
+  return dir_ / kFigures / name;
+}
+
+std::string ReportFolder::figureHref(const std::string& name) {
+  return std::string(kFigures) + "/" + name;
+}
+
+void ReportFolder::wrote(const std::filesystem::path& file) {
+  made_.push_back(file);
+}
+
+void ReportFolder::finish(const std::string& html) {
+  figures::replaceFile(dir_ / "index.html", [&](const std::filesystem::path& temporary) {
+    std::ofstream out(temporary, std::ios::binary);
+    out << html;
+    out.close();
+    if (!out) {
+      throw std::runtime_error((dir_ / "index.html").string() + ": cannot write the report");
+    }
+  });
+  finished_ = true;
+}
+
+}  // namespace report
