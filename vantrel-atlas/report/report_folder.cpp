@@ -1,5 +1,5 @@
-// The folder a report is written into: index.html beside a figures/ folder. A report that
-// fails part way takes back every file and folder it made.
+// The folder a report is written into, index.html beside a figures/ folder, or the folder
+// --figures names. Output that fails part way takes back every file and folder it made.
 #include "vantrel-atlas/report/report_folder.hpp"
 
 #include <fstream>
@@ -10,8 +10,6 @@
 
 namespace report {
 namespace {
-
-constexpr const char* kFigures = "figures";
 
 // Makes one folder, saying whether it was missing; refuses a path that is something else.
 bool makeFolder(const std::filesystem::path& dir) {
@@ -31,13 +29,14 @@ bool makeFolder(const std::filesystem::path& dir) {
 
 }  // namespace
 
-ReportFolder::ReportFolder(std::filesystem::path dir) : dir_(std::move(dir)) {
+ReportFolder::ReportFolder(std::filesystem::path dir, std::string figures)
+    : dir_(std::move(dir)), figures_(std::move(figures)) {
   if (makeFolder(dir_)) {
     made_.push_back(dir_);
   }
   try {
-    if (makeFolder(dir_ / kFigures)) {
-      made_.push_back(dir_ / kFigures);
+    if (!figures_.empty() && makeFolder(dir_ / figures_)) {
+      made_.push_back(dir_ / figures_);
     }
   } catch (...) {
     std::error_code ignored;
@@ -58,11 +57,11 @@ ReportFolder::~ReportFolder() {
 }
 
 std::filesystem::path ReportFolder::figurePath(const std::string& name) const {
-  return dir_ / kFigures / name;
+  return dir_ / figures_ / name;
 }
 
-std::string ReportFolder::figureHref(const std::string& name) {
-  return std::string(kFigures) + "/" + name;
+std::string ReportFolder::figureHref(const std::string& name) const {
+  return figures_.empty() ? name : figures_ + "/" + name;
 }
 
 void ReportFolder::wrote(const std::filesystem::path& file) {

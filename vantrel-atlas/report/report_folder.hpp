@@ -1,5 +1,5 @@
-// The folder a report is written into: index.html beside a figures/ folder. A report that
-// fails part way takes back every file and folder it made.
+// The folder a report is written into, index.html beside a figures/ folder, or the folder
+// --figures names. Output that fails part way takes back every file and folder it made.
 #pragma once
 
 #include <filesystem>
@@ -10,9 +10,11 @@ namespace report {
 
 class ReportFolder {
  public:
-  // Creates `dir` and its figures/ folder where missing. Throws std::runtime_error naming the
-  // folder when it is a file or cannot be made.
-  explicit ReportFolder(std::filesystem::path dir);
+  static constexpr const char* kReportFigures = "figures";
+
+  // Creates `dir`, and its `figures` subfolder unless that is empty, where missing. Throws
+  // std::runtime_error naming the folder when it is a file or cannot be made.
+  ReportFolder(std::filesystem::path dir, std::string figures);
   ~ReportFolder();
   ReportFolder(const ReportFolder&) = delete;
   ReportFolder& operator=(const ReportFolder&) = delete;
@@ -21,7 +23,7 @@ class ReportFolder {
 
   // Where a figure goes, and the link to it from index.html.
   std::filesystem::path figurePath(const std::string& name) const;
-  static std::string figureHref(const std::string& name);
+  std::string figureHref(const std::string& name) const;
 
   // Counts a file as this report's, to be removed if the report is not finished.
   void wrote(const std::filesystem::path& file);
@@ -29,8 +31,12 @@ class ReportFolder {
   // Writes index.html, last, so that a report with an index is a whole report.
   void finish(const std::string& html);
 
+  // Keeps what was written, for a folder of figures with no page.
+  void keep() { finished_ = true; }
+
  private:
   std::filesystem::path dir_;
+  std::string figures_;
   std::vector<std::filesystem::path> made_;  // files and folders, oldest first
   bool finished_ = false;
 };

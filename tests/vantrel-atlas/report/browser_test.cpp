@@ -24,7 +24,7 @@ const std::vector<std::string> kLabels{"Precentral_L", "Frontal_Sup_Medial_L", "
 // A points report as vantrel-atlas lays it out: glass brain, then one linked row per point.
 void writeReport(const std::filesystem::path& dir) {
   const auto& anatomy = figures::fixture::syntheticAnatomy();
-  ReportFolder folder(dir);
+  ReportFolder folder(dir, ReportFolder::kReportFigures);
   Table points{{"line", "x", "y", "z", "aal"}, {}};
   figures::GlassBrain glass{"All points", {}, {}, nullptr};
   for (std::size_t i = 0; i < kLabels.size(); ++i) {
@@ -36,9 +36,8 @@ void writeReport(const std::filesystem::path& dir) {
                          layout.height(),
                          [&](cairo_t* cr) { drawSliceFigure(cr, anatomy, figure); });
     folder.wrote(folder.figurePath(name));
-    points.rows.push_back({{std::to_string(i + 2), "x", "5", "20", kLabels[i]},
-                           point,
-                           ReportFolder::figureHref(name)});
+    points.rows.push_back(
+        {{std::to_string(i + 2), "x", "5", "20", kLabels[i]}, point, folder.figureHref(name)});
     glass.marks.push_back({point, std::to_string(i + 2)});
   }
   const auto layout = layoutOf(anatomy, glass);
@@ -46,12 +45,11 @@ void writeReport(const std::filesystem::path& dir) {
                        layout.height(), [&](cairo_t* cr) { drawGlassBrain(cr, anatomy, glass); });
   const Provenance provenance{
       "vantrel-atlas table points.tsv", "0.1.0", "mricron-data", "today", "none", {}, std::nullopt};
-  folder.finish(
-      renderPage({"Points",
-                  {commandSection(provenance), provenanceSection(provenance),
-                   figureSection("glass-brain", "Glass brain",
-                                 ReportFolder::figureHref("glass-brain.png"), "every point"),
-                   tableSection("points", "Points", points)}}));
+  folder.finish(renderPage({"Points",
+                            {commandSection(provenance), provenanceSection(provenance),
+                             figureSection("glass-brain", "Glass brain",
+                                           folder.figureHref("glass-brain.png"), "every point"),
+                             tableSection("points", "Points", points)}}));
 }
 
 vantrel::testing::ProcessResult browse(const std::filesystem::path& dir,

@@ -33,7 +33,7 @@ TEST_F(ReportFolderTest, AFolderThatCannotBeMadeIsAClearErrorAndLeavesNothing) {
   };
   for (const auto& c : cases) {
     try {
-      ReportFolder folder(c.dir);
+      ReportFolder folder(c.dir, ReportFolder::kReportFigures);
       ADD_FAILURE() << c.dir << " was accepted";
     } catch (const std::runtime_error& error) {
       EXPECT_NE(std::string(error.what()).find(c.dir.string() + ": "), std::string::npos);
@@ -49,7 +49,7 @@ TEST_F(ReportFolderTest, AnUnfinishedReportTakesBackWhatItMadeButNotWhatWasThere
   std::ofstream(existing / "figures" / "old.png") << "old";
   for (const auto& dir : {scratch_ / "fresh", existing}) {
     {
-      ReportFolder folder(dir);
+      ReportFolder folder(dir, ReportFolder::kReportFigures);
       std::ofstream(folder.figurePath("point-1.png")) << "png";
       folder.wrote(folder.figurePath("point-1.png"));
     }
@@ -58,7 +58,7 @@ TEST_F(ReportFolderTest, AnUnfinishedReportTakesBackWhatItMadeButNotWhatWasThere
   EXPECT_FALSE(std::filesystem::exists(scratch_ / "fresh"));
   EXPECT_TRUE(std::filesystem::exists(existing / "figures" / "old.png"));
   {
-    ReportFolder folder(scratch_ / "done");
+    ReportFolder folder(scratch_ / "done", ReportFolder::kReportFigures);
     folder.finish("<!DOCTYPE html>");
   }
   EXPECT_TRUE(std::filesystem::exists(scratch_ / "done" / "index.html"));
