@@ -21,8 +21,9 @@ struct Extent {
 // The box of a volume's voxel centres, rounded outwards to whole millimetres.
 Extent extentOf(const atlas::LabelVolume& volume);
 
-// Neurological convention: the subject's left on the left. Sagittal panels look from the
-// subject's left, anterior to the right; axial panels have anterior at the top.
+// Neurological convention: the subject's left on the left, coronal panels seen from behind and
+// axial ones from above, anterior at the top. Sagittal panels are seen from the subject's
+// right, anterior to the right.
 struct PlaneAxes {
   int across;  // world axis growing rightwards
   int up;      // world axis growing upwards

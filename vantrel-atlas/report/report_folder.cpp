@@ -11,45 +11,49 @@
 namespace report {
 namespace {
 
-// Makes one folder, saying whether it was missing; refuses a path that is something else.
-bool makeFolder(const std::filesystem::path& dir) {
+// Makes a folder and any missing parents, recording each one it made, outermost first.
+// Refuses a path, or a parent, that is something other than a folder.
+void makeFolders(const std::filesystem::path& dir, std::vector<std::filesystem::path>& made) {
   std::error_code error;
   if (std::filesystem::is_directory(dir, error)) {
-    return false;
+    return;
   }
   if (std::filesystem::exists(dir, error)) {
     throw std::runtime_error(dir.string() + ": exists and is not a folder");
   }
+  const auto parent = dir.parent_path();
+  if (!parent.empty() && parent != dir) {
+    makeFolders(parent, made);
+  }
   if (!std::filesystem::create_directory(dir, error) || error) {
-    throw std::runtime_error(dir.string() + ": cannot create the report folder: " +
+    throw std::runtime_error(dir.string() + ": cannot create the folder: " +
                              (error ? error.message() : "unknown error"));
   }
-  return true;
+  made.push_back(dir);
 }
 
 }  // namespace
 
 ReportFolder::ReportFolder(std::filesystem::path dir, std::string figures)
     : dir_(std::move(dir)), figures_(std::move(figures)) {
-  if (makeFolder(dir_)) {
-    made_.push_back(dir_);
-  }
   try {
-    if (!figures_.empty() && makeFolder(dir_ / figures_)) {
-      made_.push_back(dir_ / figures_);
+    makeFolders(dir_, made_);
+    if (!figures_.empty()) {
+      makeFolders(dir_ / figures_, made_);
     }
   } catch (...) {
-    std::error_code ignored;
-    for (auto it = made_.rbegin(); it != made_.rend(); ++it)
-      std::filesystem::remove(*it, ignored);
+    takeBack();
     throw;
   }
 }
 
 ReportFolder::~ReportFolder() {
-  if (finished_) {
-    return;
+  if (!finished_) {
+    takeBack();
   }
+}
+
+void ReportFolder::takeBack() {
   std::error_code ignored;
   for (auto it = made_.rbegin(); it != made_.rend(); ++it) {
     std::filesystem::remove(*it, ignored);

@@ -12,7 +12,8 @@ class ReportFolder {
  public:
   static constexpr const char* kReportFigures = "figures";
 
-  // Creates `dir`, and its `figures` subfolder unless that is empty, where missing. Throws
+  // Creates `dir` and its parents, and its `figures` subfolder unless that is empty, where
+  // missing. Throws
   // std::runtime_error naming the folder when it is a file or cannot be made.
   ReportFolder(std::filesystem::path dir, std::string figures);
   ~ReportFolder();
@@ -35,6 +36,8 @@ class ReportFolder {
   void keep() { finished_ = true; }
 
  private:
+  void takeBack();
+
   std::filesystem::path dir_;
   std::string figures_;
   std::vector<std::filesystem::path> made_;  // files and folders, oldest first

@@ -22,21 +22,24 @@ class ReportFolderTest : public ::testing::Test {
   std::filesystem::path scratch_;
 };
 
-TEST_F(ReportFolderTest, AFolderThatCannotBeMadeIsAClearErrorAndLeavesNothing) {
+TEST_F(ReportFolderTest, AFolderIsMadeWithItsParentsOrIsAClearErrorThatLeavesNothing) {
   struct Case {
-    std::filesystem::path dir;
+    std::filesystem::path dir, named;
     const char* says;
   } cases[] = {
-      {scratch_ / "file", "is not a folder"},
-      {scratch_ / "file" / "report", "cannot create"},
-      {"/proc/vantrel-report", "cannot create"},
+      {scratch_ / "file", scratch_ / "file", "is not a folder"},
+      {scratch_ / "file" / "report", scratch_ / "file", "is not a folder"},
+      {scratch_ / "new" / "report", scratch_ / "new" / "report", ""},
+      {"/proc/vantrel-report", "/proc/vantrel-report", "cannot create"},
   };
   for (const auto& c : cases) {
     try {
       ReportFolder folder(c.dir, ReportFolder::kReportFigures);
-      ADD_FAILURE() << c.dir << " was accepted";
+      EXPECT_EQ(*c.says, '\0') << c.dir << " was accepted";
+      EXPECT_TRUE(std::filesystem::is_directory(c.dir / "figures"));
     } catch (const std::runtime_error& error) {
-      EXPECT_NE(std::string(error.what()).find(c.dir.string() + ": "), std::string::npos);
+      EXPECT_NE(*c.says, '\0') << error.what();
+      EXPECT_NE(std::string(error.what()).find(c.named.string() + ": "), std::string::npos);
       EXPECT_NE(std::string(error.what()).find(c.says), std::string::npos) << error.what();
     }
   }
