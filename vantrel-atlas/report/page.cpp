@@ -23,9 +23,10 @@ h2 { font-size: 1.2rem; margin: 2rem 0 0.6rem; border-bottom: 2px solid #d0d0d8;
 code, .mono { font-family: "DejaVu Sans Mono", monospace; font-size: 0.88em; }
 pre { white-space: pre-wrap; word-break: break-all; background: #f3f3f6; padding: 0.6rem;
       border-radius: 4px; }
-table { border-collapse: collapse; font-size: 0.9rem; }
+table { border-collapse: collapse; font-size: 0.9rem; width: 100%; }
 th, td { border: 1px solid #d0d0d8; padding: 0.25rem 0.5rem; text-align: left;
-         vertical-align: top; }
+         vertical-align: top; overflow-wrap: anywhere; }
+td:first-child { white-space: nowrap; }
 th { background: #ececf2; }
 tbody tr:nth-child(even) { background: #f7f7fa; }
 .scroll { overflow-x: auto; }
