@@ -20,11 +20,20 @@ const Affine kCorrectedWhiteMatterSform{{
 
 }  // namespace
 
-bool correctWhiteMatterOrientation(LabelVolume& white) {
-  if (white.voxelToWorld() != kShippedWhiteMatterSform) {
+bool correctWhiteMatterSform(Affine& voxelToWorld) {
+  if (voxelToWorld != kShippedWhiteMatterSform) {
     return false;
   }
-  white.setVoxelToWorld(kCorrectedWhiteMatterSform);
+  voxelToWorld = kCorrectedWhiteMatterSform;
+  return true;
+}
+
+bool correctWhiteMatterOrientation(LabelVolume& white) {
+  Affine voxelToWorld = white.voxelToWorld();
+  if (!correctWhiteMatterSform(voxelToWorld)) {
+    return false;
+  }
+  white.setVoxelToWorld(voxelToWorld);
   return true;
 }
 

@@ -27,5 +27,7 @@ AtlasSet loadAtlasSet(const std::string& directory);
 // whether the volume carried that exact header and was reoriented; a corrected future release
 // is left alone.
 bool correctWhiteMatterOrientation(LabelVolume& white);
+// The same correction for a bare voxel-to-world matrix.
+bool correctWhiteMatterSform(Affine& voxelToWorld);
 
 }  // namespace atlas

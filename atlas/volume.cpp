@@ -1,52 +1,16 @@
 // A label volume read from a NIfTI file: one byte per voxel, looked up by world coordinates.
 #include "atlas/volume.hpp"
 
-#include <nifti2_io.h>
+#include "atlas/nifti_header.hpp"
 
 #include <cmath>
 #include <cstdlib>
 #include <stdexcept>
 
 namespace atlas {
-namespace {
 
-Affine toAffine(const nifti_dmat44& m) {
-  Affine a{};
-  for (int row = 0; row < 3; ++row) {
-    for (int col = 0; col < 4; ++col) {
-      a[row][col] = m.m[row][col];
-    }
-  }
-  return a;
-}
-
-struct ImageDeleter {
-  void operator()(nifti_image* image) const { nifti_image_free(image); }
-};
-using ImagePtr = std::unique_ptr<nifti_image, ImageDeleter>;
-
-[[noreturn]] void refuse(const std::string& path, const std::string& why) {
-  throw std::runtime_error(path + ": " + why);
-}
-
-// A rescaled label would no longer name its row in the label table. A zero slope means the
-// file asks for no scaling at all.
-bool isUnscaled(const nifti_image& image) {
-  return image.scl_slope == 0.0 || (image.scl_slope == 1.0 && image.scl_inter == 0.0);
-}
-
-Affine voxelToWorldOf(const nifti_image& image, const std::string& path) {
-  // Several shipped atlases carry a stale qform that disagrees with their sform.
-  if (image.sform_code > 0) {
-    return toAffine(image.sto_xyz);
-  }
-  if (image.qform_code > 0) {
-    return toAffine(image.qto_xyz);
-  }
-  refuse(path, "neither sform nor qform gives the orientation");
-}
-
-}  // namespace
+using nifti::ImagePtr;
+using nifti::refuse;
 
 void LabelVolume::FreeMalloced::operator()(std::uint8_t* p) const {
   std::free(p);
@@ -130,18 +94,8 @@ LabelVolume readLabelVolume(const std::string& path) {
     refuse(path, std::string("voxels are ") + nifti_datatype_string(image->datatype) +
                      ", expected UINT8 labels");
   }
-  if (image->nt > 1 || image->nu > 1 || image->nv > 1 || image->nw > 1) {
-    refuse(path, "more than one volume in the file");
-  }
-  if (!isUnscaled(*image)) {
-    refuse(path, "labels must not be scaled (scl_slope/scl_inter)");
-  }
-  const Affine voxelToWorld = voxelToWorldOf(*image, path);
-  try {
-    invert(voxelToWorld);
-  } catch (const std::domain_error&) {
-    refuse(path, "the orientation matrix is singular");
-  }
+  nifti::checkSingleUnscaledVolume(*image, path);
+  const Affine voxelToWorld = nifti::voxelToWorldOf(*image, path);
   // The library's malloc'd voxel block becomes the volume's, saving a copy of every atlas.
   auto* voxels = static_cast<std::uint8_t*>(image->data);
   image->data = nullptr;

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "batch/input_table.hpp"
+#include "atlas/point_table.hpp"
 #include "batch/options.hpp"
 #include "batch/progress_bar.hpp"
 #include "daemon/exchange.hpp"

@@ -7,8 +7,8 @@
 #include <fstream>
 #include <iostream>
 
+#include "atlas/point_table.hpp"
 #include "batch/batch_run.hpp"
-#include "batch/input_table.hpp"
 #include "batch/options.hpp"
 #include "batch/progress_bar.hpp"
 #include "daemon/exchange.hpp"
@@ -18,10 +18,10 @@ namespace {
 
 using namespace vantrel;
 
-std::vector<batch::InputLine> readInput(const batch::BatchOptions& options, bool& readable) {
+std::vector<atlas::InputLine> readInput(const batch::BatchOptions& options, bool& readable) {
   if (options.input == "-") {
     readable = true;
-    return batch::readTable(std::cin, options.mni);
+    return atlas::readTable(std::cin, options.mni);
   }
   std::ifstream file(options.input);
   readable = file.is_open();
@@ -30,7 +30,7 @@ std::vector<batch::InputLine> readInput(const batch::BatchOptions& options, bool
                  std::strerror(errno));
     return {};
   }
-  return batch::readTable(file, options.mni);
+  return atlas::readTable(file, options.mni);
 }
 
 }  // namespace
@@ -43,7 +43,7 @@ int main(int argc, char* argv[]) {
   }
   const batch::BatchOptions& options = parsed.options;
   bool readable = false;
-  const std::vector<batch::InputLine> table = readInput(options, readable);
+  const std::vector<atlas::InputLine> table = readInput(options, readable);
   if (!readable) {
     return kExitBadInput;
   }

@@ -3,11 +3,14 @@
 
 #include <string>
 
-#include "batch/input_table.hpp"
+#include "atlas/point_table.hpp"
 #include "batch/tabular_answer.hpp"
 #include "vantrel.hpp"
 
 namespace vantrel::batch {
+
+using atlas::InputLine;
+using atlas::Values3;
 
 enum class OutputFormat { kTsv, kJson };
 

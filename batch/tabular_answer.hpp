@@ -7,10 +7,12 @@
 #include <utility>
 #include <vector>
 
-#include "batch/coordinates.hpp"
+#include "atlas/point_table.hpp"
 #include "vantrel.hpp"
 
 namespace vantrel::batch {
+
+using atlas::Point3;
 
 struct Query {
   std::int32_t code = 2;

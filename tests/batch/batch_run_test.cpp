@@ -27,7 +27,7 @@ std::vector<InputLine> pointsAlongX(int count) {
     table << x << "\t0\t0\n";
   }
   std::istringstream in(table.str());
-  return readTable(in, false);
+  return atlas::readTable(in, false);
 }
 
 RunOutput runAgainst(const ConcurrentDaemon& daemon, const std::vector<InputLine>& table,
@@ -114,7 +114,7 @@ TEST(LabelTable, AQueryWithoutAReplyTimesOutAloneAndOnTime) {
 TEST(LabelTable, RejectedLinesAreCountedAndNeverSent) {
   ConcurrentDaemon daemon([](const std::string&) { return PointReply{"a"}; });
   std::istringstream in("1\t2\t3\n1\tx\t3\n");
-  const RunOutput run = runAgainst(daemon, readTable(in, false), BatchOptions{});
+  const RunOutput run = runAgainst(daemon, atlas::readTable(in, false), BatchOptions{});
   EXPECT_EQ(run.rows,
             (std::vector<std::string>{"1\t2\t3\ta", "# line 2: rejected: Y is not a number: x"}));
   EXPECT_EQ(daemon.accepted(), 1U);

@@ -1,12 +1,39 @@
-// Parsing the input table: verifyData for integer lines, isFloat for decimal ones, a header once.
-#include "batch/input_table.hpp"
+// The point tables that vantrel-batch and vantrel-atlas read: one point per tab-separated line,
+// coordinates checked by the record validators, further fields carried through.
+#include "atlas/point_table.hpp"
 
+#include <cmath>
+#include <cstdlib>
+#include <limits>
+
+#include "atlas/transform.hpp"
 #include "cli/tokens.hpp"
 #include "vantrel.hpp"
 
-namespace vantrel::batch {
+namespace atlas {
+
+using vantrel::isFloat;
+using vantrel::isInt;
+using vantrel::kMaxTextLength;
+using vantrel::TextBuffer;
+using vantrel::verifyData;
+namespace detail = vantrel::detail;
 
 namespace {
+
+bool holdsDigit(const char* text) {
+  for (; *text != '\0'; ++text) {
+    if (detail::isDigit(*text)) {
+      return true;
+    }
+  }
+  return false;
+}
+
+bool fitsInt32(double value) {
+  return std::isfinite(value) && value >= std::numeric_limits<std::int32_t>::min() &&
+         value <= std::numeric_limits<std::int32_t>::max();
+}
 
 constexpr const char* kAxisNames[] = {"X", "Y", "Z"};
 
@@ -64,6 +91,38 @@ LineRole takePoint(const std::vector<std::string>& fields, bool mni, InputLine& 
 
 }  // namespace
 
+CoordinateForm coordinateForm(const char* field) {
+  if (!holdsDigit(field)) {
+    return CoordinateForm::kNotANumber;
+  }
+  if (isInt(field) == 1) {
+    return CoordinateForm::kInteger;
+  }
+  return isFloat(field) == 1 ? CoordinateForm::kDecimal : CoordinateForm::kNotANumber;
+}
+
+// strtod reads every text that isFloat passes, ".5" and "5." included; digits
+// beyond a double's range become infinity, which no point fits.
+double coordinateValue(const char* field) {
+  return std::strtod(field, nullptr);
+}
+
+std::optional<Point3> roundToPoint(const Values3& values) {
+  const Vec3 rounded = roundHalfUp(values);
+  Point3 point{};
+  for (std::size_t axis = 0; axis < point.size(); ++axis) {
+    if (!fitsInt32(rounded[axis])) {
+      return std::nullopt;
+    }
+    point[axis] = static_cast<std::int32_t>(rounded[axis]);
+  }
+  return point;
+}
+
+std::optional<Point3> talairachFromMni(const Values3& mni) {
+  return roundToPoint(applyAffine(mniToTalairach(), mni));
+}
+
 LineRole readLine(const std::string& rawLine, std::size_t number, bool mni, bool headerPossible,
                   InputLine& out) {
   std::string line = rawLine;
@@ -120,4 +179,4 @@ std::vector<InputLine> readTable(std::istream& in, bool mni) {
   return table;
 }
 
-}  // namespace vantrel::batch
+}  // namespace atlas

@@ -1,0 +1,61 @@
+// The label atlases of mricron-data that vantrel-atlas answers from, each under a fixed key.
+#include "atlas/catalogue.hpp"
+
+#include <algorithm>
+#include <array>
+#include <stdexcept>
+#include <string>
+
+namespace atlas {
+namespace {
+
+// brodmann.nii.gz is left out: the package documents no origin for it.
+constexpr std::array<AtlasSpec, 6> kCatalogue{{
+    {"aal", "aal.nii.gz", NameSource::kTextFile, "aal.nii.txt",
+     "NeuroImage 2002;15:273-289, doi:10.1006/nimg.2001.0978"},
+    {"ho-cort", "HarvardOxford-cort-maxprob-thr0-1mm.nii.gz", NameSource::kEmbeddedText, "",
+     "NeuroImage 2006;31:968-980, doi:10.1016/j.neuroimage.2006.01.021"},
+    {"jhu-wm", "JHU-WhiteMatter-labels-1mm.nii.gz", NameSource::kTextFile,
+     "JHU-WhiteMatter-labels-1mm.nii.txt",
+     "NeuroImage 2008;40:570-582, doi:10.1016/j.neuroimage.2007.12.035", true},
+    {"aicha", "AICHAmc.nii.gz", NameSource::kTextFile, "AICHAmc.nii.txt",
+     "J Neurosci Methods 2015;254:46-59, doi:10.1016/j.jneumeth.2015.07.013"},
+    {"jhu189", "jhu189.nii.gz", NameSource::kEmbeddedText, "",
+     "NeuroImage 2012;61:613-621, PubMed 22498656"},
+    {"natbrainlab", "natbrainlab.nii.gz", NameSource::kEmbeddedText, "",
+     "Cortex 2008;44:1105-1132, doi:10.1016/j.cortex.2008.05.004"},
+}};
+
+}  // namespace
+
+std::span<const AtlasSpec> atlasCatalogue() {
+  return kCatalogue;
+}
+
+const AtlasSpec* findAtlasSpec(std::string_view key) {
+  const auto it = std::find_if(kCatalogue.begin(), kCatalogue.end(),
+                               [key](const AtlasSpec& spec) { return spec.key == key; });
+  return it == kCatalogue.end() ? nullptr : &*it;
+}
+
+std::vector<const AtlasSpec*> selectAtlases(std::string_view commaList) {
+  std::vector<const AtlasSpec*> chosen;
+  while (true) {
+    const std::size_t comma = commaList.find(',');
+    const std::string_view key = commaList.substr(0, comma);
+    const AtlasSpec* spec = findAtlasSpec(key);
+    if (spec == nullptr) {
+      throw std::invalid_argument("unknown atlas key '" + std::string(key) +
+                                  "' (keys: aal, ho-cort, jhu-wm, aicha, jhu189, natbrainlab)");
+    }
+    if (std::find(chosen.begin(), chosen.end(), spec) == chosen.end()) {
+      chosen.push_back(spec);
+    }
+    if (comma == std::string_view::npos) {
+      return chosen;
+    }
+    commaList.remove_prefix(comma + 1);
+  }
+}
+
+}  // namespace atlas

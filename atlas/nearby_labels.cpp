@@ -1,0 +1,158 @@
+// The labels near a voxel of one atlas: the nearest named label, and every label within a
+// radius, by the distance in millimetres between voxel centres.
+#include "atlas/nearby_labels.hpp"
+
+#include <algorithm>
+#include <cmath>
+#include <tuple>
+
+#include "atlas/distance_map.hpp"
+
+namespace atlas {
+namespace {
+
+// Squared distances of offsets and of the map agree to far better than this.
+constexpr double kSlack = 1e-6;
+
+double squaredMm(const Affine& a, std::int64_t di, std::int64_t dj, std::int64_t dk) {
+  double sum = 0;
+  for (int row = 0; row < 3; ++row) {
+    const double d = a[row][0] * static_cast<double>(di) + a[row][1] * static_cast<double>(dj) +
+                     a[row][2] * static_cast<double>(dk);
+    sum += d * d;
+  }
+  return sum;
+}
+
+}  // namespace
+
+NearbyLabels::NearbyLabels(const LabelAtlas& atlas, double radiusMm, bool withDistanceMap)
+    : atlas_(&atlas) {
+  makeOffsets(radiusMm);
+  if (withDistanceMap) {
+    makeDistanceMap();
+  }
+}
+
+void NearbyLabels::makeOffsets(double radiusMm) {
+  const Affine& a = atlas_->voxelToMni();
+  const Affine toVoxel = invert(a);
+  const double limit = radiusMm * radiusMm + kSlack;
+  // A row of the inverse bounds how far along its axis a point within the radius can lie.
+  for (int axis = 0; axis < 3; ++axis) {
+    const auto& r = toVoxel[axis];
+    reach_[axis] =
+        static_cast<std::int64_t>(std::floor(radiusMm * std::hypot(r[0], r[1], r[2]) + kSlack));
+  }
+  const auto& grid = atlas_->grid();
+  for (std::int64_t dk = -reach_[2]; dk <= reach_[2]; ++dk) {
+    for (std::int64_t dj = -reach_[1]; dj <= reach_[1]; ++dj) {
+      for (std::int64_t di = -reach_[0]; di <= reach_[0]; ++di) {
+        const double d2 = squaredMm(a, di, dj, dk);
+        if (d2 <= limit) {
+          offsets_.push_back({static_cast<std::int32_t>(di), static_cast<std::int32_t>(dj),
+                              static_cast<std::int32_t>(dk), d2,
+                              di + grid[0] * (dj + grid[1] * dk)});
+        }
+      }
+    }
+  }
+  // Ties in distance go by k, j, i, so a search's order depends on geometry alone.
+  std::sort(offsets_.begin(), offsets_.end(), [](const Offset& x, const Offset& y) {
+    return std::tie(x.squaredMm, x.dk, x.dj, x.di) < std::tie(y.squaredMm, y.dk, y.dj, y.di);
+  });
+  const auto shells = static_cast<std::size_t>(std::floor(limit)) + 2;
+  shellStart_.resize(shells);
+  std::size_t next = 0;
+  for (std::size_t m = 0; m < shells; ++m) {
+    while (next < offsets_.size() && offsets_[next].squaredMm <= static_cast<double>(m) - 1.0) {
+      ++next;
+    }
+    shellStart_[m] = static_cast<std::uint32_t>(next);
+  }
+}
+
+void NearbyLabels::makeDistanceMap() {
+  if (auto map = squaredDistanceMap(*atlas_)) {
+    squaredDistance_ = std::move(*map);
+  }
+}
+
+bool NearbyLabels::awayFromEdges(const VoxelIndex& v) const {
+  const auto& grid = atlas_->grid();
+  for (std::size_t axis = 0; axis < 3; ++axis) {
+    if (v[axis] < reach_[axis] || v[axis] >= grid[axis] - reach_[axis]) {
+      return false;
+    }
+  }
+  return true;
+}
+
+std::size_t NearbyLabels::firstUsefulOffset(const VoxelIndex& voxel) const {
+  const auto& grid = atlas_->grid();
+  for (std::size_t axis = 0; axis < 3; ++axis) {
+    if (voxel[axis] < -reach_[axis] || voxel[axis] >= grid[axis] + reach_[axis]) {
+      return offsets_.size();
+    }
+  }
+  if (squaredDistance_.empty() || !atlas_->contains(voxel)) {
+    return 0;
+  }
+  const std::uint16_t m = squaredDistance_[atlas_->linearOf(voxel)];
+  return m < shellStart_.size() ? shellStart_[m] : offsets_.size();
+}
+
+std::uint16_t NearbyLabels::indexAtOffset(const VoxelIndex& v, bool inner, const Offset& o) const {
+  if (inner) {
+    return atlas_->indexAtLinear(
+        static_cast<std::size_t>(static_cast<std::int64_t>(atlas_->linearOf(v)) + o.linear));
+  }
+  return atlas_->indexAt({v[0] + o.di, v[1] + o.dj, v[2] + o.dk});
+}
+
+std::optional<LabelDistance> NearbyLabels::nearest(const VoxelIndex& voxel, double radiusMm) const {
+  const double limit = radiusMm * radiusMm + kSlack;
+  const bool inner = awayFromEdges(voxel);
+  std::optional<LabelDistance> best;
+  double bestSquared = 0;
+  for (std::size_t n = firstUsefulOffset(voxel); n < offsets_.size(); ++n) {
+    const Offset& o = offsets_[n];
+    if (o.squaredMm > limit || (best && o.squaredMm > bestSquared + kSlack)) {
+      break;
+    }
+    const std::uint16_t index = indexAtOffset(voxel, inner, o);
+    if (index == 0) {
+      continue;
+    }
+    // Indices follow label values, so the lowest index is the lowest value.
+    if (!best || index < best->index) {
+      best = LabelDistance{index, std::sqrt(o.squaredMm)};
+      bestSquared = o.squaredMm;
+    }
+  }
+  return best;
+}
+
+std::vector<LabelDistance> NearbyLabels::within(const VoxelIndex& voxel, double radiusMm) const {
+  const double limit = radiusMm * radiusMm + kSlack;
+  const bool inner = awayFromEdges(voxel);
+  std::vector<LabelDistance> found;
+  for (std::size_t n = firstUsefulOffset(voxel); n < offsets_.size(); ++n) {
+    const Offset& o = offsets_[n];
+    if (o.squaredMm > limit) {
+      break;
+    }
+    const std::uint16_t index = indexAtOffset(voxel, inner, o);
+    if (index != 0 && std::none_of(found.begin(), found.end(),
+                                   [index](const LabelDistance& f) { return f.index == index; })) {
+      found.push_back({index, std::sqrt(o.squaredMm)});
+    }
+  }
+  std::stable_sort(found.begin(), found.end(), [](const LabelDistance& x, const LabelDistance& y) {
+    return x.distanceMm + kSlack < y.distanceMm ||
+           (std::abs(x.distanceMm - y.distanceMm) <= kSlack && x.index < y.index);
+  });
+  return found;
+}
+
+}  // namespace atlas

@@ -1,0 +1,57 @@
+// The labels near a voxel of one atlas: the nearest named label, and every label within a
+// radius, by the distance in millimetres between voxel centres.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+#include "atlas/label_atlas.hpp"
+
+namespace atlas {
+
+struct LabelDistance {
+  std::uint16_t index = 0;  // the atlas's compact label index, never 0
+  double distanceMm = 0;
+  bool operator==(const LabelDistance&) const = default;
+};
+
+class NearbyLabels {
+ public:
+  // Searches reach at most `radiusMm`. A distance map (each voxel's squared distance to the
+  // nearest named voxel) costs a pass over the atlas at start-up and lets every later search
+  // skip straight to the shell where the nearest label lies; it pays off for many points.
+  NearbyLabels(const LabelAtlas& atlas, double radiusMm, bool withDistanceMap);
+
+  // The nearest named label within `radiusMm` (at most the constructor's), 0 mm where the voxel
+  // itself is named. Of several labels at the same least distance the one with the lowest
+  // label value is chosen, so the answer depends on the atlas alone.
+  std::optional<LabelDistance> nearest(const VoxelIndex& voxel, double radiusMm) const;
+
+  // Every distinct label with a voxel within `radiusMm`, each at its least distance, nearest
+  // first and equal distances by label value.
+  std::vector<LabelDistance> within(const VoxelIndex& voxel, double radiusMm) const;
+
+ private:
+  struct Offset {
+    std::int32_t di, dj, dk;
+    double squaredMm;
+    std::int64_t linear;
+  };
+
+  void makeOffsets(double radiusMm);
+  void makeDistanceMap();
+  // The first offset that can reach a named voxel from `voxel`.
+  std::size_t firstUsefulOffset(const VoxelIndex& voxel) const;
+  bool awayFromEdges(const VoxelIndex& voxel) const;
+  std::uint16_t indexAtOffset(const VoxelIndex& voxel, bool inner, const Offset& o) const;
+
+  const LabelAtlas* atlas_;
+  std::vector<Offset> offsets_;          // within the radius, nearest first
+  std::array<std::int64_t, 3> reach_{};  // the largest |offset| along each axis
+  // For a whole number m of squared millimetres, the first offset at least m - 1 away.
+  std::vector<std::uint32_t> shellStart_;
+  std::vector<std::uint16_t> squaredDistance_;  // per voxel, capped; empty without a map
+};
+
+}  // namespace atlas

@@ -1,0 +1,31 @@
+// What every label volume reader checks in a NIfTI header, for the readers inside this library.
+#pragma once
+
+#include <nifti2_io.h>
+
+#include <memory>
+#include <string>
+
+#include "atlas/transform.hpp"
+
+namespace atlas::nifti {
+
+struct ImageDeleter {
+  void operator()(nifti_image* image) const { nifti_image_free(image); }
+};
+using ImagePtr = std::unique_ptr<nifti_image, ImageDeleter>;
+
+[[noreturn]] void refuse(const std::string& path, const std::string& why);
+
+// A rescaled label would no longer name its row in the label table. A zero slope means the
+// file asks for no scaling at all.
+bool isUnscaled(const nifti_image& image);
+
+// From the sform, or the qform when there is no sform; refuses a file with neither or with a
+// singular matrix.
+Affine voxelToWorldOf(const nifti_image& image, const std::string& path);
+
+// Refuses a file with more than one volume or with scaled voxels.
+void checkSingleUnscaledVolume(const nifti_image& image, const std::string& path);
+
+}  // namespace atlas::nifti

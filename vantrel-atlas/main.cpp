@@ -1,0 +1,105 @@
+// vantrel-atlas's entry point: lists the atlases, labels one point or labels a table.
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <stdexcept>
+
+#include "exit_status.h"
+#include "vantrel-atlas/labelling.hpp"
+#include "vantrel-atlas/options.hpp"
+#include "vantrel-atlas/point_report.hpp"
+#include "vantrel-atlas/provenance_report.hpp"
+#include "vantrel-atlas/table_run.hpp"
+
+namespace {
+
+using namespace vantrel_atlas;
+
+std::string jsonLine(const nlohmann::ordered_json& object) {
+  return object.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n";
+}
+
+int listAtlases(const Options& options, const LoadedAtlases& atlases) {
+  const RunProvenance provenance = provenanceOf(options.dataDirectory, atlases.atlases());
+  const std::string text = options.format == Format::kJson
+                               ? jsonLine({{"provenance", provenanceJson(provenance)}})
+                               : provenanceText(provenance);
+  std::fputs(text.c_str(), stdout);
+  return vantrel::kExitSuccess;
+}
+
+int labelPoint(const Options& options, const LoadedAtlases& atlases) {
+  const RunProvenance provenance = provenanceOf(options.dataDirectory, atlases.atlases());
+  const PointAnswer answer = atlases.labelMni(toMni(options.point, options.talairach));
+  const GivenPoint given{std::nullopt, options.talairach, options.point, {}};
+  std::string text;
+  switch (options.format) {
+    case Format::kText:
+      text = pointText(atlases, answer) + "\n" + provenanceText(provenance);
+      break;
+    case Format::kTsv:
+      text = provenanceComments(provenance, options.talairach) + tsvHeader(atlases, {});
+      appendTsvRow(text, atlases, given, answer);
+      break;
+    case Format::kJson:
+      text = jsonLine({{"provenance", provenanceJson(provenance)}}) +
+             pointJson(atlases, given, answer);
+      break;
+  }
+  std::fputs(text.c_str(), stdout);
+  return vantrel::kExitSuccess;
+}
+
+int labelTableFrom(std::istream& in, const Options& options, const LoadedAtlases& atlases) {
+  const RunProvenance provenance = provenanceOf(options.dataDirectory, atlases.atlases());
+  const TableSummary summary = labelTable(in, stdout, atlases, options, provenance);
+  std::fputs(summaryLine(summary).c_str(), stderr);
+  return exitStatusFor(summary);
+}
+
+int run(const Options& options) {
+  if (!std::filesystem::is_directory(options.dataDirectory)) {
+    std::fprintf(stderr, "vantrel-atlas: data folder %s does not exist\n",
+                 options.dataDirectory.c_str());
+    return vantrel::kExitBadInput;
+  }
+  std::ifstream file;
+  if (options.command == Command::kTable && options.input != "-") {
+    file.open(options.input);
+    if (!file.is_open()) {
+      std::fprintf(stderr, "vantrel-atlas: cannot read %s: %s\n", options.input.c_str(),
+                   std::strerror(errno));
+      return vantrel::kExitBadInput;
+    }
+  }
+  const bool manyPoints = options.command == Command::kTable;
+  const LoadedAtlases atlases(options.atlases, options.dataDirectory, options.radii, manyPoints);
+  switch (options.command) {
+    case Command::kList:
+      return listAtlases(options, atlases);
+    case Command::kPoint:
+      return labelPoint(options, atlases);
+    case Command::kTable:
+      break;
+  }
+  return labelTableFrom(options.input == "-" ? std::cin : file, options, atlases);
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+  std::ios::sync_with_stdio(false);
+  const ParsedOptions parsed = parseOptions(argc, argv);
+  if (parsed.exitNow) {
+    return *parsed.exitNow;
+  }
+  try {
+    return run(parsed.options);
+  } catch (const std::exception& error) {
+    std::fprintf(stderr, "vantrel-atlas: %s\n", error.what());
+    return vantrel::kExitBadInput;
+  }
+}

@@ -1,0 +1,168 @@
+// The command line of vantrel-atlas, with CLI11 subcommands; the help text documents the output.
+#include "vantrel-atlas/options.hpp"
+
+#include <CLI/CLI.hpp>
+#include <algorithm>
+#include <cmath>
+#include <stdexcept>
+
+#include "atlas/atlas.hpp"
+#include "atlas/point_table.hpp"
+#include "exit_status.h"
+#include "vantrel_version.h"
+
+namespace vantrel_atlas {
+namespace {
+
+constexpr const char* kDescription =
+    "Labels MNI points in-process with every label atlas of mricron-data, with the nearest "
+    "structure and where each answer came from.";
+
+constexpr const char* kAtlasKeys = "aal,ho-cort,jhu-wm,aicha,jhu189,natbrainlab";
+
+constexpr const char* kPointFooter =
+    R"(X, Y and Z are millimetres, negative values written plainly (-38 -22 56), with
+blanks or commas between them. Each atlas is read through its own sform; the voxel
+at a point is the one whose centre is nearest, halves rounded up. Distances are
+between voxel centres. Of labels tied at the nearest distance the one with the
+lowest label value is reported.
+Exit status: 0 labelled; 1 usage error, bad coordinates or unreadable atlases.)";
+
+constexpr const char* kTableFooter =
+    R"(Input: tab-separated lines with X, Y and Z in the first three fields, read as
+vantrel-batch reads them: decimals allowed, one header line, '#' and blank lines
+skipped, further fields carried through.
+Output: '#' provenance lines, then a header and one row per point (tsv), or a
+provenance record and one JSON object per point; rejected lines are reported
+('# line N: rejected: ...' or a record with "error") and counted on standard error.
+Exit status: 0 every point labelled; 1 usage error, unreadable input or atlases;
+2 some lines rejected.)";
+
+struct Raw {
+  std::string format, space = "mni", atlases = kAtlasKeys;
+  std::vector<std::string> coordinates;
+};
+
+CLI::App* addCommand(CLI::App& app, const char* name, const char* what, Options& options) {
+  CLI::App* command = app.add_subcommand(name, what);
+  command->set_version_flag("--version", "vantrel-atlas " VANTREL_VERSION);
+  command->add_option("--data", options.dataDirectory, "Folder of the mricron-data atlases")
+      ->capture_default_str();
+  return command;
+}
+
+void addLabellingOptions(CLI::App& command, Options& options, Raw& raw) {
+  command.add_option("--space", raw.space, "Space of the coordinates given")
+      ->check(CLI::IsMember({"mni", "talairach"}))
+      ->capture_default_str();
+  command.add_option("--atlas", raw.atlases, "Comma-separated atlas keys")->capture_default_str();
+  command
+      .add_option("--nearest", options.radii.nearestMm,
+                  "Search for the nearest label this far, in mm (0: no search)")
+      ->check(CLI::Range(0.0, 50.0))
+      ->capture_default_str();
+  command
+      .add_option("--within", options.radii.withinMm,
+                  "List every label with a voxel this close, in mm")
+      ->check(CLI::Range(0.0, 50.0));
+}
+
+void addCommands(CLI::App& app, Options& options, Raw& raw) {
+  CLI::App* list =
+      addCommand(app, "list", "The atlases, their files, digests and citations", options);
+  list->add_option("--format", raw.format, "text or json")->check(CLI::IsMember({"text", "json"}));
+  list->parse_complete_callback([&] { options.command = Command::kList; });
+
+  CLI::App* point = addCommand(app, "point", "Label one point", options);
+  addLabellingOptions(*point, options, raw);
+  point->add_option("--format", raw.format, "text, tsv or json")
+      ->check(CLI::IsMember({"text", "tsv", "json"}));
+  point->add_option("coordinates", raw.coordinates, "X Y Z")->required();
+  point->footer(kPointFooter);
+  point->parse_complete_callback([&] { options.command = Command::kPoint; });
+
+  CLI::App* table = addCommand(app, "table", "Label every point of a table", options);
+  addLabellingOptions(*table, options, raw);
+  table->add_option("--format", raw.format, "tsv or json")->check(CLI::IsMember({"tsv", "json"}));
+  table->add_option("input", options.input, "Tab-separated table, or - for standard input")
+      ->required();
+  table->footer(kTableFooter);
+  table->parse_complete_callback([&] { options.command = Command::kTable; });
+}
+
+Format formatNamed(const std::string& name, Command command) {
+  if (name == "json") {
+    return Format::kJson;
+  }
+  if (name == "tsv" || (name.empty() && command == Command::kTable)) {
+    return Format::kTsv;
+  }
+  return Format::kText;
+}
+
+void finish(Options& options, const Raw& raw) {
+  options.format = formatNamed(raw.format, options.command);
+  options.talairach = raw.space == "talairach";
+  try {
+    options.atlases = atlas::selectAtlases(raw.atlases);
+    if (options.command == Command::kPoint) {
+      options.point = parseCoordinates(raw.coordinates);
+    }
+  } catch (const std::invalid_argument& error) {
+    throw CLI::ValidationError(error.what());
+  }
+}
+
+}  // namespace
+
+atlas::Vec3 parseCoordinates(const std::vector<std::string>& words) {
+  std::string joined;
+  for (const std::string& word : words) {
+    joined += word;
+    joined += ' ';
+  }
+  std::replace(joined.begin(), joined.end(), ',', ' ');
+  std::vector<std::string> values;
+  for (std::size_t at = joined.find_first_not_of(' '); at != std::string::npos;
+       at = joined.find_first_not_of(' ', at)) {
+    const std::size_t end = joined.find(' ', at);
+    values.push_back(joined.substr(at, end - at));
+    at = end;
+  }
+  if (values.size() != 3) {
+    throw std::invalid_argument("expected three coordinates X Y Z, got " +
+                                std::to_string(values.size()));
+  }
+  atlas::Vec3 point{};
+  for (std::size_t axis = 0; axis < 3; ++axis) {
+    const char* text = values[axis].c_str();
+    if (atlas::coordinateForm(text) == atlas::CoordinateForm::kNotANumber) {
+      throw std::invalid_argument("coordinate '" + values[axis] + "' is not a number");
+    }
+    point[axis] = atlas::coordinateValue(text);
+    if (!(std::abs(point[axis]) <= kCoordinateLimit)) {
+      throw std::invalid_argument("coordinate '" + values[axis] + "' is beyond +-1e9 mm");
+    }
+  }
+  return point;
+}
+
+ParsedOptions parseOptions(int argc, const char* const argv[]) {
+  ParsedOptions parsed;
+  parsed.options.dataDirectory = atlas::kDefaultDataDirectory;
+  CLI::App app{kDescription, "vantrel-atlas"};
+  app.set_version_flag("--version", "vantrel-atlas " VANTREL_VERSION);
+  app.require_subcommand(1);
+  Raw raw;
+  addCommands(app, parsed.options, raw);
+  try {
+    app.parse(argc, argv);
+    finish(parsed.options, raw);
+  } catch (const CLI::ParseError& error) {
+    const int status = app.exit(error);
+    parsed.exitNow = status == 0 ? vantrel::kExitSuccess : vantrel::kExitBadInput;
+  }
+  return parsed;
+}
+
+}  // namespace vantrel_atlas

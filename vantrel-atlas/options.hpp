@@ -1,0 +1,45 @@
+// The command line of vantrel-atlas: the list, point and table subcommands and their options.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "atlas/catalogue.hpp"
+#include "atlas/transform.hpp"
+#include "vantrel-atlas/labelling.hpp"
+
+namespace vantrel_atlas {
+
+enum class Command { kList, kPoint, kTable };
+enum class Format { kText, kTsv, kJson };
+
+struct Options {
+  Command command = Command::kList;
+  Format format = Format::kText;
+  bool talairach = false;  // --space talairach
+  std::vector<const atlas::AtlasSpec*> atlases;
+  SearchRadii radii;
+  std::string dataDirectory;
+  atlas::Vec3 point{};  // point: X Y Z as given
+  std::string input;    // table: a path, or "-" for standard input
+};
+
+// The options, or the exit status of a run that ends here: 0 after --help or --version,
+// kExitBadInput after a usage error (the message is printed).
+struct ParsedOptions {
+  Options options;
+  std::optional<int> exitNow;
+};
+
+ParsedOptions parseOptions(int argc, const char* const argv[]);
+
+// X, Y and Z from the words of the command line: blanks or commas between them, each a plain
+// or decimal number within +-1e9. Throws std::invalid_argument saying what is wrong.
+atlas::Vec3 parseCoordinates(const std::vector<std::string>& words);
+
+// The largest coordinate accepted, in millimetres: far beyond every grid, and small enough
+// for exact index arithmetic.
+inline constexpr double kCoordinateLimit = 1e9;
+
+}  // namespace vantrel_atlas

@@ -1,0 +1,31 @@
+// Where the answers of a run come from, written as text, as TSV comment lines or as JSON.
+#pragma once
+
+#include <nlohmann/json.hpp>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "atlas/label_atlas.hpp"
+
+namespace vantrel_atlas {
+
+struct RunProvenance {
+  std::string dataDirectory;
+  std::optional<std::string> packageVersion;  // of mricron-data, when dpkg knows it
+  const std::vector<atlas::LabelAtlas>* atlases = nullptr;
+};
+
+// Reads the package version from the machine.
+RunProvenance provenanceOf(const std::string& dataDirectory,
+                           const std::vector<atlas::LabelAtlas>& atlases);
+
+std::string provenanceText(const RunProvenance& run);
+// Every line starts with "# ".
+std::string provenanceComments(const RunProvenance& run, bool talairachInput);
+nlohmann::ordered_json provenanceJson(const RunProvenance& run);
+
+// "-38", "10.125": fixed with at most `decimals` decimals, trailing zeros dropped.
+std::string formatNumber(double value, int decimals);
+
+}  // namespace vantrel_atlas

@@ -1,0 +1,27 @@
+// Labelling a table as it streams in: a block of lines at a time, labelled on two threads,
+// written in input order, so memory stays flat whatever the table's length.
+#pragma once
+
+#include <cstddef>
+#include <cstdio>
+#include <istream>
+
+#include "vantrel-atlas/labelling.hpp"
+#include "vantrel-atlas/options.hpp"
+#include "vantrel-atlas/provenance_report.hpp"
+
+namespace vantrel_atlas {
+
+struct TableSummary {
+  std::size_t labelled = 0;
+  std::size_t rejected = 0;
+};
+
+TableSummary labelTable(std::istream& in, std::FILE* out, const LoadedAtlases& atlases,
+                        const Options& options, const RunProvenance& provenance);
+
+// "vantrel-atlas: N labelled, M rejected\n"
+std::string summaryLine(const TableSummary& summary);
+int exitStatusFor(const TableSummary& summary);
+
+}  // namespace vantrel_atlas
