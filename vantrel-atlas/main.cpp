@@ -10,6 +10,7 @@
 #include "exit_status.h"
 #include "vantrel-atlas/labelling.hpp"
 #include "vantrel-atlas/options.hpp"
+#include "vantrel-atlas/point_pictures.hpp"
 #include "vantrel-atlas/point_report.hpp"
 #include "vantrel-atlas/provenance_report.hpp"
 #include "vantrel-atlas/table_run.hpp"
@@ -31,10 +32,14 @@ int listAtlases(const Options& options, const LoadedAtlases& atlases) {
   return vantrel::kExitSuccess;
 }
 
-int labelPoint(const Options& options, const LoadedAtlases& atlases) {
+int labelPoint(const Options& options, const LoadedAtlases& atlases, PointPictures& pictures) {
   const RunProvenance provenance = provenanceOf(options.dataDirectory, atlases.atlases());
   const PointAnswer answer = atlases.labelMni(toMni(options.point, options.talairach));
   const GivenPoint given{std::nullopt, options.talairach, options.point, {}};
+  if (pictures.wanted()) {
+    pictures.add(given, answer);
+    pictures.finish(atlases, provenance);
+  }
   std::string text;
   switch (options.format) {
     case Format::kText:
@@ -53,9 +58,15 @@ int labelPoint(const Options& options, const LoadedAtlases& atlases) {
   return vantrel::kExitSuccess;
 }
 
-int labelTableFrom(std::istream& in, const Options& options, const LoadedAtlases& atlases) {
+int labelTableFrom(std::istream& in, const Options& options, const LoadedAtlases& atlases,
+                   PointPictures& pictures) {
   const RunProvenance provenance = provenanceOf(options.dataDirectory, atlases.atlases());
-  const TableSummary summary = labelTable(in, stdout, atlases, options, provenance);
+  const PointSink keep = [&](const GivenPoint& given, const PointAnswer& answer) {
+    pictures.add(given, answer);
+  };
+  const TableSummary summary =
+      labelTable(in, stdout, atlases, options, provenance, pictures.wanted() ? keep : PointSink{});
+  pictures.finish(atlases, provenance);
   std::fputs(summaryLine(summary).c_str(), stderr);
   return exitStatusFor(summary);
 }
@@ -75,17 +86,18 @@ int run(const Options& options) {
       return vantrel::kExitBadInput;
     }
   }
+  PointPictures pictures(options);
   const bool manyPoints = options.command == Command::kTable;
   const LoadedAtlases atlases(options.atlases, options.dataDirectory, options.radii, manyPoints);
   switch (options.command) {
     case Command::kList:
       return listAtlases(options, atlases);
     case Command::kPoint:
-      return labelPoint(options, atlases);
+      return labelPoint(options, atlases, pictures);
     case Command::kTable:
       break;
   }
-  return labelTableFrom(options.input == "-" ? std::cin : file, options, atlases);
+  return labelTableFrom(options.input == "-" ? std::cin : file, options, atlases, pictures);
 }
 
 }  // namespace
