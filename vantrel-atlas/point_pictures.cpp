@@ -45,9 +45,11 @@ void PointPictures::finish(const LoadedAtlases& atlases, const RunProvenance& pr
   }
   if (report_) {
     const std::vector<std::string> links = maker.draw(*report_, subjects_, glass);
-    const RunContext context{options_.commandLine,
-                             options_.command == Command::kTable ? options_.input : ""};
-    report_->finish(pointsPage(atlases, reportProvenance(provenance, context), subjects_, links));
+    const auto input = options_.command == Command::kTable
+                           ? std::optional(inputSource(options_.input))
+                           : std::nullopt;
+    report_->finish(pointsPage(atlases, reportProvenance(provenance, options_.commandLine, input),
+                               subjects_, links));
   }
 }
 

@@ -27,9 +27,18 @@ std::string utcNow() {
   return text;
 }
 
-report::Provenance reportProvenance(const RunProvenance& run, const RunContext& context) {
+report::Source inputSource(const std::string& path) {
+  if (path == "-") {
+    return {"input", "standard input", "(not kept, so not hashed)", ""};
+  }
+  return {"input", path, atlas::sha256OfFile(path), ""};
+}
+
+report::Provenance reportProvenance(const RunProvenance& run, const std::string& commandLine,
+                                    std::optional<report::Source> input) {
   report::Provenance provenance;
-  provenance.commandLine = context.commandLine;
+  provenance.commandLine = commandLine;
+  provenance.input = std::move(input);
   provenance.toolVersion = "vantrel-atlas " VANTREL_VERSION;
   provenance.dataPackage =
       std::string(atlas::kDataPackage) + " " +
@@ -41,12 +50,6 @@ report::Provenance reportProvenance(const RunProvenance& run, const RunContext& 
     provenance.atlases.push_back(
         {std::string(a.spec().key), a.provenance().path, a.provenance().sha256,
          gridText(a.provenance()) + "; cite " + std::string(a.spec().citation)});
-  }
-  if (context.inputFile == "-") {
-    provenance.input = report::Source{"input", "standard input", "(not kept, so not hashed)", ""};
-  } else if (!context.inputFile.empty()) {
-    provenance.input =
-        report::Source{"input", context.inputFile, atlas::sha256OfFile(context.inputFile), ""};
   }
   return provenance;
 }

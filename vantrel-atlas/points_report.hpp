@@ -13,14 +13,12 @@
 
 namespace vantrel_atlas {
 
-// What a run knows about itself beyond the atlases.
-struct RunContext {
-  std::string commandLine;
-  std::string inputFile;  // "-" for standard input; empty when there is none
-};
-
 // The report's provenance: the program, the data, the transform, every atlas and the input.
-report::Provenance reportProvenance(const RunProvenance& run, const RunContext& context);
+report::Provenance reportProvenance(const RunProvenance& run, const std::string& commandLine,
+                                    std::optional<report::Source> input);
+
+// A table's input file with its digest; standard input ("-") cannot be hashed after the fact.
+report::Source inputSource(const std::string& path);
 
 // The page for labelled points; `links` holds each subject's figure, then the glass brain's.
 std::string pointsPage(const LoadedAtlases& atlases, const report::Provenance& provenance,
