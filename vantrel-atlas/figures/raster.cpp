@@ -88,12 +88,9 @@ std::uint32_t statisticColour(const Overlay& overlay, float value) {
 Surface backgroundSlice(const Anatomy& anatomy, Plane plane, double depth) {
   const int columns = columnsOf(anatomy.extent, plane), rows = rowsOf(anatomy.extent, plane);
   Pixels pixels(columns, rows);
-  for (int row = 0; row < rows; ++row) {
-    for (int column = 0; column < columns; ++column) {
-      const Vec3 world = worldAt(anatomy.extent, plane, depth, column, row);
-      pixels.set(column, row, palette::packed(palette::grey(anatomy.head.at(world))));
-    }
-  }
+  forEachCell(anatomy.extent, plane, depth, [&](int column, int row, const Vec3& world) {
+    pixels.set(column, row, palette::packed(palette::grey(anatomy.head.at(world))));
+  });
   return pixels.done();
 }
 
@@ -102,16 +99,13 @@ Surface detailSlice(const Anatomy& anatomy, Plane plane, double depth, int scale
   const int columns = columnsOf(anatomy.extent, plane), rows = rowsOf(anatomy.extent, plane);
   CellGrid<int> labels(columns, rows, 0);
   Pixels pixels(columns * scale, rows * scale);
-  for (int row = 0; row < rows; ++row) {
-    for (int column = 0; column < columns; ++column) {
-      const Vec3 world = worldAt(anatomy.extent, plane, depth, column, row);
-      labels.at(column, row) = regions ? regions(world) : 0;
-      const float value = overlay ? overlay->valueAt(world) : 0.0f;
-      if (value != 0) {
-        pixels.fillBlock(column, row, scale, statisticColour(*overlay, value));
-      }
+  forEachCell(anatomy.extent, plane, depth, [&](int column, int row, const Vec3& world) {
+    labels.at(column, row) = regions ? regions(world) : 0;
+    const float value = overlay ? overlay->valueAt(world) : 0.0f;
+    if (value != 0) {
+      pixels.fillBlock(column, row, scale, statisticColour(*overlay, value));
     }
-  }
+  });
   for (int row = 0; row < rows; ++row) {
     for (int column = 0; column < columns; ++column) {
       const int label = labels.at(column, row);

@@ -43,13 +43,4 @@ int rowsOf(const Extent& extent, Plane plane) {
   return static_cast<int>(extent.hi[axis] - extent.lo[axis]) + 1;
 }
 
-Vec3 worldAt(const Extent& extent, Plane plane, double depth, int column, int row) {
-  const PlaneAxes axes = axesOf(plane);
-  Vec3 world{};
-  world[axes.across] = extent.lo[axes.across] + column;
-  world[axes.up] = extent.hi[axes.up] - row;
-  world[axes.depth] = depth;
-  return world;
-}
-
 }  // namespace figures

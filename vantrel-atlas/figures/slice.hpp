@@ -34,6 +34,22 @@ PlaneAxes axesOf(Plane plane);
 // Cells are 1 mm squares; column 0 is the least `across` value, row 0 the greatest `up`.
 int columnsOf(const Extent& extent, Plane plane);
 int rowsOf(const Extent& extent, Plane plane);
-Vec3 worldAt(const Extent& extent, Plane plane, double depth, int column, int row);
+
+// Calls visit(column, row, world) for every cell of a slice at `depth`, row by row, with the
+// world point at the cell's centre.
+template <typename Visit>
+void forEachCell(const Extent& extent, Plane plane, double depth, Visit visit) {
+  const PlaneAxes axes = axesOf(plane);
+  const int columns = columnsOf(extent, plane), rows = rowsOf(extent, plane);
+  Vec3 world{};
+  world[axes.depth] = depth;
+  for (int row = 0; row < rows; ++row) {
+    world[axes.up] = extent.hi[axes.up] - row;
+    for (int column = 0; column < columns; ++column) {
+      world[axes.across] = extent.lo[axes.across] + column;
+      visit(column, row, world);
+    }
+  }
+}
 
 }  // namespace figures
