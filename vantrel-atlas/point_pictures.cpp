@@ -22,7 +22,12 @@ void PointPictures::add(const GivenPoint& given, const PointAnswer& answer) {
     return;
   }
   const std::string line = std::to_string(*given.line);
-  subjects_.push_back({"line-" + line, "Line " + line, answer});
+  // A table's further fields often name the point ("hand motor"): they make the title.
+  std::string title = "Line " + line;
+  for (std::size_t i = 0; i < given.extra.size(); ++i) {
+    title += (i == 0 ? ": " : ", ") + given.extra[i];
+  }
+  subjects_.push_back({"line-" + line, title, answer});
   marks_.push_back({answer.mni, line});
 }
 
