@@ -4,6 +4,7 @@
 #include <cairo-pdf.h>
 #include <cairo-svg.h>
 
+#include <memory>
 #include <stdexcept>
 
 #include "vantrel-atlas/figures/png_file.hpp"
@@ -31,27 +32,31 @@ cairo_surface_t* surfaceFor(Format format, const std::filesystem::path& file, in
   return cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height);
 }
 
+struct SurfaceDeleter {
+  void operator()(cairo_surface_t* surface) const { cairo_surface_destroy(surface); }
+};
+struct ContextDeleter {
+  void operator()(cairo_t* cr) const { cairo_destroy(cr); }
+};
+
 void paintInto(Format format, const std::filesystem::path& file, int width, int height,
                const Painter& paint, const std::filesystem::path& named) {
-  cairo_surface_t* surface = surfaceFor(format, file, width, height);
-  cairo_t* cr = cairo_create(surface);
-  paint(cr);
-  cairo_status_t status = cairo_status(cr);
-  cairo_destroy(cr);
+  const std::unique_ptr<cairo_surface_t, SurfaceDeleter> surface(
+      surfaceFor(format, file, width, height));
+  cairo_status_t status;
+  {
+    const std::unique_ptr<cairo_t, ContextDeleter> cr(cairo_create(surface.get()));
+    paint(cr.get());
+    status = cairo_status(cr.get());
+  }
   if (status == CAIRO_STATUS_SUCCESS && format == Format::Png) {
-    try {
-      writePng(surface, file);
-    } catch (...) {
-      cairo_surface_destroy(surface);
-      throw;
-    }
+    writePng(surface.get(), file);
   }
   // Vector surfaces write their file as they finish.
-  cairo_surface_finish(surface);
+  cairo_surface_finish(surface.get());
   if (status == CAIRO_STATUS_SUCCESS) {
-    status = cairo_surface_status(surface);
+    status = cairo_surface_status(surface.get());
   }
-  cairo_surface_destroy(surface);
   check(status, named);
 }
 

@@ -12,6 +12,9 @@ namespace {
 using figures::fixture::FigureTest;
 using vantrel::testing::runProcess;
 
+// Loading every atlas takes seconds under the sanitizers.
+constexpr std::chrono::seconds kRunLimit{180};
+
 TEST_F(FigureTest, FiguresAreNamedAfterThePointOrLineInTheAskedFormat) {
   ATLAS_SKIP_WITHOUT_DATA();
   std::ofstream(dir_ / "points.tsv") << "x\ty\tz\n# skipped\n-38\t-22\t56\n10\t20\t30\n";
@@ -31,7 +34,7 @@ TEST_F(FigureTest, FiguresAreNamedAfterThePointOrLineInTheAskedFormat) {
       if (arg.size() == 1 || arg.ends_with(".tsv"))
         arg = (dir_ / arg).string();
     }
-    const auto run = runProcess(VANTREL_ATLAS_BINARY, c.args);
+    const auto run = runProcess(VANTREL_ATLAS_BINARY, c.args, {}, kRunLimit);
     ASSERT_EQ(run.exitStatus, 0) << run.err;
     const auto folder = std::filesystem::path(c.args[4]);
     for (const auto& file : c.files) {
@@ -56,8 +59,9 @@ TEST_F(FigureTest, AFolderThatCannotBeWrittenStopsTheRunBeforeAnyOutput) {
       {"--report", "/proc/vantrel-report", "cannot create the folder"},
   };
   for (const auto& c : cases) {
-    const auto run = runProcess(VANTREL_ATLAS_BINARY,
-                                {"table", "--data", ATLAS_TEST_DATA_DIR, c.option, c.dir, "-"});
+    const auto run =
+        runProcess(VANTREL_ATLAS_BINARY,
+                   {"table", "--data", ATLAS_TEST_DATA_DIR, c.option, c.dir, "-"}, {}, kRunLimit);
     EXPECT_EQ(run.exitStatus, 1) << c.dir;
     EXPECT_EQ(run.out, "");
     EXPECT_NE(run.err.find(c.says), std::string::npos) << run.err;

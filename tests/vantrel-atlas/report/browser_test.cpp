@@ -18,6 +18,9 @@ using figures::fixture::FigureTest;
 using vantrel::testing::ProcessResult;
 using vantrel::testing::runProcess;
 
+// Loading every atlas takes seconds under the sanitizers.
+constexpr std::chrono::seconds kRunLimit{180};
+
 ProcessResult browse(const std::filesystem::path& dir, std::vector<std::string> args) {
   const std::vector<std::string> common{"--headless",
                                         "--no-sandbox",
@@ -32,7 +35,7 @@ ProcessResult browse(const std::filesystem::path& dir, std::vector<std::string> 
                                         "--v=0"};
   args.insert(args.begin(), common.begin(), common.end());
   args.push_back("file://" + (dir / "report" / "index.html").string());
-  return runProcess(CHROMIUM_PROGRAM, args, {}, std::chrono::seconds(90));
+  return runProcess(CHROMIUM_PROGRAM, args, {}, kRunLimit);
 }
 
 // Every label cell of vantrel-atlas's TSV: the columns named after an atlas key alone.
@@ -67,9 +70,10 @@ std::set<std::string> labelsOf(const std::string& tsv) {
 TEST_F(FigureTest, ChromiumShowsTheWholeReportOffline) {
   ATLAS_SKIP_WITHOUT_DATA();
   std::ofstream(dir_ / "points.tsv") << "x\ty\tz\n-38\t-22\t56\n-6\t54\t4\n40\t-60\t-30\n";
-  const ProcessResult run = runProcess(
-      VANTREL_ATLAS_BINARY, {"table", "--data", ATLAS_TEST_DATA_DIR, "--report",
-                             (dir_ / "report").string(), (dir_ / "points.tsv").string()});
+  const ProcessResult run = runProcess(VANTREL_ATLAS_BINARY,
+                                       {"table", "--data", ATLAS_TEST_DATA_DIR, "--report",
+                                        (dir_ / "report").string(), (dir_ / "points.tsv").string()},
+                                       {}, kRunLimit);
   ASSERT_EQ(run.exitStatus, 0) << run.err;
   const std::set<std::string> labels = labelsOf(run.out);
   ASSERT_GE(labels.size(), 6u) << run.out;
