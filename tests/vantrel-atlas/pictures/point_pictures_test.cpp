@@ -4,13 +4,13 @@
 #include <fstream>
 
 #include "atlas/atlas_fixture.hpp"
-#include "support/subprocess.hpp"
+#include "kit/process.hpp"
 #include "vantrel-atlas/figures/figure_fixture.hpp"
 
 namespace {
 
 using figures::fixture::FigureTest;
-using vantrel::testing::runProcess;
+using vantrel::kit::runProcess;
 
 // Loading every atlas takes seconds under the sanitizers.
 constexpr std::chrono::seconds kRunLimit{180};

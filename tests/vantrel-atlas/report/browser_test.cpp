@@ -8,15 +8,15 @@
 #include <sstream>
 
 #include "atlas/atlas_fixture.hpp"
-#include "support/subprocess.hpp"
+#include "kit/process.hpp"
 #include "vantrel-atlas/figures/figure_fixture.hpp"
 
 namespace report {
 namespace {
 
 using figures::fixture::FigureTest;
-using vantrel::testing::ProcessResult;
-using vantrel::testing::runProcess;
+using vantrel::kit::ProcessResult;
+using vantrel::kit::runProcess;
 
 // Loading every atlas takes seconds under the sanitizers.
 constexpr std::chrono::seconds kRunLimit{180};
