@@ -6,8 +6,6 @@
 #include <cmath>
 #include <tuple>
 
-#include "atlas/distance_map.hpp"
-
 namespace atlas {
 namespace {
 
@@ -30,7 +28,7 @@ NearbyLabels::NearbyLabels(const LabelAtlas& atlas, double radiusMm, bool withDi
     : atlas_(&atlas) {
   makeOffsets(radiusMm);
   if (withDistanceMap) {
-    makeDistanceMap();
+    map_ = nearestLabelMap(atlas).value_or(std::vector<NearestEntry>{});
   }
 }
 
@@ -72,12 +70,6 @@ void NearbyLabels::makeOffsets(double radiusMm) {
   }
 }
 
-void NearbyLabels::makeDistanceMap() {
-  if (auto map = squaredDistanceMap(*atlas_)) {
-    squaredDistance_ = std::move(*map);
-  }
-}
-
 bool NearbyLabels::awayFromEdges(const VoxelIndex& v) const {
   const auto& grid = atlas_->grid();
   for (std::size_t axis = 0; axis < 3; ++axis) {
@@ -90,16 +82,25 @@ bool NearbyLabels::awayFromEdges(const VoxelIndex& v) const {
 
 std::size_t NearbyLabels::firstUsefulOffset(const VoxelIndex& voxel) const {
   const auto& grid = atlas_->grid();
+  VoxelIndex clamped{};
   for (std::size_t axis = 0; axis < 3; ++axis) {
     if (voxel[axis] < -reach_[axis] || voxel[axis] >= grid[axis] + reach_[axis]) {
       return offsets_.size();
     }
+    clamped[axis] = std::clamp<std::int64_t>(voxel[axis], 0, grid[axis] - 1);
   }
-  if (squaredDistance_.empty() || !atlas_->contains(voxel)) {
+  if (map_.empty()) {
     return 0;
   }
-  const std::uint16_t m = squaredDistance_[atlas_->linearOf(voxel)];
-  return m < shellStart_.size() ? shellStart_[m] : offsets_.size();
+  // The map exists only for perpendicular axes, so the clamped voxel is the grid's nearest to
+  // the point, and the triangle inequality bounds the distance to any named voxel from below.
+  const double outside = std::sqrt(squaredMm(atlas_->voxelToMni(), voxel[0] - clamped[0],
+                                             voxel[1] - clamped[1], voxel[2] - clamped[2]));
+  const double fromClamped =
+      std::sqrt(static_cast<double>(squaredDistanceOf(map_[atlas_->linearOf(clamped)])));
+  const double bound = std::max(outside, fromClamped - outside);
+  const auto shell = static_cast<std::size_t>(bound * bound);
+  return shell < shellStart_.size() ? shellStart_[shell] : offsets_.size();
 }
 
 std::uint16_t NearbyLabels::indexAtOffset(const VoxelIndex& v, bool inner, const Offset& o) const {
@@ -112,6 +113,14 @@ std::uint16_t NearbyLabels::indexAtOffset(const VoxelIndex& v, bool inner, const
 
 std::optional<LabelDistance> NearbyLabels::nearest(const VoxelIndex& voxel, double radiusMm) const {
   const double limit = radiusMm * radiusMm + kSlack;
+  if (!map_.empty() && atlas_->contains(voxel)) {
+    const NearestEntry entry = map_[atlas_->linearOf(voxel)];
+    const auto squared = static_cast<double>(squaredDistanceOf(entry));
+    if (squared > limit) {
+      return std::nullopt;
+    }
+    return LabelDistance{labelIndexOf(entry), std::sqrt(squared)};
+  }
   const bool inner = awayFromEdges(voxel);
   std::optional<LabelDistance> best;
   double bestSquared = 0;
