@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
+#include <optional>
 #include <tuple>
 #include <utility>
 #include <vector>
@@ -70,6 +72,18 @@ Vec3 toVec(const TalairachPoint& p) {
   return {static_cast<double>(p.x), static_cast<double>(p.y), static_cast<double>(p.z)};
 }
 
+// Far beyond every grid; the bound also keeps the conversion to integers defined.
+std::optional<std::array<std::int64_t, 3>> roundedMni(const TalairachPoint& point) {
+  const Vec3 mni = roundHalfUp(applyAffine(talairachToMni(), toVec(point)));
+  constexpr double kFar = 1e9;
+  if (std::abs(mni[0]) > kFar || std::abs(mni[1]) > kFar || std::abs(mni[2]) > kFar) {
+    return std::nullopt;
+  }
+  return std::array<std::int64_t, 3>{static_cast<std::int64_t>(mni[0]),
+                                     static_cast<std::int64_t>(mni[1]),
+                                     static_cast<std::int64_t>(mni[2])};
+}
+
 std::string joinFields(std::initializer_list<std::string_view> fields) {
   std::string text;
   for (std::string_view field : fields) {
@@ -109,18 +123,79 @@ Labeller::Labeller(AtlasSet atlases) : atlases_(std::move(atlases)) {
       parcels_[v] = {parcel, parcelKind(parcel), parcelStructure(parcel)};
     }
   }
+  buildAnswerTable();
+}
+
+void Labeller::buildAnswerTable() {
+  // Every volume answers 0 beyond its own grid, so the box around all three holds every point
+  // whose answer is not Tier::Outside; a voxel's margin covers rounding at the edges.
+  MniPoint low{}, high{};
+  low.fill(std::numeric_limits<std::int64_t>::max());
+  high.fill(std::numeric_limits<std::int64_t>::min());
+  for (const LabelVolume* volume : {&atlases_.white, &atlases_.grey, &atlases_.brain}) {
+    for (int corner = 0; corner < 8; ++corner) {
+      const Vec3 index{corner & 1 ? static_cast<double>(volume->nx() - 1) : 0.0,
+                       corner & 2 ? static_cast<double>(volume->ny() - 1) : 0.0,
+                       corner & 4 ? static_cast<double>(volume->nz() - 1) : 0.0};
+      const Vec3 world = applyAffine(volume->voxelToWorld(), index);
+      for (std::size_t axis = 0; axis < 3; ++axis) {
+        low[axis] = std::min(low[axis], static_cast<std::int64_t>(std::floor(world[axis])) - 1);
+        high[axis] = std::max(high[axis], static_cast<std::int64_t>(std::ceil(world[axis])) + 1);
+      }
+    }
+  }
+  table_.origin = low;
+  for (std::size_t axis = 0; axis < 3; ++axis) {
+    table_.size[axis] = high[axis] - low[axis] + 1;
+  }
+  table_.keys.resize(static_cast<std::size_t>(table_.size[0] * table_.size[1] * table_.size[2]));
+  std::size_t at = 0;
+  for (std::int64_t z = low[2]; z <= high[2]; ++z) {
+    for (std::int64_t y = low[1]; y <= high[1]; ++y) {
+      for (std::int64_t x = low[0]; x <= high[0]; ++x) {
+        // Left stands in for the query's side; the key records where the side came from.
+        TissueLabel label = labelAtMni({x, y, z}, Side::Left);
+        auto key = static_cast<std::uint16_t>(label.key());
+        const bool sideFromQuery =
+            label.tier != Tier::Outside &&
+            (label.source == Source::None || !naming(label.source, label.value).side.has_value());
+        if (sideFromQuery) {
+          key = static_cast<std::uint16_t>((key & ~(3U << 12)) | kQuerySide << 12);
+        }
+        table_.keys[at++] = key;
+      }
+    }
+  }
 }
 
 TissueLabel Labeller::tissueAt(const TalairachPoint& point) const {
-  const Vec3 mni = roundHalfUp(applyAffine(talairachToMni(), toVec(point)));
-  // Far beyond every grid; the bound also keeps the conversion to integers defined.
-  constexpr double kFar = 1e9;
-  if (std::abs(mni[0]) > kFar || std::abs(mni[1]) > kFar || std::abs(mni[2]) > kFar) {
+  const std::optional<MniPoint> mni = roundedMni(point);
+  return mni ? labelAtMni(*mni, sideOfX(point.x)) : TissueLabel{};
+}
+
+std::uint16_t Labeller::tableKeyOf(const MniPoint& mni) const {
+  std::size_t at = 0;
+  for (std::size_t axis = 3; axis-- > 0;) {
+    const std::int64_t offset = mni[axis] - table_.origin[axis];
+    if (offset < 0 || offset >= table_.size[axis]) {
+      return static_cast<std::uint16_t>(TissueLabel{}.key());
+    }
+    at = at * static_cast<std::size_t>(table_.size[axis]) + static_cast<std::size_t>(offset);
+  }
+  return table_.keys[at];
+}
+
+TissueLabel Labeller::tissueAtFromTable(const TalairachPoint& point) const {
+  const std::optional<MniPoint> mni = roundedMni(point);
+  const std::uint16_t key = mni ? tableKeyOf(*mni) : std::uint16_t{0};
+  if (!mni || static_cast<Tier>(key & 3) == Tier::Outside) {
     return {};
   }
-  return labelAtMni({static_cast<std::int64_t>(mni[0]), static_cast<std::int64_t>(mni[1]),
-                     static_cast<std::int64_t>(mni[2])},
-                    sideOfX(point.x));
+  const auto side = static_cast<unsigned>(key >> 12 & 3);
+  return {static_cast<Tier>(key & 3), static_cast<Source>(key >> 2 & 3),
+          static_cast<std::uint8_t>(key >> 4 & 0xFF),
+          side == kQuerySide ? sideOfX(point.x) : static_cast<Side>(side),
+          static_cast<Tissue>(key >> 14 & 3)};
 }
 
 std::uint8_t Labeller::parcelAt(const TalairachPoint& point) const {

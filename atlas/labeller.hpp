@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "atlas/atlas.hpp"
 #include "atlas/vocabulary.hpp"
@@ -43,6 +44,9 @@ class Labeller {
   explicit Labeller(AtlasSet atlases);
 
   TissueLabel tissueAt(const TalairachPoint& point) const;
+  // The same answer read from a table of every integer MNI point of the atlases' box, built at
+  // start-up: what a cube search asks for each of its up to 1331 points.
+  TissueLabel tissueAtFromTable(const TalairachPoint& point) const;
   // The Quendel parcel value; 0 where there is none.
   std::uint8_t parcelAt(const TalairachPoint& point) const;
 
@@ -64,6 +68,15 @@ class Labeller {
 
   using MniPoint = std::array<std::int64_t, 3>;  // whole millimetres
 
+  // A TissueLabel in 16 bits, its side replaced by kQuerySide where it is the query's.
+  static constexpr std::uint16_t kQuerySide = 3;
+  struct AnswerTable {
+    MniPoint origin{}, size{};
+    std::vector<std::uint16_t> keys;  // x fastest; Tier::Outside beyond the box
+  };
+  void buildAnswerTable();
+  std::uint16_t tableKeyOf(const MniPoint& mni) const;
+
   TissueLabel labelAtMni(const MniPoint& mni, Side sideOfQuery) const;
   TissueLabel nearestLabel(const MniPoint& mni, Side sideOfQuery, Tissue tissue) const;
   std::uint8_t whiteAt(const MniPoint& mni) const;
@@ -73,6 +86,7 @@ class Labeller {
   AtlasSet atlases_;
   std::array<Naming, 256> white_, grey_;
   std::array<ParcelNaming, 256> parcels_;
+  AnswerTable table_;
 };
 
 }  // namespace atlas

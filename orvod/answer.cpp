@@ -48,26 +48,30 @@ struct LabelCount {
   int count = 0;
 };
 
-// Counting by compact label first keeps string building to once per distinct label.
+// Counting by compact key first keeps string building to once per distinct label; the keys
+// are sorted so that equal ones sit together.
 std::vector<LabelCount> countCubeLabels(const Labeller& labeller, const Request& r) {
   const long long half = (r.cubeSize - 1) / 2;
-  std::vector<LabelCount> counts;
+  std::vector<std::pair<std::uint32_t, TissueLabel>> labels;
+  labels.reserve(static_cast<std::size_t>(r.cubeSize * r.cubeSize * r.cubeSize));
   for (long long dz = -half; dz <= half; ++dz) {
     for (long long dy = -half; dy <= half; ++dy) {
       for (long long dx = -half; dx <= half; ++dx) {
-        const TissueLabel label = labeller.tissueAt({r.x + dx, r.y + dy, r.z + dz});
-        if (label.tier == Tier::Outside) {
-          continue;
-        }
-        auto it = std::find_if(counts.begin(), counts.end(),
-                               [&](const LabelCount& c) { return c.label == label; });
-        if (it == counts.end()) {
-          counts.push_back({label, 1});
-        } else {
-          ++it->count;
+        const TissueLabel label = labeller.tissueAtFromTable({r.x + dx, r.y + dy, r.z + dz});
+        if (label.tier != Tier::Outside) {
+          labels.emplace_back(label.key(), label);
         }
       }
     }
+  }
+  std::sort(labels.begin(), labels.end(),
+            [](const auto& a, const auto& b) { return a.first < b.first; });
+  std::vector<LabelCount> counts;
+  for (std::size_t i = 0; i < labels.size(); ++i) {
+    if (i == 0 || labels[i].first != labels[i - 1].first) {
+      counts.push_back({labels[i].second, 0});
+    }
+    ++counts.back().count;
   }
   return counts;
 }
