@@ -84,6 +84,14 @@ std::optional<std::array<std::int64_t, 3>> roundedMni(const TalairachPoint& poin
                                      static_cast<std::int64_t>(mni[2])};
 }
 
+// floor(v + 0.5) without a library call; far-off values land far outside every table.
+std::int64_t floorHalfUp(double v) {
+  constexpr double kFar = 1e15;
+  const double shifted = std::clamp(v + 0.5, -kFar, kFar);
+  auto whole = static_cast<std::int64_t>(shifted);
+  return static_cast<double>(whole) > shifted ? whole - 1 : whole;
+}
+
 std::string joinFields(std::initializer_list<std::string_view> fields) {
   std::string text;
   for (std::string_view field : fields) {
@@ -185,17 +193,64 @@ std::uint16_t Labeller::tableKeyOf(const MniPoint& mni) const {
   return table_.keys[at];
 }
 
-TissueLabel Labeller::tissueAtFromTable(const TalairachPoint& point) const {
-  const std::optional<MniPoint> mni = roundedMni(point);
-  const std::uint16_t key = mni ? tableKeyOf(*mni) : std::uint16_t{0};
-  if (!mni || static_cast<Tier>(key & 3) == Tier::Outside) {
-    return {};
+std::vector<std::pair<TissueLabel, int>> Labeller::countCube(const TalairachPoint& centre,
+                                                             long long half) const {
+  // Each product of the transform is formed once per coordinate and summed in applyAffine's
+  // order, so every point rounds exactly as tissueAt rounds it.
+  const Affine& a = talairachToMni();
+  const auto side = static_cast<std::size_t>(2 * half + 1);
+  std::array<std::array<std::vector<double>, 3>, 3> products;  // [input axis][row][offset]
+  const std::array<long long, 3> c{centre.x, centre.y, centre.z};
+  for (std::size_t axis = 0; axis < 3; ++axis) {
+    for (std::size_t row = 0; row < 3; ++row) {
+      for (std::size_t d = 0; d < side; ++d) {
+        products[axis][row].push_back(
+            a[row][axis] * static_cast<double>(c[axis] - half + static_cast<long long>(d)));
+      }
+    }
   }
-  const auto side = static_cast<unsigned>(key >> 12 & 3);
-  return {static_cast<Tier>(key & 3), static_cast<Source>(key >> 2 & 3),
-          static_cast<std::uint8_t>(key >> 4 & 0xFF),
-          side == kQuerySide ? sideOfX(point.x) : static_cast<Side>(side),
-          static_cast<Tissue>(key >> 14 & 3)};
+  std::vector<std::uint16_t> keys;
+  std::vector<int> counts;
+  std::size_t last = 0;
+  for (std::size_t dz = 0; dz < side; ++dz) {
+    for (std::size_t dy = 0; dy < side; ++dy) {
+      for (std::size_t dx = 0; dx < side; ++dx) {
+        MniPoint mni{};
+        for (std::size_t row = 0; row < 3; ++row) {
+          const double v =
+              products[0][row][dx] + products[1][row][dy] + products[2][row][dz] + a[row][3];
+          mni[row] = floorHalfUp(v);
+        }
+        std::uint16_t key = tableKeyOf(mni);
+        if (static_cast<Tier>(key & 3) == Tier::Outside) {
+          continue;
+        }
+        if ((key >> 12 & 3) == kQuerySide) {
+          const Side querySide = sideOfX(c[0] - half + static_cast<long long>(dx));
+          key = static_cast<std::uint16_t>((key & ~(3U << 12)) | static_cast<unsigned>(querySide)
+                                                                     << 12);
+        }
+        if (last >= keys.size() || keys[last] != key) {
+          last = static_cast<std::size_t>(std::find(keys.begin(), keys.end(), key) - keys.begin());
+          if (last == keys.size()) {
+            keys.push_back(key);
+            counts.push_back(0);
+          }
+        }
+        ++counts[last];
+      }
+    }
+  }
+  std::vector<std::pair<TissueLabel, int>> result;
+  for (std::size_t i = 0; i < keys.size(); ++i) {
+    const unsigned k = keys[i];
+    result.emplace_back(
+        TissueLabel{static_cast<Tier>(k & 3), static_cast<Source>(k >> 2 & 3),
+                    static_cast<std::uint8_t>(k >> 4 & 0xFF), static_cast<Side>(k >> 12 & 3),
+                    static_cast<Tissue>(k >> 14 & 3)},
+        counts[i]);
+  }
+  return result;
 }
 
 std::uint8_t Labeller::parcelAt(const TalairachPoint& point) const {

@@ -43,58 +43,26 @@ std::string parcelAnswer(const Labeller& labeller, const Request& r) {
   return outsideMessage(r);
 }
 
-struct LabelCount {
-  TissueLabel label;
-  int count = 0;
-};
-
-// Counting by compact key first keeps string building to once per distinct label; the keys
-// are sorted so that equal ones sit together.
-std::vector<LabelCount> countCubeLabels(const Labeller& labeller, const Request& r) {
-  const long long half = (r.cubeSize - 1) / 2;
-  std::vector<std::pair<std::uint32_t, TissueLabel>> labels;
-  labels.reserve(static_cast<std::size_t>(r.cubeSize * r.cubeSize * r.cubeSize));
-  for (long long dz = -half; dz <= half; ++dz) {
-    for (long long dy = -half; dy <= half; ++dy) {
-      for (long long dx = -half; dx <= half; ++dx) {
-        const TissueLabel label = labeller.tissueAtFromTable({r.x + dx, r.y + dy, r.z + dz});
-        if (label.tier != Tier::Outside) {
-          labels.emplace_back(label.key(), label);
-        }
-      }
-    }
-  }
-  std::sort(labels.begin(), labels.end(),
-            [](const auto& a, const auto& b) { return a.first < b.first; });
-  std::vector<LabelCount> counts;
-  for (std::size_t i = 0; i < labels.size(); ++i) {
-    if (i == 0 || labels[i].first != labels[i - 1].first) {
-      counts.push_back({labels[i].second, 0});
-    }
-    ++counts.back().count;
-  }
-  return counts;
-}
-
 // Different neighbours can yield the same text, so counts are merged by text.
 std::vector<TextCount> countByText(const Labeller& labeller,
-                                   const std::vector<LabelCount>& counts) {
+                                   const std::vector<std::pair<TissueLabel, int>>& counts) {
   std::vector<TextCount> texts;
-  for (const LabelCount& c : counts) {
-    std::string text = labeller.describe(c.label);
+  for (const auto& [label, count] : counts) {
+    std::string text = labeller.describe(label);
     auto it = std::find_if(texts.begin(), texts.end(),
                            [&](const TextCount& t) { return t.text == text; });
     if (it == texts.end()) {
-      texts.push_back({std::move(text), c.count});
+      texts.push_back({std::move(text), count});
     } else {
-      it->count += c.count;
+      it->count += count;
     }
   }
   return texts;
 }
 
 std::string cubeAnswer(const Labeller& labeller, const Request& r) {
-  std::vector<TextCount> texts = countByText(labeller, countCubeLabels(labeller, r));
+  std::vector<TextCount> texts =
+      countByText(labeller, labeller.countCube(pointOf(r), (r.cubeSize - 1) / 2));
   if (texts.empty()) {
     const std::string side = std::to_string(r.cubeSize);
     return "* " + talairach(r) + ": the " + side + "x" + side + "x" + side +
