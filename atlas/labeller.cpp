@@ -6,6 +6,7 @@
 #include <cmath>
 #include <limits>
 #include <optional>
+#include <stdexcept>
 #include <tuple>
 #include <utility>
 #include <vector>
@@ -84,12 +85,11 @@ std::optional<std::array<std::int64_t, 3>> roundedMni(const TalairachPoint& poin
                                      static_cast<std::int64_t>(mni[2])};
 }
 
-// floor(v + 0.5) without a library call; far-off values land far outside every table.
+// floor(v + 0.5) without a library call or a branch, for |v| well inside the int64 range.
 std::int64_t floorHalfUp(double v) {
-  constexpr double kFar = 1e15;
-  const double shifted = std::clamp(v + 0.5, -kFar, kFar);
-  auto whole = static_cast<std::int64_t>(shifted);
-  return static_cast<double>(whole) > shifted ? whole - 1 : whole;
+  const double shifted = v + 0.5;
+  const auto whole = static_cast<std::int64_t>(shifted);
+  return whole - static_cast<std::int64_t>(static_cast<double>(whole) > shifted);
 }
 
 std::string joinFields(std::initializer_list<std::string_view> fields) {
@@ -182,63 +182,73 @@ TissueLabel Labeller::tissueAt(const TalairachPoint& point) const {
 }
 
 std::uint16_t Labeller::tableKeyOf(const MniPoint& mni) const {
-  std::size_t at = 0;
-  for (std::size_t axis = 3; axis-- > 0;) {
-    const std::int64_t offset = mni[axis] - table_.origin[axis];
-    if (offset < 0 || offset >= table_.size[axis]) {
-      return static_cast<std::uint16_t>(TissueLabel{}.key());
-    }
-    at = at * static_cast<std::size_t>(table_.size[axis]) + static_cast<std::size_t>(offset);
+  // Unsigned, an offset below the origin is as far out as one beyond the end.
+  const auto x = static_cast<std::uint64_t>(mni[0] - table_.origin[0]);
+  const auto y = static_cast<std::uint64_t>(mni[1] - table_.origin[1]);
+  const auto z = static_cast<std::uint64_t>(mni[2] - table_.origin[2]);
+  const auto sx = static_cast<std::uint64_t>(table_.size[0]);
+  const auto sy = static_cast<std::uint64_t>(table_.size[1]);
+  if (x >= sx || y >= sy || z >= static_cast<std::uint64_t>(table_.size[2])) {
+    return static_cast<std::uint16_t>(TissueLabel{}.key());
   }
-  return table_.keys[at];
+  return table_.keys[x + sx * (y + sy * z)];
 }
 
 std::vector<std::pair<TissueLabel, int>> Labeller::countCube(const TalairachPoint& centre,
                                                              long long half) const {
+  if (half < 0 || half > kMaxCubeHalf) {
+    throw std::invalid_argument("cube half-size out of range");
+  }
+  // Far beyond every grid, and small enough for the rounding below to stay exact.
+  constexpr long long kFar = 1'000'000'000'000;
+  if (std::abs(centre.x) > kFar || std::abs(centre.y) > kFar || std::abs(centre.z) > kFar) {
+    return {};
+  }
   // Each product of the transform is formed once per coordinate and summed in applyAffine's
-  // order, so every point rounds exactly as tissueAt rounds it.
+  // order, x's product plus y's first, so every point rounds exactly as tissueAt rounds it.
   const Affine& a = talairachToMni();
   const auto side = static_cast<std::size_t>(2 * half + 1);
-  std::array<std::array<std::vector<double>, 3>, 3> products;  // [input axis][row][offset]
-  const std::array<long long, 3> c{centre.x, centre.y, centre.z};
-  for (std::size_t axis = 0; axis < 3; ++axis) {
-    for (std::size_t row = 0; row < 3; ++row) {
-      for (std::size_t d = 0; d < side; ++d) {
-        products[axis][row].push_back(
-            a[row][axis] * static_cast<double>(c[axis] - half + static_cast<long long>(d)));
+  constexpr std::size_t kMaxSide = 2 * kMaxCubeHalf + 1;
+  const std::array<long long, 3> c{centre.x - half, centre.y - half, centre.z - half};
+  std::array<std::array<double, kMaxSide * kMaxSide>, 3> xy{};  // [row][dy * side + dx]
+  std::array<std::array<double, kMaxSide>, 3> zs{};             // [row][dz]
+  for (std::size_t row = 0; row < 3; ++row) {
+    for (std::size_t dy = 0; dy < side; ++dy) {
+      for (std::size_t dx = 0; dx < side; ++dx) {
+        xy[row][dy * side + dx] =
+            a[row][0] * static_cast<double>(c[0] + static_cast<long long>(dx)) +
+            a[row][1] * static_cast<double>(c[1] + static_cast<long long>(dy));
       }
+    }
+    for (std::size_t dz = 0; dz < side; ++dz) {
+      zs[row][dz] = a[row][2] * static_cast<double>(c[2] + static_cast<long long>(dz));
     }
   }
   std::vector<std::uint16_t> keys;
   std::vector<int> counts;
   std::size_t last = 0;
   for (std::size_t dz = 0; dz < side; ++dz) {
-    for (std::size_t dy = 0; dy < side; ++dy) {
-      for (std::size_t dx = 0; dx < side; ++dx) {
-        MniPoint mni{};
-        for (std::size_t row = 0; row < 3; ++row) {
-          const double v =
-              products[0][row][dx] + products[1][row][dy] + products[2][row][dz] + a[row][3];
-          mni[row] = floorHalfUp(v);
-        }
-        std::uint16_t key = tableKeyOf(mni);
-        if (static_cast<Tier>(key & 3) == Tier::Outside) {
-          continue;
-        }
-        if ((key >> 12 & 3) == kQuerySide) {
-          const Side querySide = sideOfX(c[0] - half + static_cast<long long>(dx));
-          key = static_cast<std::uint16_t>((key & ~(3U << 12)) | static_cast<unsigned>(querySide)
-                                                                     << 12);
-        }
-        if (last >= keys.size() || keys[last] != key) {
-          last = static_cast<std::size_t>(std::find(keys.begin(), keys.end(), key) - keys.begin());
-          if (last == keys.size()) {
-            keys.push_back(key);
-            counts.push_back(0);
-          }
-        }
-        ++counts[last];
+    for (std::size_t dxy = 0; dxy < side * side; ++dxy) {
+      const MniPoint mni{floorHalfUp(xy[0][dxy] + zs[0][dz] + a[0][3]),
+                         floorHalfUp(xy[1][dxy] + zs[1][dz] + a[1][3]),
+                         floorHalfUp(xy[2][dxy] + zs[2][dz] + a[2][3])};
+      std::uint16_t key = tableKeyOf(mni);
+      if (static_cast<Tier>(key & 3) == Tier::Outside) {
+        continue;
       }
+      if ((key >> 12 & 3) == kQuerySide) {
+        const Side querySide = sideOfX(c[0] + static_cast<long long>(dxy % side));
+        key = static_cast<std::uint16_t>((key & ~(3U << 12)) | static_cast<unsigned>(querySide)
+                                                                   << 12);
+      }
+      if (last >= keys.size() || keys[last] != key) {
+        last = static_cast<std::size_t>(std::find(keys.begin(), keys.end(), key) - keys.begin());
+        if (last == keys.size()) {
+          keys.push_back(key);
+          counts.push_back(0);
+        }
+      }
+      ++counts[last];
     }
   }
   std::vector<std::pair<TissueLabel, int>> result;

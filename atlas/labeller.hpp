@@ -45,10 +45,12 @@ class Labeller {
   explicit Labeller(AtlasSet atlases);
 
   TissueLabel tissueAt(const TalairachPoint& point) const;
-  // Every point of the cube of side 2 * half + 1 around `centre` counted by its tissueAt
-  // answer, in the order the answers are first met; points outside the brain are left out.
-  // Reads a table of every integer MNI point's answer built at start-up, so a cube of 1331
-  // points costs little more than one search.
+  static constexpr long long kMaxCubeHalf = 5;
+
+  // Every point of the cube of side 2 * half + 1 (half at most kMaxCubeHalf) around `centre`
+  // counted by its tissueAt answer, in the order the answers are first met; points outside the
+  // brain are left out. Reads a table of every integer MNI point's answer built at start-up, so a
+  // cube of 1331 points costs little more than one search.
   std::vector<std::pair<TissueLabel, int>> countCube(const TalairachPoint& centre,
                                                      long long half) const;
   // The Quendel parcel value; 0 where there is none.
