@@ -3,10 +3,12 @@
 #include "atlas/labeller.hpp"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <limits>
 #include <optional>
 #include <stdexcept>
+#include <thread>
 #include <tuple>
 #include <utility>
 #include <vector>
@@ -157,28 +159,40 @@ void Labeller::buildAnswerTable() {
     table_.size[axis] = high[axis] - low[axis] + 1;
   }
   table_.keys.resize(static_cast<std::size_t>(table_.size[0] * table_.size[1] * table_.size[2]));
-  std::size_t at = 0;
-  for (std::int64_t z = low[2]; z <= high[2]; ++z) {
-    for (std::int64_t y = low[1]; y <= high[1]; ++y) {
-      for (std::int64_t x = low[0]; x <= high[0]; ++x) {
-        // Left stands in for the query's side; the key records where the side came from.
-        TissueLabel label = labelAtMni({x, y, z}, Side::Left);
-        auto key = static_cast<std::uint16_t>(label.key());
-        const bool sideFromQuery =
-            label.tier != Tier::Outside &&
-            (label.source == Source::None || !naming(label.source, label.value).side.has_value());
-        if (sideFromQuery) {
-          key = static_cast<std::uint16_t>((key & ~(3U << 12)) | kQuerySide << 12);
-        }
-        table_.keys[at++] = key;
-      }
+  // Slices of z on every processor: the searches around unlabelled brain voxels dominate.
+  std::atomic<std::int64_t> nextSlice{low[2]};
+  auto work = [&] {
+    for (std::int64_t z = nextSlice++; z <= high[2]; z = nextSlice++) {
+      fillTableSlice(z);
     }
+  };
+  std::vector<std::thread> helpers(std::max(1U, std::thread::hardware_concurrency()) - 1);
+  for (std::thread& helper : helpers) {
+    helper = std::thread(work);
+  }
+  work();
+  for (std::thread& helper : helpers) {
+    helper.join();
   }
 }
 
-TissueLabel Labeller::tissueAt(const TalairachPoint& point) const {
-  const std::optional<MniPoint> mni = roundedMni(point);
-  return mni ? labelAtMni(*mni, sideOfX(point.x)) : TissueLabel{};
+void Labeller::fillTableSlice(std::int64_t z) {
+  const MniPoint& low = table_.origin;
+  auto at = static_cast<std::size_t>(table_.size[0] * table_.size[1] * (z - low[2]));
+  for (std::int64_t y = low[1]; y < low[1] + table_.size[1]; ++y) {
+    for (std::int64_t x = low[0]; x < low[0] + table_.size[0]; ++x) {
+      // Left stands in for the query's side; the key records where the side came from.
+      const TissueLabel label = labelAtMni({x, y, z}, Side::Left);
+      auto key = static_cast<std::uint16_t>(label.key());
+      const bool sideFromQuery =
+          label.tier != Tier::Outside &&
+          (label.source == Source::None || !naming(label.source, label.value).side.has_value());
+      if (sideFromQuery) {
+        key = static_cast<std::uint16_t>((key & ~(3U << 12)) | kQuerySide << 12);
+      }
+      table_.keys[at++] = key;
+    }
+  }
 }
 
 std::uint16_t Labeller::tableKeyOf(const MniPoint& mni) const {

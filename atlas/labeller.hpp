@@ -81,6 +81,7 @@ class Labeller {
     std::vector<std::uint16_t> keys;  // x fastest; Tier::Outside beyond the box
   };
   void buildAnswerTable();
+  void fillTableSlice(std::int64_t z);
   std::uint16_t tableKeyOf(const MniPoint& mni) const;
 
   TissueLabel labelAtMni(const MniPoint& mni, Side sideOfQuery) const;
