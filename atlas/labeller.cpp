@@ -195,6 +195,11 @@ void Labeller::fillTableSlice(std::int64_t z) {
   }
 }
 
+TissueLabel Labeller::tissueAt(const TalairachPoint& point) const {
+  const std::optional<MniPoint> mni = roundedMni(point);
+  return mni ? labelAtMni(*mni, sideOfX(point.x)) : TissueLabel{};
+}
+
 std::uint16_t Labeller::tableKeyOf(const MniPoint& mni) const {
   // Unsigned, an offset below the origin is as far out as one beyond the end.
   const auto x = static_cast<std::uint64_t>(mni[0] - table_.origin[0]);
