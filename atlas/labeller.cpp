@@ -200,6 +200,17 @@ TissueLabel Labeller::tissueAt(const TalairachPoint& point) const {
   return mni ? labelAtMni(*mni, sideOfX(point.x)) : TissueLabel{};
 }
 
+void Labeller::prefetchTableAt(const MniPoint& mni) const {
+  const auto x = static_cast<std::uint64_t>(mni[0] - table_.origin[0]);
+  const auto y = static_cast<std::uint64_t>(mni[1] - table_.origin[1]);
+  const auto z = static_cast<std::uint64_t>(mni[2] - table_.origin[2]);
+  const auto sx = static_cast<std::uint64_t>(table_.size[0]);
+  const auto sy = static_cast<std::uint64_t>(table_.size[1]);
+  if (x < sx && y < sy && z < static_cast<std::uint64_t>(table_.size[2])) {
+    __builtin_prefetch(&table_.keys[x + sx * (y + sy * z)]);
+  }
+}
+
 std::uint16_t Labeller::tableKeyOf(const MniPoint& mni) const {
   // Unsigned, an offset below the origin is as far out as one beyond the end.
   const auto x = static_cast<std::uint64_t>(mni[0] - table_.origin[0]);
@@ -241,6 +252,16 @@ std::vector<std::pair<TissueLabel, int>> Labeller::countCube(const TalairachPoin
     }
     for (std::size_t dz = 0; dz < side; ++dz) {
       zs[row][dz] = a[row][2] * static_cast<double>(c[2] + static_cast<long long>(dz));
+    }
+  }
+  // The cube reads a short run of the table on each of its rows; asking for every row's
+  // memory first lets the misses overlap instead of following one another.
+  for (std::size_t dz = 0; dz < side; ++dz) {
+    for (std::size_t dy = 0; dy < side; ++dy) {
+      const std::size_t first = dy * side;
+      prefetchTableAt({floorHalfUp(xy[0][first] + zs[0][dz] + a[0][3]),
+                       floorHalfUp(xy[1][first] + zs[1][dz] + a[1][3]),
+                       floorHalfUp(xy[2][first] + zs[2][dz] + a[2][3])});
     }
   }
   std::vector<std::uint16_t> keys;

@@ -83,6 +83,7 @@ class Labeller {
   void buildAnswerTable();
   void fillTableSlice(std::int64_t z);
   std::uint16_t tableKeyOf(const MniPoint& mni) const;
+  void prefetchTableAt(const MniPoint& mni) const;
 
   TissueLabel labelAtMni(const MniPoint& mni, Side sideOfQuery) const;
   TissueLabel nearestLabel(const MniPoint& mni, Side sideOfQuery, Tissue tissue) const;
