@@ -22,7 +22,7 @@ using nifti::refuse;
 // Far beyond any atlas grid, yet small enough that index arithmetic cannot overflow.
 constexpr double kFarIndex = 1e12;
 // A label volume larger than this is not an atlas: refused before its voxels are read.
-constexpr std::int64_t kMaxVoxels = std::int64_t{1} << 28;
+constexpr std::int64_t kMaxVoxels = std::int64_t{1} << 26;
 constexpr std::size_t kMaxLabelText = std::size_t{1} << 20;
 constexpr std::size_t kMaxNamesFile = std::size_t{16} << 20;
 constexpr std::size_t kMaxLabels = std::numeric_limits<std::uint16_t>::max();
