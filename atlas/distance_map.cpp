@@ -193,17 +193,26 @@ void transformAxis(Work& work, const std::array<std::int64_t, 3>& size, int axis
 
 }  // namespace
 
-std::optional<std::vector<NearestEntry>> nearestLabelMap(const LabelAtlas& atlas) {
+std::optional<std::vector<NearestEntry>> nearestLabelMap(const LabelAtlas& atlas,
+                                                         const VoxelIndex& margin) {
   const std::optional<std::array<double, 3>> spacing = wholeSquaredSpacing(atlas.voxelToMni());
   if (!spacing) {
     return std::nullopt;
   }
-  const auto& size = atlas.grid();
+  std::array<std::int64_t, 3> size{};
+  for (std::size_t axis = 0; axis < 3; ++axis) {
+    size[axis] = atlas.grid()[axis] + 2 * margin[axis];
+  }
   const auto count = static_cast<std::size_t>(size[0] * size[1] * size[2]);
   Work work{std::vector<std::uint32_t>(count), std::vector<std::uint16_t>(count)};
-  for (std::size_t i = 0; i < count; ++i) {
-    work.label[i] = atlas.indexAtLinear(i);
-    work.squared[i] = work.label[i] != 0 ? 0 : kUnreachedStored;
+  std::size_t at = 0;
+  for (std::int64_t k = -margin[2]; k < size[2] - margin[2]; ++k) {
+    for (std::int64_t j = -margin[1]; j < size[1] - margin[1]; ++j) {
+      for (std::int64_t i = -margin[0]; i < size[0] - margin[0]; ++i, ++at) {
+        work.label[at] = atlas.indexAt({i, j, k});
+        work.squared[at] = work.label[at] != 0 ? 0 : kUnreachedStored;
+      }
+    }
   }
   nearestAlongRows(work, static_cast<std::size_t>(size[0]), (*spacing)[0]);
   transformAxis(work, size, 1, (*spacing)[1]);

@@ -25,7 +25,10 @@ inline std::uint16_t labelIndexOf(NearestEntry entry) {
 // An exact Euclidean transform with labels carried along (three separable passes of lower
 // parabola envelopes); among labels at the same least distance it keeps the lowest label value.
 // Needs perpendicular axes whose squared voxel sizes are whole millimetres, so that every
-// distance is exact; nothing for other grids.
-std::optional<std::vector<NearestEntry>> nearestLabelMap(const LabelAtlas& atlas);
+// distance is exact; nothing for other grids. The map covers the grid grown by `margin` voxels
+// on each side, so points just outside the grid are answered too; voxel (i, j, k) sits at
+// (i + margin[0], j + margin[1], k + margin[2]) of a grid that is 2 * margin larger.
+std::optional<std::vector<NearestEntry>> nearestLabelMap(const LabelAtlas& atlas,
+                                                         const VoxelIndex& margin);
 
 }  // namespace atlas

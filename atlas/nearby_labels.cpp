@@ -28,7 +28,14 @@ NearbyLabels::NearbyLabels(const LabelAtlas& atlas, double radiusMm, bool withDi
     : atlas_(&atlas) {
   makeOffsets(radiusMm);
   if (withDistanceMap) {
-    map_ = nearestLabelMap(atlas).value_or(std::vector<NearestEntry>{});
+    // Grids stop short of the brain in places; a margin of up to a centimetre or so answers
+    // the points there at once without growing the map much.
+    constexpr std::int64_t kLargestMargin = 12;
+    for (std::size_t axis = 0; axis < 3; ++axis) {
+      margin_[axis] = std::min(reach_[axis], kLargestMargin);
+      mapGrid_[axis] = atlas.grid()[axis] + 2 * margin_[axis];
+    }
+    map_ = nearestLabelMap(atlas, margin_).value_or(std::vector<NearestEntry>{});
   }
 }
 
@@ -80,24 +87,38 @@ bool NearbyLabels::awayFromEdges(const VoxelIndex& v) const {
   return true;
 }
 
+std::optional<std::size_t> NearbyLabels::mapIndexOf(const VoxelIndex& voxel) const {
+  std::array<std::int64_t, 3> at{};
+  for (std::size_t axis = 0; axis < 3; ++axis) {
+    at[axis] = voxel[axis] + margin_[axis];
+    if (map_.empty() || at[axis] < 0 || at[axis] >= mapGrid_[axis]) {
+      return std::nullopt;
+    }
+  }
+  return static_cast<std::size_t>(at[0] + mapGrid_[0] * (at[1] + mapGrid_[1] * at[2]));
+}
+
 std::size_t NearbyLabels::firstUsefulOffset(const VoxelIndex& voxel) const {
   const auto& grid = atlas_->grid();
-  VoxelIndex clamped{};
   for (std::size_t axis = 0; axis < 3; ++axis) {
     if (voxel[axis] < -reach_[axis] || voxel[axis] >= grid[axis] + reach_[axis]) {
       return offsets_.size();
     }
-    clamped[axis] = std::clamp<std::int64_t>(voxel[axis], 0, grid[axis] - 1);
   }
   if (map_.empty()) {
     return 0;
   }
-  // The map exists only for perpendicular axes, so the clamped voxel is the grid's nearest to
+  // The map exists only for perpendicular axes, so the clamped voxel is the map's nearest to
   // the point, and the triangle inequality bounds the distance to any named voxel from below.
+  VoxelIndex clamped{};
+  for (std::size_t axis = 0; axis < 3; ++axis) {
+    clamped[axis] =
+        std::clamp<std::int64_t>(voxel[axis], -margin_[axis], grid[axis] + margin_[axis] - 1);
+  }
   const double outside = std::sqrt(squaredMm(atlas_->voxelToMni(), voxel[0] - clamped[0],
                                              voxel[1] - clamped[1], voxel[2] - clamped[2]));
   const double fromClamped =
-      std::sqrt(static_cast<double>(squaredDistanceOf(map_[atlas_->linearOf(clamped)])));
+      std::sqrt(static_cast<double>(squaredDistanceOf(map_[*mapIndexOf(clamped)])));
   const double bound = std::max(outside, fromClamped - outside);
   const auto shell = static_cast<std::size_t>(bound * bound);
   return shell < shellStart_.size() ? shellStart_[shell] : offsets_.size();
@@ -113,8 +134,8 @@ std::uint16_t NearbyLabels::indexAtOffset(const VoxelIndex& v, bool inner, const
 
 std::optional<LabelDistance> NearbyLabels::nearest(const VoxelIndex& voxel, double radiusMm) const {
   const double limit = radiusMm * radiusMm + kSlack;
-  if (!map_.empty() && atlas_->contains(voxel)) {
-    const NearestEntry entry = map_[atlas_->linearOf(voxel)];
+  if (const std::optional<std::size_t> at = mapIndexOf(voxel)) {
+    const NearestEntry entry = map_[*at];
     const auto squared = static_cast<double>(squaredDistanceOf(entry));
     if (squared > limit) {
       return std::nullopt;

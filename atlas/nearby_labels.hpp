@@ -51,7 +51,12 @@ class NearbyLabels {
   std::array<std::int64_t, 3> reach_{};  // the largest |offset| along each axis
   // For a whole number m of squared millimetres, the first offset at least m - 1 away.
   std::vector<std::uint32_t> shellStart_;
+  // The map's place for a voxel, when the map covers it.
+  std::optional<std::size_t> mapIndexOf(const VoxelIndex& voxel) const;
+
   std::vector<NearestEntry> map_;  // empty without a map
+  VoxelIndex margin_{};            // how far the map reaches beyond the grid, in voxels
+  std::array<std::int64_t, 3> mapGrid_{};
 };
 
 }  // namespace atlas
