@@ -28,9 +28,9 @@ NearbyLabels::NearbyLabels(const LabelAtlas& atlas, double radiusMm, bool withDi
     : atlas_(&atlas) {
   makeOffsets(radiusMm);
   if (withDistanceMap) {
-    // Grids stop short of the brain in places; a margin of up to a centimetre or so answers
+    // Grids stop short of the brain in places; a margin of a few voxels answers
     // the points there at once without growing the map much.
-    constexpr std::int64_t kLargestMargin = 12;
+    constexpr std::int64_t kLargestMargin = 6;
     for (std::size_t axis = 0; axis < 3; ++axis) {
       margin_[axis] = std::min(reach_[axis], kLargestMargin);
       mapGrid_[axis] = atlas.grid()[axis] + 2 * margin_[axis];
