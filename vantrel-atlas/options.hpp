@@ -1,17 +1,20 @@
-// The command line of vantrel-atlas: the list, point and table subcommands and their options.
+// The command line of vantrel-atlas: the list, point, table and clusters subcommands and their
+// options.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "atlas/catalogue.hpp"
 #include "atlas/transform.hpp"
+#include "vantrel-atlas/clusters.hpp"
 #include "vantrel-atlas/labelling.hpp"
 
 namespace vantrel_atlas {
 
-enum class Command { kList, kPoint, kTable };
+enum class Command { kList, kPoint, kTable, kClusters };
 enum class Format { kText, kTsv, kJson };
 
 struct Options {
@@ -27,6 +30,11 @@ struct Options {
   std::string reportDir;             // --report; empty: no report
   std::string figureFormat = "png";  // --figure-format
   std::string commandLine;           // as typed, for the report
+  // clusters: the map, its volume, what makes a cluster and where the report files go
+  std::string map;
+  std::int64_t volume = 0;
+  ClusterOptions clusters;
+  std::string outPrefix;  // empty: standard output only
 };
 
 // The options, or the exit status of a run that ends here: 0 after --help or --version,
