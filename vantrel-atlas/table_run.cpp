@@ -1,8 +1,10 @@
-// Labelling a table as it streams in: a block of lines at a time, labelled on two threads,
-// written in input order, so memory stays flat whatever the table's length.
+// Labelling a table as it streams in: a block of lines at a time, labelled on two threads
+// while the next block is read, written in input order, so memory stays flat whatever the
+// table's length.
 #include "vantrel-atlas/table_run.hpp"
 
 #include <cmath>
+#include <future>
 #include <string>
 #include <thread>
 #include <vector>
@@ -50,8 +52,9 @@ std::vector<std::string> extraNamesOf(const std::string& header) {
 
 class BlockWriter {
  public:
-  BlockWriter(std::FILE* out, const LoadedAtlases& atlases, const Options& options)
-      : out_(out), atlases_(atlases), options_(options) {}
+  BlockWriter(std::FILE* out, const LoadedAtlases& atlases, const Options& options,
+              const PointSink& sink)
+      : out_(out), atlases_(atlases), options_(options), sink_(sink) {}
 
   void add(atlas::InputLine line, TableSummary& summary) {
     if (!line.rejected && !withinLimit(line.givenValues)) {
@@ -65,21 +68,46 @@ class BlockWriter {
     }
   }
 
+  // Hands the block read so far to the labelling threads and goes back to reading: one block
+  // is labelled and written while the next is read, and blocks are written in order.
   void flush() {
-    std::string first, second;
-    const std::size_t half = block_.size() / 2;
-    std::thread helper([&] { writeRows(half, block_.size(), second); });
-    writeRows(0, half, first);
-    helper.join();
-    std::fwrite(first.data(), 1, first.size(), out_);
-    std::fwrite(second.data(), 1, second.size(), out_);
+    if (pending_.valid()) {
+      pending_.get();
+    }
+    writing_ = std::move(block_);
     block_.clear();
+    pending_ = std::async(std::launch::async, [this] { labelAndWrite(); });
+  }
+
+  void finish() {
+    flush();
+    pending_.get();
   }
 
  private:
-  void writeRows(std::size_t begin, std::size_t end, std::string& text) const {
+  void labelAndWrite() {
+    std::string first, second;
+    std::vector<Labelled> firstKept, secondKept;
+    const std::size_t half = writing_.size() / 2;
+    std::thread helper([&] { writeRows(half, writing_.size(), second, secondKept); });
+    writeRows(0, half, first, firstKept);
+    helper.join();
+    std::fwrite(first.data(), 1, first.size(), out_);
+    std::fwrite(second.data(), 1, second.size(), out_);
+    // Blocks are labelled one at a time, in order, so the sink sees the input's order.
+    for (const auto* kept : {&firstKept, &secondKept}) {
+      for (const auto& [given, answer] : *kept) {
+        sink_(given, answer);
+      }
+    }
+  }
+
+  using Labelled = std::pair<GivenPoint, PointAnswer>;
+
+  void writeRows(std::size_t begin, std::size_t end, std::string& text,
+                 std::vector<Labelled>& kept) const {
     for (std::size_t i = begin; i < end; ++i) {
-      const atlas::InputLine& line = block_[i];
+      const atlas::InputLine& line = writing_[i];
       if (line.rejected) {
         text += rejectedRow(options_.format, line);
         continue;
@@ -91,19 +119,25 @@ class BlockWriter {
       } else {
         text += pointJson(atlases_, given, answer);
       }
+      if (sink_) {
+        kept.emplace_back(given, answer);
+      }
     }
   }
 
   std::FILE* out_;
   const LoadedAtlases& atlases_;
   const Options& options_;
-  std::vector<atlas::InputLine> block_;
+  const PointSink& sink_;
+  std::vector<atlas::InputLine> block_, writing_;
+  std::future<void> pending_;
 };
 
 }  // namespace
 
 TableSummary labelTable(std::istream& in, std::FILE* out, const LoadedAtlases& atlases,
-                        const Options& options, const RunProvenance& provenance) {
+                        const Options& options, const RunProvenance& provenance,
+                        const PointSink& sink) {
   const bool tsv = options.format == Format::kTsv;
   const std::string opening =
       tsv ? provenanceComments(provenance, options.talairach)
@@ -112,7 +146,7 @@ TableSummary labelTable(std::istream& in, std::FILE* out, const LoadedAtlases& a
                 "\n";
   std::fputs(opening.c_str(), out);
   TableSummary summary;
-  BlockWriter writer(out, atlases, options);
+  BlockWriter writer(out, atlases, options, sink);
   bool headerPossible = true;
   std::string text;
   for (std::size_t number = 1; std::getline(in, text); ++number) {
@@ -134,7 +168,7 @@ TableSummary labelTable(std::istream& in, std::FILE* out, const LoadedAtlases& a
   if (headerPossible && tsv) {
     std::fputs(tsvHeader(atlases, {}).c_str(), out);
   }
-  writer.flush();
+  writer.finish();
   std::fflush(out);
   return summary;
 }
