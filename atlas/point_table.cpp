@@ -7,7 +7,7 @@
 #include <limits>
 
 #include "atlas/transform.hpp"
-#include "cli/tokens.hpp"
+#include "text/text.hpp"
 #include "vantrel.hpp"
 
 namespace atlas {
@@ -17,13 +17,13 @@ using vantrel::isInt;
 using vantrel::kMaxTextLength;
 using vantrel::TextBuffer;
 using vantrel::verifyData;
-namespace detail = vantrel::detail;
+namespace text = vantrel::text;
 
 namespace {
 
 bool holdsDigit(const char* text) {
   for (; *text != '\0'; ++text) {
-    if (detail::isDigit(*text)) {
+    if (text::isDigit(*text)) {
       return true;
     }
   }
@@ -73,7 +73,7 @@ std::vector<std::string> tabFields(const std::string& line) {
   copyToRecord(line, record);
   std::vector<std::string> fields;
   char* cursor = record.data();
-  while (const char* field = detail::cutToken(cursor, '\t')) {
+  while (const char* field = text::cutToken(cursor, '\t')) {
     fields.emplace_back(field);
   }
   return fields;

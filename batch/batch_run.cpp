@@ -1,13 +1,15 @@
 // Labelling the table: a query per point on the ordered pool, a row per line, a summary.
 #include "batch/batch_run.hpp"
 
+#include <algorithm>
 #include <chrono>
 #include <sstream>
+#include <thread>
 
 #include "batch/ordered_pool.hpp"
 #include "batch/row_format.hpp"
-#include "cli/arguments.hpp"
 #include "exit_status.h"
+#include "protocol/protocol.hpp"
 
 namespace vantrel::batch {
 
@@ -20,9 +22,28 @@ struct Slot {
   std::string row;
 };
 
-detail::Deadline deadlineAfter(double seconds) {
-  return detail::ExchangeClock::now() + std::chrono::duration_cast<detail::ExchangeClock::duration>(
-                                            std::chrono::duration<double>(seconds));
+exchange::Deadline deadlineAfter(double seconds) {
+  return exchange::Clock::now() + std::chrono::duration_cast<exchange::Clock::duration>(
+                                      std::chrono::duration<double>(seconds));
+}
+
+// A daemon that restarts refuses, resets or stalls the queries of a moment;
+// a query that never got a socket will not get one by waiting.
+bool worthRetrying(exchange::Outcome outcome) {
+  return outcome != exchange::Outcome::kAnswered && outcome != exchange::Outcome::kNoSocket;
+}
+
+exchange::Outcome queryWithRetries(const sockaddr_in& daemon, const TextBuffer& request,
+                                   TextBuffer& answer, const BatchOptions& options) {
+  exchange::Outcome outcome =
+      exchange::exchangeWith(daemon, request, answer, deadlineAfter(options.timeoutSeconds));
+  for (int retry = 1; retry <= options.retries && worthRetrying(outcome); ++retry) {
+    std::this_thread::sleep_for(backoffBefore(retry));
+    answer.fill('\0');
+    outcome =
+        exchange::exchangeWith(daemon, request, answer, deadlineAfter(options.timeoutSeconds));
+  }
+  return outcome;
 }
 
 Slot labelLine(const InputLine& line, const BatchOptions& options, const sockaddr_in& daemon) {
@@ -31,12 +52,11 @@ Slot labelLine(const InputLine& line, const BatchOptions& options, const sockadd
   }
   const Query query{options.code, options.cubesize, line.point};
   TextBuffer request;
-  composeQueryText(query.code, query.cubesize, query.point[0], query.point[1], query.point[2],
-                   request);
+  protocol::composeQueryText(query.code, query.cubesize, query.point[0], query.point[1],
+                             query.point[2], request);
   TextBuffer answer{};
-  const detail::ExchangeOutcome outcome =
-      detail::exchangeWith(daemon, request, answer, deadlineAfter(options.timeoutSeconds));
-  if (outcome != detail::ExchangeOutcome::kAnswered) {
+  const exchange::Outcome outcome = queryWithRetries(daemon, request, answer, options);
+  if (outcome != exchange::Outcome::kAnswered) {
     return {Status::kFailed,
             failedRow(options.format, line, failureReason(outcome, options.timeoutSeconds))};
   }
@@ -59,22 +79,29 @@ void count(BatchSummary& summary, Status status) {
 
 }  // namespace
 
-std::string failureReason(detail::ExchangeOutcome outcome, double timeoutSeconds) {
+std::chrono::milliseconds backoffBefore(int retry) {
+  constexpr std::chrono::milliseconds kFirst{200};
+  constexpr std::chrono::milliseconds kLongest{2000};
+  constexpr int kDoublings = 4;  // 200 ms * 2^4 is past kLongest already
+  return std::min(kLongest, kFirst * (1 << std::clamp(retry - 1, 0, kDoublings)));
+}
+
+std::string failureReason(exchange::Outcome outcome, double timeoutSeconds) {
   switch (outcome) {
-    case detail::ExchangeOutcome::kNoSocket:
+    case exchange::Outcome::kNoSocket:
       return "no socket could be created";
-    case detail::ExchangeOutcome::kDaemonDown:
+    case exchange::Outcome::kDaemonDown:
       return "the daemon is down (connection refused)";
-    case detail::ExchangeOutcome::kSendFailed:
+    case exchange::Outcome::kSendFailed:
       return "sending the query failed";
-    case detail::ExchangeOutcome::kReceiveFailed:
+    case exchange::Outcome::kReceiveFailed:
       return "the daemon closed the connection without a reply";
-    case detail::ExchangeOutcome::kTimedOut: {
+    case exchange::Outcome::kTimedOut: {
       std::ostringstream reason;
       reason << "no reply within " << timeoutSeconds << " s";
       return reason.str();
     }
-    case detail::ExchangeOutcome::kAnswered:
+    case exchange::Outcome::kAnswered:
       break;
   }
   return "answered";

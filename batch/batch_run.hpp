@@ -3,6 +3,7 @@
 
 #include <netinet/in.h>
 
+#include <chrono>
 #include <cstddef>
 #include <cstdio>
 #include <string>
@@ -11,7 +12,7 @@
 #include "atlas/point_table.hpp"
 #include "batch/options.hpp"
 #include "batch/progress_bar.hpp"
-#include "daemon/exchange.hpp"
+#include "exchange/exchange.hpp"
 
 namespace vantrel::batch {
 
@@ -22,7 +23,11 @@ struct BatchSummary {
 };
 
 // Why a query failed, as its row reports it.
-std::string failureReason(detail::ExchangeOutcome outcome, double timeoutSeconds);
+std::string failureReason(exchange::Outcome outcome, double timeoutSeconds);
+
+// The pause before retry `retry` (1, 2, ...) of a failed query: it doubles
+// from 200 ms and never exceeds 2 s.
+std::chrono::milliseconds backoffBefore(int retry);
 
 // Queries the daemon for every point of `table`, `options.jobs` at a time,
 // and writes one entry per line to `out` in input order.

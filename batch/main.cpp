@@ -11,7 +11,7 @@
 #include "batch/batch_run.hpp"
 #include "batch/options.hpp"
 #include "batch/progress_bar.hpp"
-#include "daemon/exchange.hpp"
+#include "exchange/exchange.hpp"
 #include "exit_status.h"
 
 namespace {
@@ -49,7 +49,7 @@ int main(int argc, char* argv[]) {
   }
   // One lookup serves the whole table.
   sockaddr_in daemon{};
-  if (!detail::resolveDaemon(options.host.c_str(), options.port, daemon)) {
+  if (!exchange::resolveDaemon(options.host.c_str(), options.port, daemon)) {
     std::fprintf(stderr, "vantrel-batch: cannot find host %s\n", options.host.c_str());
     return kExitBadInput;
   }

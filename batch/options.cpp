@@ -55,6 +55,11 @@ void addOptions(CLI::App& app, BatchOptions& options, std::string& format) {
   app.add_option("--timeout", options.timeoutSeconds, "Seconds one query may take")
       ->check(CLI::Range(0.001, 3600.0))
       ->capture_default_str();
+  app.add_option("--retries", options.retries,
+                 "Further attempts, after a growing pause, for a query that could not connect, "
+                 "was reset or timed out")
+      ->check(CLI::Range(0, 10))
+      ->capture_default_str();
   app.add_option("--format", format, "tsv or json")
       ->check(CLI::IsMember({"tsv", "json"}))
       ->capture_default_str();

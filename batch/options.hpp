@@ -17,6 +17,7 @@ struct BatchOptions {
   int port = 0;
   unsigned jobs = 8;
   double timeoutSeconds = 10.0;
+  int retries = 2;  // more attempts for a query that was refused, reset or timed out
   OutputFormat format = OutputFormat::kTsv;
   bool mni = false;
 };

@@ -1,7 +1,11 @@
-// Output rows: TSV from the printer's tabular layout, JSON through nlohmann::json.
+// Output rows from the parsed answer: TSV in the printer's tabular layout, JSON through
+// nlohmann::json.
 #include "batch/row_format.hpp"
 
+#include <algorithm>
 #include <nlohmann/json.hpp>
+
+#include "answer/answer_parse.hpp"
 
 namespace vantrel::batch {
 
@@ -9,8 +13,6 @@ namespace {
 
 // Keys keep the order they are set in, so every row reads line, status, point first.
 using json = nlohmann::ordered_json;
-
-constexpr std::int32_t kPairCode = 3;
 
 // Bytes that are not UTF-8 (the input and the daemon may send any) become
 // U+FFFD instead of making the row unwritable.
@@ -42,15 +44,53 @@ std::string conversionNote(const InputLine& line) {
   return {};
 }
 
-std::string withExtraFields(std::string rows, const std::vector<std::string>& extra) {
-  std::string tail;
+// A tab or line end from the daemon would start a column or a row of its own.
+std::string cell(const char* text) {
+  std::string kept(text);
+  std::replace_if(
+      kept.begin(), kept.end(), [](char c) { return c == '\t' || c == '\n' || c == '\r'; }, ' ');
+  return kept;
+}
+
+// The levels of a pair's label get a column each, as the printer's tabular layout has it.
+std::string levelColumns(const char* label) {
+  std::string columns = cell(label);
+  std::replace(columns.begin(), columns.end(), ',', '\t');
+  return columns;
+}
+
+std::string pointColumns(const Point3& point) {
+  return std::to_string(point[0]) + '\t' + std::to_string(point[1]) + '\t' +
+         std::to_string(point[2]) + '\t';
+}
+
+std::string extraColumns(const std::vector<std::string>& extra) {
+  std::string columns;
   for (const std::string& field : extra) {
-    tail += '\t';
-    tail += field;
+    columns += '\t';
+    columns += field;
   }
-  const std::size_t end = rows.find('\n');
-  rows.insert(end == std::string::npos ? rows.size() : end, tail);
-  return rows;
+  return columns;
+}
+
+// An answer without a field or a complete pair is the printer's bare line end.
+std::string tsvRows(const Point3& point, const AnswerParse& parse, const std::string& extra) {
+  if (parse.kind == AnswerKind::kMessage) {
+    return pointColumns(point) + cell(parse.message) + extra + '\n';
+  }
+  if (parse.count == 0) {
+    return extra + '\n';
+  }
+  std::string rows = pointColumns(point);
+  for (std::size_t i = 0; i < parse.count; ++i) {
+    if (parse.kind == AnswerKind::kFields) {
+      rows += (i > 0 ? "\t" : "") + cell(parse.field(i));
+    } else {
+      rows += (i > 0 ? "\t\t\t" : "") + std::to_string(parse.pairs[i].count) + '\t' +
+              levelColumns(parse.label(i)) + (i == 0 ? extra : "") + '\n';
+    }
+  }
+  return parse.kind == AnswerKind::kFields ? rows + extra + '\n' : rows;
 }
 
 json xyz(double x, double y, double z) {
@@ -75,17 +115,21 @@ void addExtraFields(json& object, const InputLine& line) {
   }
 }
 
-void addAnswer(json& object, const AnswerView& view, bool pairAnswer) {
-  if (view.starred) {
-    object["message"] = view.message;
-  } else if (pairAnswer) {
+void addAnswer(json& object, const AnswerParse& parse) {
+  if (parse.kind == AnswerKind::kMessage) {
+    object["message"] = parse.message;
+  } else if (parse.kind == AnswerKind::kPairs) {
     json pairs = json::array();
-    for (const auto& [count, label] : view.pairs) {
-      pairs.push_back({{"count", count}, {"label", label}});
+    for (std::size_t i = 0; i < parse.count; ++i) {
+      pairs.push_back({{"count", parse.pairs[i].count}, {"label", parse.label(i)}});
     }
     object["pairs"] = std::move(pairs);
   } else {
-    object["fields"] = view.fields;
+    json fields = json::array();
+    for (std::size_t i = 0; i < parse.count; ++i) {
+      fields.push_back(parse.field(i));
+    }
+    object["fields"] = std::move(fields);
   }
 }
 
@@ -93,14 +137,13 @@ void addAnswer(json& object, const AnswerView& view, bool pairAnswer) {
 
 std::string answerRow(OutputFormat format, const InputLine& line, const Query& query,
                       TextBuffer& answer) {
-  const bool starred = answer[0] == '*';
-  const std::string rows = printTabular(query, answer);
+  AnswerParse parse;
+  parseOrvoAnswer(query.code, answer, parse);
   if (format == OutputFormat::kTsv) {
-    return conversionNote(line) + withExtraFields(rows, line.extra);
+    return conversionNote(line) + tsvRows(query.point, parse, extraColumns(line.extra));
   }
-  const bool pairAnswer = query.code == kPairCode;
   json object = pointObject(line, "labelled");
-  addAnswer(object, readTabularRows(rows, pairAnswer, starred), pairAnswer);
+  addAnswer(object, parse);
   addExtraFields(object, line);
   return jsonLine(object);
 }

@@ -1,22 +1,32 @@
 // The output row of one input line, in TSV or as one JSON object per line.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "atlas/point_table.hpp"
-#include "batch/tabular_answer.hpp"
+#include "protocol/protocol.hpp"
 #include "vantrel.hpp"
 
 namespace vantrel::batch {
 
 using atlas::InputLine;
+using atlas::Point3;
 using atlas::Values3;
+
+struct Query {
+  std::int32_t code = protocol::kLabelCode;
+  std::int32_t cubesize = protocol::kDefaultCubesize;
+  Point3 point{};
+};
 
 enum class OutputFormat { kTsv, kJson };
 
-// A labelled point: the printer's tabular rows with the extra input fields
-// after the first row; in TSV a comment line before them says when the point
-// was rounded or converted from MNI. Cuts `answer` in place.
+// A labelled point. In TSV: the rows of the printer's tabular layout, with the
+// extra input fields after the first row and, before them, a comment line when
+// the point was rounded or converted from MNI; a tab or line end inside the
+// answer becomes a blank, so that it cannot split or join rows. In JSON: the
+// answer as parseOrvoAnswer reads it. Cuts `answer` in place.
 std::string answerRow(OutputFormat format, const InputLine& line, const Query& query,
                       TextBuffer& answer);
 

@@ -1,11 +1,8 @@
 // Load generator for orvod: queries per second, p99 latency, start-up time, peak memory and CPU
 // per query, beside a plain constant-reply server that marks the floor of the exchange's cost.
 #include <arpa/inet.h>
-#include <fcntl.h>
 #include <netinet/in.h>
-#include <poll.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
@@ -19,19 +16,22 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
 
-extern char** environ;
+#include "kit/daemon_process.hpp"
+#include "kit/loopback.hpp"
+#include "protocol/protocol.hpp"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
 using namespace std::chrono_literals;
 
-constexpr std::size_t kBlockSize = 8192;
+constexpr std::size_t kBlockSize = vantrel::protocol::kBlockSize;
 constexpr const char* kFloorReply = "Right Cerebrum,Sub-lobar,Caudate,Gray Matter,Caudate_R";
 
 struct Settings {
@@ -42,30 +42,13 @@ struct Settings {
   double seconds = 3.0;
 };
 
-struct Daemon {
+// A server under measurement: its CPU time is read from /proc.
+struct Server {
   pid_t pid = -1;
   std::uint16_t port = 0;
-  double startupMs = 0;
-  int stderrFd = -1;
 };
 
 // --- the floor: as plain as a server gets -------------------------------------------------
-
-int listenOnLoopback(std::uint16_t& port) {
-  const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t length = sizeof address;
-  if (fd < 0 || bind(fd, reinterpret_cast<sockaddr*>(&address), length) != 0 ||
-      listen(fd, SOMAXCONN) != 0 ||
-      getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
-    std::perror("floor server");
-    std::exit(1);
-  }
-  port = ntohs(address.sin_port);
-  return fd;
-}
 
 [[noreturn]] void serveConstantReplies(int listener) {
   char block[kBlockSize];
@@ -88,80 +71,36 @@ int listenOnLoopback(std::uint16_t& port) {
   }
 }
 
-Daemon startFloor() {
-  Daemon floor;
-  const auto start = Clock::now();
-  const int listener = listenOnLoopback(floor.port);
+Server startFloor() {
+  Server floor;
+  int port = 0;
+  const int listener = vantrel::kit::listenOnLoopback(0, SOMAXCONN, "floor server", port);
+  floor.port = static_cast<std::uint16_t>(port);
   floor.pid = fork();
   if (floor.pid == 0) {
     serveConstantReplies(listener);
   }
   close(listener);
-  floor.startupMs = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
   return floor;
+}
+
+void stop(const Server& floor) {
+  kill(floor.pid, SIGKILL);
+  waitpid(floor.pid, nullptr, 0);
 }
 
 // --- orvod ---------------------------------------------------------------------------------
 
-Daemon startOrvod(const Settings& settings) {
-  std::vector<std::string> arguments{settings.orvod, "--port", "0", "--data", settings.data};
+std::unique_ptr<vantrel::kit::DaemonProcess> startOrvod(const Settings& settings) {
+  std::vector<std::string> arguments{"--port", "0", "--data", settings.data};
   if (!settings.threads.empty()) {
     arguments.insert(arguments.end(), {"--threads", settings.threads});
   }
-  std::vector<char*> argv;
-  argv.reserve(arguments.size() + 1);
-  for (std::string& argument : arguments) {
-    argv.push_back(argument.data());
-  }
-  argv.push_back(nullptr);
-
-  Daemon daemon;
-  int err[2];
-  if (pipe2(err, O_CLOEXEC) != 0) {
-    return daemon;
-  }
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_adddup2(&actions, err[1], STDERR_FILENO);
-  const auto start = Clock::now();
-  if (posix_spawn(&daemon.pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) {
-    daemon.pid = -1;
-  }
-  posix_spawn_file_actions_destroy(&actions);
-  close(err[1]);
-  daemon.stderrFd = err[0];
-
-  std::string line;
-  char c = 0;
-  pollfd p{err[0], POLLIN, 0};
-  while (daemon.pid > 0 && line.find('\n') == std::string::npos && Clock::now() - start < 10s &&
-         poll(&p, 1, 10000) > 0 && read(err[0], &c, 1) == 1) {
-    line += c;
-  }
-  daemon.startupMs = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-  const auto colon = line.rfind(':');
-  if (line.starts_with("orvod: listening on ") && colon != std::string::npos) {
-    daemon.port = static_cast<std::uint16_t>(std::stoi(line.substr(colon + 1)));
-  } else {
-    std::fprintf(stderr, "orvod did not start: %s\n", line.c_str());
+  auto daemon = std::make_unique<vantrel::kit::DaemonProcess>(settings.orvod, arguments);
+  if (!daemon->ready()) {
+    std::fprintf(stderr, "orvod did not start: %s\n", daemon->readinessLine().c_str());
   }
   return daemon;
-}
-
-void stop(Daemon& daemon) {
-  if (daemon.pid <= 0) {
-    return;
-  }
-  kill(daemon.pid, SIGTERM);
-  for (int i = 0; i < 500 && waitpid(daemon.pid, nullptr, WNOHANG) == 0; ++i) {
-    std::this_thread::sleep_for(10ms);
-  }
-  kill(daemon.pid, SIGKILL);
-  waitpid(daemon.pid, nullptr, WNOHANG);
-  if (daemon.stderrFd >= 0) {
-    close(daemon.stderrFd);
-  }
-  daemon.pid = -1;
 }
 
 // User plus system CPU of a process, from /proc.
@@ -199,34 +138,8 @@ long peakResidentKiB(pid_t pid) {
 
 // One exchange as the client makes it: connect, send the whole block, read until the close.
 bool exchange(std::uint16_t port, const std::string& block) {
-  const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  if (fd < 0) {
-    return false;
-  }
-  const timeval timeout{5, 0};
-  setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
-  setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &timeout, sizeof timeout);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_port = htons(port);
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  bool ok =
-      connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
-      send(fd, block.data(), block.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(block.size());
-  char reply[kBlockSize];
-  std::size_t received = 0;
-  while (ok) {
-    const ssize_t n = recv(fd, reply, sizeof reply, 0);
-    if (n < 0) {
-      ok = false;
-    }
-    if (n <= 0) {
-      break;
-    }
-    received += static_cast<std::size_t>(n);
-  }
-  close(fd);
-  return ok && received > 0;
+  vantrel::kit::ClientSocket client(port, {5s});
+  return client.connected() && client.send(block) && !client.receiveAll().empty();
 }
 
 struct RunResult {
@@ -320,7 +233,7 @@ void raiseDescriptorLimit() {
 }
 
 // One run against `server`, reported with the server's CPU time per query.
-RunResult measure(const Daemon& server, const std::vector<std::string>& blocks, int clients,
+RunResult measure(const Server& server, const std::vector<std::string>& blocks, int clients,
                   const Settings& settings, const char* name, const char* load,
                   const RunResult* floor) {
   const double cpuBefore = cpuSeconds(server.pid);
@@ -341,20 +254,20 @@ int runBenchmark(const Settings& settings) {
 
   std::vector<double> startups;
   for (int i = 0; i < 3; ++i) {
-    Daemon probe = startOrvod(settings);
-    startups.push_back(probe.startupMs);
-    stop(probe);
+    const auto start = Clock::now();
+    startOrvod(settings);
+    startups.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
   }
   std::sort(startups.begin(), startups.end());
   std::printf("orvod start-up to readiness line: median %.1f ms (%.1f, %.1f, %.1f)\n", startups[1],
               startups[0], startups[1], startups[2]);
 
-  Daemon floor = startFloor();
-  Daemon orvod = startOrvod(settings);
-  if (orvod.port == 0) {
-    stop(floor);
+  const auto daemon = startOrvod(settings);
+  if (!daemon->ready()) {
     return 1;
   }
+  const Server floor = startFloor();
+  const Server orvod{daemon->pid(), daemon->port()};
   // Floor and daemon take turns at each concurrency, so a change in the machine's other load
   // touches both sides of a comparison alike.
   for (const int clients : concurrency) {
@@ -367,7 +280,6 @@ int runBenchmark(const Settings& settings) {
   }
   std::printf("orvod peak resident memory (VmHWM): %.1f MiB\n",
               static_cast<double>(peakResidentKiB(orvod.pid)) / 1024.0);
-  stop(orvod);
   stop(floor);
   return 0;
 }

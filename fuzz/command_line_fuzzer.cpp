@@ -8,6 +8,7 @@
 
 #include "cli/arguments.hpp"
 #include "cli/bad_input.hpp"
+#include "protocol/protocol.hpp"
 #include "vantrel.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -36,14 +37,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   NULLSpace(params.data(), blankFree);
   isInt(params.data());
   try {
-    std::int32_t code = 0;
-    std::int32_t cubesize = 5;
-    std::int32_t x = 0;
-    std::int32_t y = 0;
-    std::int32_t z = 0;
+    std::int32_t code = 0, cubesize = protocol::kDefaultCubesize, x = 0, y = 0, z = 0;
     verifyCommandline(params.data(), code, cubesize, x, y, z, kUsageLines);
     TextBuffer query;
-    composeQueryText(code, cubesize, x, y, z, query);
+    protocol::composeQueryText(code, cubesize, x, y, z, query);
   } catch (const BadInput&) {
   }
   return 0;

@@ -9,9 +9,9 @@
 #include <string>
 #include <string_view>
 
-#include "orvod/answer.hpp"
 #include "atlas/atlas.hpp"
 #include "atlas/labeller.hpp"
+#include "orvod/answer.hpp"
 #include "orvod/request.hpp"
 
 namespace {
@@ -33,10 +33,6 @@ const atlas::Labeller* labeller() {
   return loaded ? &*loaded : nullptr;
 }
 
-bool isCubeSize(int size) {
-  return size == 3 || size == 5 || size == 7 || size == 9 || size == 11;
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -46,7 +42,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const orvod::Request& request = *parsed.request;
     require(parsed.error.empty());
     require(request.code >= 1 && request.code <= 3);
-    require(request.code == 3 ? isCubeSize(request.cubeSize) : request.cubeSize == 0);
+    require(request.code == vantrel::protocol::kCubeCode
+                ? vantrel::protocol::isCubesize(request.cubeSize)
+                : request.cubeSize == 0);
   } else {
     // The message goes back to the client as it is, so it must fit its buffer.
     require(parsed.error.starts_with("* "));

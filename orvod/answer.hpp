@@ -12,7 +12,7 @@
 namespace orvod {
 
 // The client keeps at most this many characters of a reply and at most this many cube pairs.
-inline constexpr std::size_t kMaxReplyLength = 8191;
+inline constexpr std::size_t kMaxReplyLength = vantrel::protocol::kReplyLimit;
 inline constexpr std::size_t kMaxCubePairs = 128;
 
 struct TextCount {

@@ -9,9 +9,9 @@
 #include <iostream>
 #include <thread>
 
-#include "orvod/answer.hpp"
 #include "atlas/atlas.hpp"
 #include "atlas/labeller.hpp"
+#include "orvod/answer.hpp"
 #include "orvod/server.hpp"
 #include "vantrel_version.h"
 

@@ -29,10 +29,6 @@ std::optional<std::int32_t> parseInteger(std::string_view field) {
   return value;
 }
 
-bool isCubeSize(std::int32_t size) {
-  return size == 3 || size == 5 || size == 7 || size == 9 || size == 11;
-}
-
 // Splits at every comma; empty fields are kept so that "2,,1,2,3" is not read as "2,1,2,3".
 template <std::size_t N>
 bool splitFields(std::string_view text, std::array<std::string_view, N>& fields) {
@@ -72,12 +68,12 @@ ParsedRequest parseRequestText(std::string_view text) {
   if (!code) {
     return malformed();
   }
-  if (*code < 1 || *code > 3) {
+  if (!vantrel::protocol::isCode(*code)) {
     return failure("Unknown code " + std::string(codeText) + ": " + std::string(kShape));
   }
   request.code = *code;
 
-  if (request.code == 3) {
+  if (request.code == vantrel::protocol::kCubeCode) {
     if (colon == std::string_view::npos) {
       return failure("Code 3 needs a cube size: 3:S,X,Y,Z");
     }
@@ -85,7 +81,7 @@ ParsedRequest parseRequestText(std::string_view text) {
     if (!size) {
       return malformed();
     }
-    if (!isCubeSize(*size)) {
+    if (!vantrel::protocol::isCubesize(*size)) {
       return failure("Cube size must be 3, 5, 7, 9 or 11");
     }
     request.cubeSize = *size;
@@ -105,7 +101,7 @@ ParsedRequest parseRequestText(std::string_view text) {
 
 ParsedRequest parseRequestBlock(std::string_view bytes) {
   const auto nul = bytes.find('\0');
-  if (nul == std::string_view::npos && bytes.size() >= kRequestBlockSize) {
+  if (nul == std::string_view::npos && bytes.size() >= vantrel::protocol::kBlockSize) {
     return failure("Request has no NUL within 8192 bytes");
   }
   return parseRequestText(bytes.substr(0, nul));

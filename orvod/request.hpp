@@ -7,10 +7,9 @@
 #include <string>
 #include <string_view>
 
-namespace orvod {
+#include "protocol/protocol.hpp"
 
-// The client sends its text in a block of exactly this many bytes, NUL-padded.
-inline constexpr std::size_t kRequestBlockSize = 8192;
+namespace orvod {
 
 struct Request {
   int code = 0;      // 1, 2 or 3

@@ -15,144 +15,15 @@
 #include <thread>
 #include <vector>
 
-#include "orvod/request.hpp"
+#include "orvod/connection.hpp"
+#include "orvod/progress.hpp"
 
 namespace orvod {
 namespace {
 
 using asio::ip::tcp;
 
-using Block = std::array<char, kRequestBlockSize>;
-
-// A client whose exchange could not be finished at once: its request is still arriving, its
-// reply did not fit the socket buffer, or the rest of its block has to be swallowed. It lives as
-// long as one of its handlers is pending; all of them run on the one thread of its io_context,
-// so they never race each other.
-class Connection : public std::enable_shared_from_this<Connection> {
- public:
-  Connection(tcp::socket socket, const AnswerFunction& answer, std::chrono::milliseconds timeout,
-             std::string_view received)
-      : socket_(std::move(socket)),
-        deadline_(socket_.get_executor()),
-        answer_(answer),
-        received_(received.size()),
-        sawNul_(std::memchr(received.data(), '\0', received.size()) != nullptr) {
-    std::memcpy(block_.data(), received.data(), received.size());
-    deadline_.expires_after(timeout);
-  }
-
-  void continueReading() {
-    armDeadline();
-    readRequest();
-  }
-
-  void continueReplying(std::string reply, std::size_t sent, bool peerClosed) {
-    armDeadline();
-    replying_ = true;
-    reply_ = std::move(reply);
-    writeReply(sent, peerClosed);
-  }
-
-  void continueDraining() {
-    armDeadline();
-    replying_ = true;
-    drain();
-  }
-
- private:
-  void armDeadline() {
-    deadline_.async_wait([self = shared_from_this()](std::error_code ec) {
-      if (!ec) {
-        self->giveUp();
-      }
-    });
-  }
-
-  void readRequest() {
-    socket_.async_read_some(asio::buffer(block_.data() + received_, block_.size() - received_),
-                            [self = shared_from_this()](std::error_code ec, std::size_t n) {
-                              self->onRequestBytes(ec, n);
-                            });
-  }
-
-  void onRequestBytes(std::error_code ec, std::size_t n) {
-    if (ec == asio::error::operation_aborted) {
-      return;
-    }
-    if (ec && ec != asio::error::eof) {
-      return finish();
-    }
-    const char* fresh = block_.data() + received_;
-    received_ += n;
-    const bool peerClosed = ec == asio::error::eof;
-    sawNul_ = sawNul_ || std::memchr(fresh, '\0', n) != nullptr;
-    if (peerClosed || received_ == block_.size() || sawNul_) {
-      replying_ = true;
-      reply_ = answer_(std::string_view(block_.data(), received_));
-      return writeReply(0, peerClosed);
-    }
-    readRequest();
-  }
-
-  void writeReply(std::size_t sent, bool peerClosed) {
-    asio::async_write(socket_, asio::buffer(reply_.data() + sent, reply_.size() - sent),
-                      [self = shared_from_this(), peerClosed](std::error_code ec, std::size_t) {
-                        self->afterReply(ec, peerClosed);
-                      });
-  }
-
-  void afterReply(std::error_code ec, bool peerClosed) {
-    if (ec || peerClosed || (received_ == block_.size() && sawNul_)) {
-      return finish();
-    }
-    socket_.shutdown(tcp::socket::shutdown_send, ec);
-    drain();
-  }
-
-  // Swallows what the client still sends until it closes or the deadline passes: the reply
-  // has been composed, so the block may be overwritten.
-  void drain() {
-    socket_.async_read_some(asio::buffer(block_),
-                            [self = shared_from_this()](std::error_code ec, std::size_t) {
-                              if (ec) {
-                                self->finish();
-                              } else {
-                                self->drain();
-                              }
-                            });
-  }
-
-  // A client that never completes its request still learns why it gets no answer. The send
-  // must not block, and a client that stopped reading simply misses the message.
-  void giveUp() {
-    if (!replying_) {
-      const std::string_view message = "* No complete request within the time limit";
-      [[maybe_unused]] const auto sent = ::send(socket_.native_handle(), message.data(),
-                                                message.size(), MSG_DONTWAIT | MSG_NOSIGNAL);
-    }
-    std::error_code ignored;
-    socket_.close(ignored);
-  }
-
-  void finish() {
-    std::error_code ignored;
-    socket_.close(ignored);
-    deadline_.cancel();
-  }
-
-  tcp::socket socket_;
-  asio::steady_timer deadline_;
-  const AnswerFunction& answer_;
-  Block block_;
-  std::size_t received_ = 0;
-  bool sawNul_ = false;
-  bool replying_ = false;
-  std::string reply_;
-};
-
-bool isResourceShortage(int error) {
-  return error == EMFILE || error == ENFILE || error == ENOBUFS || error == ENOMEM;
-}
+using Block = std::array<char, vantrel::protocol::kBlockSize>;
 
 // Accepts and serves clients on one thread. The request block has almost always arrived by the
 // time the connection is accepted, so the exchange is tried at once with plain non-blocking
@@ -222,18 +93,14 @@ class Listener {
   }
 
   void serve(int fd) {
-    std::size_t received = 0;
-    bool peerClosed = false;
-    bool sawNul = false;
-    bool complete = false;
-    while (!complete) {
-      const ssize_t n = ::recv(fd, block_.data() + received, block_.size() - received, 0);
+    RequestProgress progress;
+    while (!progress.complete()) {
+      const ssize_t n =
+          ::recv(fd, block_.data() + progress.received, block_.size() - progress.received, 0);
       if (n > 0) {
-        sawNul = std::memchr(block_.data() + received, '\0', static_cast<std::size_t>(n));
-        received += static_cast<std::size_t>(n);
-        complete = sawNul || received == block_.size();
+        progress.add(block_.data() + progress.received, static_cast<std::size_t>(n));
       } else if (n == 0) {
-        peerClosed = complete = true;
+        progress.peerClosed = true;
       } else if (errno == EAGAIN || errno == EWOULDBLOCK) {
         break;
       } else if (errno != EINTR) {
@@ -241,35 +108,35 @@ class Listener {
         return;
       }
     }
-    const std::string_view request(block_.data(), received);
-    if (!complete) {
-      return adopt(fd, request, [](Connection& c) { c.continueReading(); });
+    const std::string_view request(block_.data(), progress.received);
+    if (!progress.complete()) {
+      return adopt(fd, request, progress, [](Connection& c) { c.continueReading(); });
     }
     std::string reply = answer_(request);
     const ssize_t sent = ::send(fd, reply.data(), reply.size(), MSG_NOSIGNAL);
-    if (sent < 0 && errno != EAGAIN && errno != EWOULDBLOCK) {
+    switch (sendOutcome(sent, errno, reply.size())) {
+      case SendOutcome::kFailed:
+        ::close(fd);
+        return;
+      case SendOutcome::kPending: {
+        const auto done = static_cast<std::size_t>(std::max<ssize_t>(sent, 0));
+        return adopt(fd, request, progress,
+                     [&](Connection& c) { c.continueReplying(std::move(reply), done); });
+      }
+      case SendOutcome::kDone:
+        break;
+    }
+    if (progress.closableAfterReply()) {
       ::close(fd);
       return;
     }
-    const auto done = static_cast<std::size_t>(std::max<ssize_t>(sent, 0));
-    if (done < reply.size()) {
-      return adopt(fd, request,
-                   [&](Connection& c) { c.continueReplying(std::move(reply), done, peerClosed); });
-    }
-    // A whole block with its NUL is all a client sends, so it can be closed at once.
-    if (peerClosed || (received == block_.size() && sawNul)) {
-      ::close(fd);
-      return;
-    }
-    // Closing while the client still sends (the rest of its block, or an oversized request)
-    // would make the kernel reset the connection, which can discard the reply before the
-    // client reads it. So signal the end of the reply and swallow the rest first.
+    // Signal the end of the reply, then swallow the rest of what the client sends.
     ::shutdown(fd, SHUT_WR);
-    adopt(fd, request, [](Connection& c) { c.continueDraining(); });
+    adopt(fd, request, progress, [](Connection& c) { c.continueDraining(); });
   }
 
   template <typename Continue>
-  void adopt(int fd, std::string_view received, Continue next) {
+  void adopt(int fd, std::string_view received, RequestProgress progress, Continue next) {
     tcp::socket socket(context_);
     std::error_code ec;
     socket.assign(protocol_, fd, ec);
@@ -277,7 +144,7 @@ class Listener {
       ::close(fd);
       return;
     }
-    next(*std::make_shared<Connection>(std::move(socket), answer_, timeout_, received));
+    next(*std::make_shared<Connection>(std::move(socket), answer_, timeout_, received, progress));
   }
 
   asio::io_context& context_;
@@ -355,6 +222,10 @@ std::string Server::endpoint() const {
   const std::string address = local.address().to_string();
   const std::string host = local.address().is_v6() ? "[" + address + "]" : address;
   return host + ":" + std::to_string(local.port());
+}
+
+void Server::stop() {
+  impl_->stopAll();
 }
 
 void Server::run() {

@@ -8,11 +8,14 @@
 #include <string>
 #include <string_view>
 
+#include "protocol/protocol.hpp"
+
 namespace orvod {
 
 struct ServerOptions {
   std::string address = "127.0.0.1";
-  std::uint16_t port = 1600;  // 0 lets the system choose; endpoint() tells which
+  std::uint16_t port =
+      vantrel::protocol::kPort;  // 0 lets the system choose; endpoint() tells which
   std::chrono::milliseconds timeout{5000};
   unsigned threads = 1;
 };
@@ -34,6 +37,8 @@ class Server {
 
   // Serves until SIGINT or SIGTERM arrives, then drops open connections and returns.
   void run();
+  // Makes run() return, as a signal does; callable from any thread.
+  void stop();
 
  private:
   struct Impl;

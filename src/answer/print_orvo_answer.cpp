@@ -1,21 +1,14 @@
 // printOrvoAnswer: echoes the query and lays out the daemon's answer for the reader.
-#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 
-#include "cli/tokens.hpp"
+#include "answer/answer_parse.hpp"
+#include "protocol/protocol.hpp"
 #include "vantrel.hpp"
 
 namespace vantrel {
 
 namespace {
-
-constexpr std::int32_t kTabularLayout = 1;
-constexpr std::int32_t kPairCode = 3;
-
-// Every pair takes at least four characters ("c:l:"), so an answer text of
-// 8191 characters holds at most 2047 of them.
-constexpr std::size_t kMaxPairs = (kMaxTextLength + 1) / 4;
 
 struct Query {
   std::int32_t code;
@@ -26,97 +19,31 @@ struct Query {
   bool tabular;
 };
 
-// A label stays where it stands in the answer text; its offset there also
-// gives its order of appearance.
-struct Pair {
-  std::uint16_t labelOffset;
-  std::int16_t count;
-};
-
-// A count is its leading integer cut to 16 bits and read back with sign, so a
-// field of 65535 and one of -1 both count -1.
-std::int16_t pairCount(const char* field) {
-  const auto wide = static_cast<std::uint32_t>(detail::leadingInt32(field));
-  return static_cast<std::int16_t>(static_cast<std::uint16_t>(wide & 0xFFFFU));
-}
-
-bool isStarred(const TextBuffer& answer) {
-  return answer[0] == '*';
-}
-
-void printStarredFieldAnswer(const Query& q, const char* text, std::FILE* out) {
-  if (q.tabular) {
-    std::fprintf(out, "%i\t%i\t%i\t%s\n", q.x, q.y, q.z, text);
+void printEcho(const Query& q, std::FILE* out) {
+  if (q.code == protocol::kCubeCode) {
+    std::fprintf(out, "Sent: %i:%i,%i,%i,%i\nReturned:\n", q.code, q.cubesize, q.x, q.y, q.z);
   } else {
-    std::fprintf(out, "Sent: %i,%i,%i,%i\nReturned: %s\n", q.code, q.x, q.y, q.z, text);
+    std::fprintf(out, "Sent: %i,%i,%i,%i\nReturned: ", q.code, q.x, q.y, q.z);
   }
 }
 
-// The "*" and the character after it only mark the answer; the message follows.
-void printStarredPairAnswer(const Query& q, const TextBuffer& answer, std::FILE* out) {
-  const char* message = answer[1] == '\0' ? "" : answer.data() + 2;
+// The report echoes the query before the answer; the tabular layout starts
+// every answer's first row with the point.
+void printLead(const Query& q, std::FILE* out) {
   if (q.tabular) {
-    std::fprintf(out, "%i\t%i\t%i\t%s\n", q.x, q.y, q.z, message);
+    std::fprintf(out, "%i\t%i\t%i\t", q.x, q.y, q.z);
   } else {
-    std::fprintf(out, "Sent: %i:%i,%i,%i,%i\nReturned:\n%s\n", q.code, q.cubesize, q.x, q.y, q.z,
-                 message);
+    printEcho(q, out);
   }
 }
 
-// Empty fields vanish; an answer without any field prints a bare line end.
-void printFieldAnswer(const Query& q, TextBuffer& answer, std::FILE* out) {
-  char* cursor = answer.data();
-  bool first = true;
-  while (const char* field = detail::cutToken(cursor, ',')) {
-    if (first && q.tabular) {
-      std::fprintf(out, "%i\t%i\t%i\t%s", q.x, q.y, q.z, field);
-    } else if (first) {
-      std::fprintf(out, "Sent: %i,%i,%i,%i\nReturned: %s", q.code, q.x, q.y, q.z, field);
-    } else {
-      std::fprintf(out, q.tabular ? "\t%s" : ",%s", field);
+void printFields(const Query& q, const AnswerParse& parse, std::FILE* out) {
+  for (std::size_t i = 0; i < parse.count; ++i) {
+    std::fputs(parse.field(i), out);
+    if (i + 1 < parse.count) {
+      std::fputc(q.tabular ? '\t' : ',', out);
     }
-    first = false;
   }
-  std::fputc('\n', out);
-}
-
-std::size_t countColons(const char* text) {
-  std::size_t colons = 0;
-  for (; *text != '\0'; ++text) {
-    colons += *text == ':' ? 1 : 0;
-  }
-  return colons;
-}
-
-// The colons fix how many pairs are read, so a last pair without its closing
-// ':' is dropped unless it is the only one. Reading stops at the first pair
-// that lacks a field: no missing field is ever read, and an incomplete pair is
-// not listed.
-std::size_t readPairs(TextBuffer& answer, Pair (&pairs)[kMaxPairs]) {
-  const std::size_t wanted =
-      std::min(std::max<std::size_t>(1, countColons(answer.data()) / 2), kMaxPairs);
-  char* cursor = answer.data();
-  std::size_t read = 0;
-  while (read < wanted) {
-    const char* countField = detail::cutToken(cursor, ':');
-    const char* label = countField != nullptr ? detail::cutToken(cursor, ':') : nullptr;
-    if (label == nullptr) {
-      break;
-    }
-    pairs[read].labelOffset = static_cast<std::uint16_t>(label - answer.data());
-    pairs[read].count = pairCount(countField);
-    ++read;
-  }
-  return read;
-}
-
-// Greatest count first; among equal counts the pair standing latest in the
-// answer comes first. -1 is an ordinary count here, listed between 0 and -2.
-bool listedBefore(const Pair& a, const Pair& b) {
-  if (a.count != b.count) {
-    return a.count > b.count;
-  }
-  return a.labelOffset > b.labelOffset;
 }
 
 void tabsForCommas(char* label) {
@@ -127,50 +54,41 @@ void tabsForCommas(char* label) {
   }
 }
 
-void printPair(const Query& q, bool first, int count, char* label, std::FILE* out) {
-  if (q.tabular) {
-    tabsForCommas(label);
-  }
-  if (first && q.tabular) {
-    std::fprintf(out, "%i\t%i\t%i\t%i\t%s\n", q.x, q.y, q.z, count, label);
-  } else if (first) {
-    std::fprintf(out, "Sent: %i:%i,%i,%i,%i\nReturned:\n%i:%s\n", q.code, q.cubesize, q.x, q.y, q.z,
-                 count, label);
-  } else {
-    std::fprintf(out, q.tabular ? "\t\t\t%i\t%s\n" : "%i:%s\n", count, label);
-  }
-}
-
-// An answer without one complete pair lists nothing and, like a field answer
-// without any field, prints a bare line end with no echo of the query.
-void printPairAnswer(const Query& q, TextBuffer& answer, std::FILE* out) {
-  Pair pairs[kMaxPairs];
-  const std::size_t read = readPairs(answer, pairs);
-  if (read == 0) {
-    std::fputc('\n', out);
-    return;
-  }
-  std::sort(pairs, pairs + read, listedBefore);
-  for (std::size_t i = 0; i < read; ++i) {
-    printPair(q, i == 0, pairs[i].count, answer.data() + pairs[i].labelOffset, out);
+// Only the tabular layout spreads a label's levels over columns; its later
+// rows leave the point's columns blank.
+void printPairs(const Query& q, const AnswerParse& parse, std::FILE* out) {
+  for (std::size_t i = 0; i < parse.count; ++i) {
+    char* label = parse.label(i);
+    if (q.tabular) {
+      tabsForCommas(label);
+    }
+    if (i > 0 && q.tabular) {
+      std::fputs("\t\t\t", out);
+    }
+    std::fprintf(out, q.tabular ? "%i\t%s\n" : "%i:%s\n", parse.pairs[i].count, label);
   }
 }
 
 }  // namespace
 
+// An answer without a field or a complete pair prints a bare line end, with no echo of the query.
 void printOrvoAnswer(std::int32_t code, std::int32_t cubesize, std::int32_t x, std::int32_t y,
                      std::int32_t z, TextBuffer& answer, std::int32_t layout, std::FILE* out) {
-  // A full buffer from the daemon may lack its terminator; its last byte becomes one.
-  answer[kMaxTextLength] = '\0';
-  const Query q{code, cubesize, x, y, z, layout == kTabularLayout};
-  if (code == kPairCode && isStarred(answer)) {
-    printStarredPairAnswer(q, answer, out);
-  } else if (code == kPairCode) {
-    printPairAnswer(q, answer, out);
-  } else if (isStarred(answer)) {
-    printStarredFieldAnswer(q, answer.data(), out);
+  AnswerParse parse;
+  parseOrvoAnswer(code, answer, parse);
+  const Query q{code, cubesize, x, y, z, layout == protocol::kTabularLayout};
+  if (parse.kind == AnswerKind::kMessage) {
+    printLead(q, out);
+    std::fprintf(out, "%s\n", parse.message);
+  } else if (parse.count == 0) {
+    std::fputc('\n', out);
+  } else if (parse.kind == AnswerKind::kFields) {
+    printLead(q, out);
+    printFields(q, parse, out);
+    std::fputc('\n', out);
   } else {
-    printFieldAnswer(q, answer, out);
+    printLead(q, out);
+    printPairs(q, parse, out);
   }
   std::fflush(out);
 }

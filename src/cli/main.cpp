@@ -4,6 +4,7 @@
 #include "cli/arguments.hpp"
 #include "cli/messages.hpp"
 #include "exit_status.h"
+#include "protocol/protocol.hpp"
 #include "vantrel.hpp"
 
 int main(int argc, char* argv[]) {
@@ -19,14 +20,14 @@ int main(int argc, char* argv[]) {
   concatArg(argc, argv, params);
 
   std::int32_t code = 0;
-  std::int32_t cubesize = 5;
+  std::int32_t cubesize = protocol::kDefaultCubesize;
   std::int32_t x = 0;
   std::int32_t y = 0;
   std::int32_t z = 0;
   verifyCommandline(params.data(), code, cubesize, x, y, z, kUsageLines);
 
   TextBuffer query;
-  composeQueryText(code, cubesize, x, y, z, query);
+  protocol::composeQueryText(code, cubesize, x, y, z, query);
 
   TextBuffer answer;
   answer.fill('\0');
@@ -34,7 +35,6 @@ int main(int argc, char* argv[]) {
   if (Orvoquery(query, answer) < 0) {
     return kExitExchangeFailed;
   }
-  constexpr std::int32_t kReportLayout = 0;
-  printOrvoAnswer(code, cubesize, x, y, z, answer, kReportLayout, stdout);
+  printOrvoAnswer(code, cubesize, x, y, z, answer, protocol::kReportLayout, stdout);
   return kExitSuccess;
 }

@@ -5,16 +5,17 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <sstream>
+#include <thread>
 
-#include "support/concurrent_daemon.hpp"
+#include "kit/fake_daemon.hpp"
 
 namespace vantrel::batch {
 namespace {
 
+using kit::FakeDaemon;
 using std::chrono::milliseconds;
-using testing::ConcurrentDaemon;
-using testing::PointReply;
 
 struct RunOutput {
   BatchSummary summary;
@@ -30,11 +31,10 @@ std::vector<InputLine> pointsAlongX(int count) {
   return atlas::readTable(in, false);
 }
 
-RunOutput runAgainst(const ConcurrentDaemon& daemon, const std::vector<InputLine>& table,
-                     BatchOptions options) {
-  options.port = daemon.port();
+RunOutput runAgainst(int port, const std::vector<InputLine>& table, BatchOptions options) {
+  options.port = port;
   sockaddr_in address{};
-  EXPECT_TRUE(detail::resolveDaemon("127.0.0.1", options.port, address));
+  EXPECT_TRUE(exchange::resolveDaemon("127.0.0.1", options.port, address));
   char* buffer = nullptr;
   std::size_t size = 0;
   std::FILE* out = open_memstream(&buffer, &size);
@@ -54,29 +54,13 @@ int queriedX(const std::string& query) {
   return std::atoi(query.c_str() + 2);
 }
 
-TEST(LabelTable, KeepsInputOrderWhenTheDaemonAnswersOutOfOrder) {
-  constexpr int kPoints = 60;
-  ConcurrentDaemon daemon([](const std::string& query) {
-    const int x = queriedX(query);
-    return PointReply{"label " + std::to_string(x), milliseconds((kPoints - x) % 9 * 4)};
-  });
-  BatchOptions options;
-  options.jobs = 8;
-  const RunOutput run = runAgainst(daemon, pointsAlongX(kPoints), options);
-  ASSERT_EQ(run.rows.size(), static_cast<std::size_t>(kPoints));
-  for (int x = 0; x < kPoints; ++x) {
-    EXPECT_EQ(run.rows[x], std::to_string(x) + "\t0\t0\tlabel " + std::to_string(x));
-  }
-  EXPECT_EQ(run.summary.labelled, static_cast<std::size_t>(kPoints));
-  EXPECT_EQ(exitStatusFor(run.summary), 0);
-}
-
 TEST(LabelTable, ADaemonThatDiesMidRunLeavesAFailedRowForEveryLaterPoint) {
   constexpr std::size_t kAnswered = 10;
-  ConcurrentDaemon daemon([](const std::string&) { return PointReply{"a,b"}; }, kAnswered);
+  FakeDaemon daemon([](const std::string&) { return kit::replyWith("a,b"); }, 0, kAnswered);
   BatchOptions options;
   options.jobs = 4;
-  const RunOutput run = runAgainst(daemon, pointsAlongX(30), options);
+  options.retries = 0;
+  const RunOutput run = runAgainst(daemon.port(), pointsAlongX(30), options);
   ASSERT_EQ(run.rows.size(), 30U);
   EXPECT_EQ(run.summary.labelled, kAnswered);
   EXPECT_EQ(run.summary.failed, 30U - kAnswered);
@@ -90,17 +74,52 @@ TEST(LabelTable, ADaemonThatDiesMidRunLeavesAFailedRowForEveryLaterPoint) {
   EXPECT_EQ(exitStatusFor(run.summary), 4);
 }
 
+// The daemon answers out of order, goes away with queries in flight and comes back 300 ms
+// later on the same port; the rows still come out in input order.
+TEST(LabelTable, ADaemonThatRestartsMidTableLosesNoRowAndKeepsTheOrder) {
+  constexpr int kPoints = 40;
+  const kit::Responder answer = [](const std::string& query) {
+    return kit::replyWith("a", milliseconds((kPoints - queriedX(query)) % 9 * 2));
+  };
+  auto daemon = std::make_unique<FakeDaemon>(answer);
+  const int port = daemon->port();
+  std::thread restart([&] {
+    const auto patience = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (daemon->accepted() < 10 && std::chrono::steady_clock::now() < patience) {
+      std::this_thread::sleep_for(milliseconds(1));
+    }
+    daemon.reset();
+    std::this_thread::sleep_for(milliseconds(300));
+    daemon = std::make_unique<FakeDaemon>(answer, port);
+  });
+  BatchOptions options;
+  options.jobs = 8;
+  const RunOutput run = runAgainst(port, pointsAlongX(kPoints), options);
+  restart.join();
+  ASSERT_EQ(run.rows.size(), static_cast<std::size_t>(kPoints));
+  for (int x = 0; x < kPoints; ++x) {
+    EXPECT_EQ(run.rows[x], std::to_string(x) + "\t0\t0\ta");
+  }
+  EXPECT_EQ(exitStatusFor(run.summary), 0);
+}
+
+TEST(BackoffBefore, DoublesAndStaysBounded) {
+  const std::pair<int, int> cases[] = {{1, 200}, {2, 400}, {4, 1600}, {5, 2000}, {10, 2000}};
+  for (const auto& [retry, expected] : cases) {
+    EXPECT_EQ(backoffBefore(retry), milliseconds(expected)) << retry;
+  }
+}
+
 TEST(LabelTable, AQueryWithoutAReplyTimesOutAloneAndOnTime) {
-  ConcurrentDaemon daemon([](const std::string& query) {
-    PointReply reply{"a"};
-    reply.silent = queriedX(query) % 3 == 0;
-    return reply;
+  FakeDaemon daemon([](const std::string& query) {
+    return queriedX(query) % 3 == 0 ? kit::silence() : kit::replyWith("a");
   });
   BatchOptions options;
   options.jobs = 8;
   options.timeoutSeconds = 0.2;
+  options.retries = 0;
   const auto started = std::chrono::steady_clock::now();
-  const RunOutput run = runAgainst(daemon, pointsAlongX(12), options);
+  const RunOutput run = runAgainst(daemon.port(), pointsAlongX(12), options);
   EXPECT_LT(std::chrono::steady_clock::now() - started, milliseconds(3000));
   ASSERT_EQ(run.rows.size(), 12U);
   for (int x = 0; x < 12; ++x) {
@@ -112,9 +131,9 @@ TEST(LabelTable, AQueryWithoutAReplyTimesOutAloneAndOnTime) {
 }
 
 TEST(LabelTable, RejectedLinesAreCountedAndNeverSent) {
-  ConcurrentDaemon daemon([](const std::string&) { return PointReply{"a"}; });
+  FakeDaemon daemon([](const std::string&) { return kit::replyWith("a"); });
   std::istringstream in("1\t2\t3\n1\tx\t3\n");
-  const RunOutput run = runAgainst(daemon, atlas::readTable(in, false), BatchOptions{});
+  const RunOutput run = runAgainst(daemon.port(), atlas::readTable(in, false), BatchOptions{});
   EXPECT_EQ(run.rows,
             (std::vector<std::string>{"1\t2\t3\ta", "# line 2: rejected: Y is not a number: x"}));
   EXPECT_EQ(daemon.accepted(), 1U);

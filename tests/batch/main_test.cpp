@@ -6,15 +6,14 @@
 #include <nlohmann/json.hpp>
 #include <sstream>
 
-#include "support/concurrent_daemon.hpp"
-#include "support/subprocess.hpp"
+#include "kit/fake_daemon.hpp"
+#include "kit/process.hpp"
 
 namespace vantrel {
 namespace {
 
-using testing::ConcurrentDaemon;
-using testing::PointReply;
-using testing::ProcessResult;
+using kit::FakeDaemon;
+using kit::ProcessResult;
 
 class BatchProgram : public ::testing::Test {
  protected:
@@ -27,11 +26,11 @@ class BatchProgram : public ::testing::Test {
 
   ProcessResult run(std::vector<std::string> args) {
     args.insert(args.begin(), {"--host", "127.0.0.1", "--port", std::to_string(daemon_.port())});
-    return testing::runProcess(VANTREL_BATCH_BINARY, args, {}, std::chrono::seconds(20));
+    return kit::runProcess(VANTREL_BATCH_BINARY, args, {}, std::chrono::seconds(20));
   }
 
-  ConcurrentDaemon daemon_{[](const std::string& query) {
-    return PointReply{query.rfind("3:", 0) == 0 ? "2:a,b:5:c:" : "* outside"};
+  FakeDaemon daemon_{[](const std::string& query) {
+    return kit::replyWith(query.rfind("3:", 0) == 0 ? "2:a,b:5:c:" : "* outside");
   }};
 
  private:
@@ -78,7 +77,7 @@ TEST_F(BatchProgram, EndsWithTheStatusOfWhatWentWrong) {
     EXPECT_EQ(result.exitStatus, c.status) << c.args[0];
     EXPECT_EQ(result.out, c.out) << c.args[0];
   }
-  const ProcessResult unknownHost = testing::runProcess(
+  const ProcessResult unknownHost = kit::runProcess(
       VANTREL_BATCH_BINARY, {"--host", "no-such-host.invalid", table}, {"RES_OPTIONS=attempts:0"});
   EXPECT_EQ(unknownHost.err, "vantrel-batch: cannot find host no-such-host.invalid\n");
   EXPECT_EQ(unknownHost.exitStatus, 1);

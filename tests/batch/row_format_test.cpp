@@ -57,31 +57,28 @@ TEST(AnswerRow, JsonParsesBackWithThePointAndTheExtraFields) {
                             "extra":["\ufffd name"]})"));
 }
 
-// The answer is read back from the printer's tabular rows, so it shows what the printer showed.
-TEST(AnswerRow, JsonGivesTheAnswerAsThePrinterShowedIt) {
+TEST(AnswerRow, TabsAndLineEndsInAnAnswerNeitherSplitNorJoinTsvRows) {
   struct Case {
     std::int32_t code;
     const char* answer;
-    const char* shown;
+    const char* tsv;
+    const char* json;
   };
   const Case cases[] = {
-      {2, "Right Cerebrum,,Sub-lobar,Caudate,",
-       R"({"fields":["Right Cerebrum","Sub-lobar","Caudate"]})"},
-      {1, ",,", R"({"fields":[]})"},
-      {3, "9:a,b:-2:z:18:c,,d:",
-       R"({"pairs":[{"count":18,"label":"c,,d"},{"count":9,"label":"a,b"},)"
-       R"({"count":-2,"label":"z"}]})"},
-      {2, "* Talairach 1,2,3 is outside the brain",
-       R"({"message":"* Talairach 1,2,3 is outside the brain"})"},
-      {3, "* Talairach 1,2,3: the 3x3x3 cube", R"({"message":"Talairach 1,2,3: the 3x3x3 cube"})"},
+      {2, "a\tb,c\nd", "1\t2\t3\ta b\tc d\tx\n", R"({"fields":["a\tb","c\nd"]})"},
+      {3, "1:p\rq:2:r,s\n:", "1\t2\t3\t2\tr\ts \tx\n\t\t\t1\tp q\n",
+       R"({"pairs":[{"count":2,"label":"r,s\n"},{"count":1,"label":"p\rq"}]})"},
+      {1, "* no\tlabel\n", "1\t2\t3\t* no label \tx\n", R"({"message":"* no\tlabel\n"})"},
   };
+  InputLine line = pointLine(8, {1, 2, 3});
+  line.extra = {"x"};
   for (const Case& c : cases) {
-    json row =
-        json::parse(labelled(OutputFormat::kJson, pointLine(8, {1, 2, 3}), c.code, c.answer));
-    for (const char* key : {"line", "status", "point"}) {
+    EXPECT_EQ(labelled(OutputFormat::kTsv, line, c.code, c.answer), c.tsv) << c.answer;
+    json row = json::parse(labelled(OutputFormat::kJson, line, c.code, c.answer));
+    for (const char* key : {"line", "status", "point", "extra"}) {
       row.erase(key);
     }
-    EXPECT_EQ(row, json::parse(c.shown)) << c.answer;
+    EXPECT_EQ(row, json::parse(c.json)) << c.answer;
   }
 }
 

@@ -3,7 +3,7 @@
 
 #include <string>
 
-namespace vantrel::testing {
+namespace vantrel::expected {
 
 inline const std::string kUsageText =
     "\nUsage: Vantrel <Code><:Cubesize>, X, Y, Z\n"
@@ -23,4 +23,4 @@ inline const std::string kUsageText =
     "18:Right Cerebrum,Sub-lobar,Caudate,Gray Matter,Caudate Body\n"
     "9:Right Cerebrum,Sub-lobar,Extra-Nuclear,Cerebro-Spinal Fluid,Lateral Ventricle\n";
 
-}  // namespace vantrel::testing
+}  // namespace vantrel::expected

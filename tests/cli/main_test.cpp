@@ -5,31 +5,31 @@
 #include <vector>
 
 #include "cli/expected_output.hpp"
-#include "support/subprocess.hpp"
+#include "kit/process.hpp"
 #include "vantrel.hpp"
 
 namespace vantrel {
 namespace {
 
 TEST(Main, WithoutArgumentsReportsTooFewParameters) {
-  const testing::ProcessResult run = testing::runProcess(VANTREL_BINARY, {});
+  const kit::ProcessResult run = kit::runProcess(VANTREL_BINARY, {});
   EXPECT_EQ(run.exitStatus, 1);
   EXPECT_EQ(run.err, "ERROR: Too few parameters.\n\n");
-  EXPECT_EQ(run.out, testing::kUsageText);
+  EXPECT_EQ(run.out, expected::kUsageText);
 }
 
 // Blanks would vanish later, but the joined text itself has no room.
 TEST(Main, RejectsJoinedArgumentsOneCharacterLongerThanTheParameterString) {
   const std::string padding(kMaxTextLength - 6, ' ');
-  const testing::ProcessResult run = testing::runProcess(VANTREL_BINARY, {"2,6,7,8", padding});
+  const kit::ProcessResult run = kit::runProcess(VANTREL_BINARY, {"2,6,7,8", padding});
   EXPECT_EQ(run.exitStatus, 1);
   EXPECT_EQ(run.err, "ERROR: parameter string longer than 8191 characters.\n\n");
-  EXPECT_EQ(run.out, testing::kUsageText);
+  EXPECT_EQ(run.out, expected::kUsageText);
 }
 
 TEST(Main, AcceptsJoinedArgumentsThatJustFit) {
   const std::string padding(kMaxTextLength - 7, ' ');
-  const testing::ProcessResult run = testing::runProcess(VANTREL_BINARY, {"2,6,7,8", padding});
+  const kit::ProcessResult run = kit::runProcess(VANTREL_BINARY, {"2,6,7,8", padding});
   EXPECT_NE(run.exitStatus, 1) << run.err;
   EXPECT_EQ(run.err.find("ERROR: "), std::string::npos) << run.err;
 }

@@ -68,7 +68,7 @@ TEST_F(Answers, GiveTheWorkedExamplesExactly) {
   };
   for (const auto& [request, reply] : cases) {
     std::string block = request;
-    block.resize(kRequestBlockSize, '\0');
+    block.resize(vantrel::protocol::kBlockSize, '\0');
     EXPECT_EQ(answerBlock(labeller(), block), reply) << request;
   }
 }

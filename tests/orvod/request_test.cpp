@@ -20,6 +20,8 @@ TEST(ParseRequest, ReadsEveryWellFormedShape) {
       {"02,007,-0,0", {2, 0, 7, 0, 0}},
       {"2,6,7,8\0"s + "9,9\0\0"s, {2, 0, 6, 7, 8}},  // the request ends at the first NUL
       {"3:5,1,2,3", {3, 5, 1, 2, 3}},                // the client closed without a NUL
+      {"3:7,1,2,3", {3, 7, 1, 2, 3}},
+      {"3:9,1,2,3", {3, 9, 1, 2, 3}},
   };
   for (const auto& [bytes, expected] : cases) {
     const ParsedRequest parsed = parseRequestBlock(bytes);
@@ -30,7 +32,8 @@ TEST(ParseRequest, ReadsEveryWellFormedShape) {
 
 TEST(ParseRequest, AnswersEveryMalformedRequestWithAShortStarMessage) {
   const std::string cases[] = {
-      "", std::string(kRequestBlockSize, '\0'), std::string(kRequestBlockSize, '7'),
+      "", std::string(vantrel::protocol::kBlockSize, '\0'),
+      std::string(vantrel::protocol::kBlockSize, '7'),
       // missing, extra or empty fields, and junk
       "2", "2,6,7", "2,6,7,8,9", "2,6,7,8 ", "2,6,7,8x", " 2,6,7,8", "2,,7,8", "2;6;7;8",
       // numbers that are not signed 32-bit decimals

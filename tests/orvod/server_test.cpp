@@ -1,123 +1,149 @@
-// Tests of the built daemon on loopback: the exchange, malformed, silent and stalled clients,
-// a thousand idle connections, the deadline and shutdown.
+// orvod's Server in this process, with a stub answer and no atlases: the exchange, stalled,
+// silent and hostile clients, a thousand idle connections, and the deadline.
+#include "orvod/server.hpp"
+
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include <filesystem>
-#include <memory>
+#include <random>
 #include <thread>
 #include <vector>
 
-#include "atlas/atlas_fixture.hpp"
-#include "daemon_process.hpp"
+#include "kit/loopback.hpp"
+#include "orvod/request.hpp"
 
 namespace orvod {
 namespace {
 
-using testing::ClientSocket;
-using testing::DaemonProcess;
-using testing::queryBlock;
+using vantrel::kit::ClientSocket;
+using vantrel::kit::queryBlock;
 using namespace std::string_literals;
 using namespace std::chrono_literals;
 
-constexpr const char* kCaudate = "Right Cerebrum,Sub-lobar,Caudate,Gray Matter,Caudate_R";
-
-std::vector<std::string> arguments(const char* timeoutSeconds) {
-  return {"--port", "0", "--data", ATLAS_TEST_DATA_DIR, "--timeout", timeoutSeconds};
+// A reply per request shape; code 3 replies fill a block, as the largest cubes nearly do.
+std::string stubAnswer(std::string_view bytes) {
+  const ParsedRequest parsed = parseRequestBlock(bytes);
+  if (!parsed.request) {
+    return parsed.error;
+  }
+  if (parsed.request->code == vantrel::protocol::kCubeCode) {
+    return std::string(vantrel::protocol::kReplyLimit, 'c');
+  }
+  return "answer " + std::to_string(parsed.request->x);
 }
 
-// One daemon for the suite. Its deadline is far longer than a client's 10 s wait, so a query
-// answered at all was not held up behind a stalled client.
-class RunningDaemon : public ::testing::Test {
- protected:
-  static void SetUpTestSuite() {
-    if (atlas::fixture::atlasesInstalled()) {
-      daemon_ = std::make_unique<DaemonProcess>(arguments("60"));
-    }
+class ServedHere {
+ public:
+  explicit ServedHere(std::chrono::milliseconds timeout = 60s)
+      : server_(ServerOptions{"127.0.0.1", 0, timeout, 2}, stubAnswer),
+        runner_([this] { server_.run(); }) {}
+  ~ServedHere() {
+    server_.stop();
+    runner_.join();
   }
-  static void TearDownTestSuite() { daemon_.reset(); }
-  void SetUp() override {
-    ATLAS_SKIP_WITHOUT_DATA();
-    ASSERT_TRUE(daemon_->ready()) << "no readiness line, got: " << daemon_->readinessLine();
+  std::uint16_t port() const {
+    const std::string endpoint = server_.endpoint();
+    return static_cast<std::uint16_t>(std::stoi(endpoint.substr(endpoint.rfind(':') + 1)));
   }
-  static std::uint16_t port() { return daemon_->port(); }
 
-  static std::unique_ptr<DaemonProcess> daemon_;
+ private:
+  Server server_;
+  std::thread runner_;
 };
 
-std::unique_ptr<DaemonProcess> RunningDaemon::daemon_;
-
-TEST_F(RunningDaemon, AnswersTheBlockAShortRequestAndARequestCutShortByClose) {
-  EXPECT_EQ(queryBlock(port(), "2,6,7,8"), kCaudate);
-  ClientSocket waiting(port()), closing(port());
+TEST(Server, AnswersTheBlockAShortRequestAndARequestCutShortByClose) {
+  ServedHere served;
+  EXPECT_EQ(queryBlock(served.port(), "2,6,7,8"), "answer 6");
+  ClientSocket waiting(served.port()), closing(served.port()), empty(served.port());
   ASSERT_TRUE(waiting.send("2,6,7,8\0"s) && closing.send("2,6,7,8"));
   closing.shutdownSending();
-  EXPECT_EQ(waiting.receiveAll(), kCaudate);
-  EXPECT_EQ(closing.receiveAll(), kCaudate);
-}
-
-TEST_F(RunningDaemon, AnswersMalformedRequestsWithAStarMessage) {
-  for (const std::string& request :
-       {"9,1,2,3"s, "2,1,2"s, "2,1,2,3junk"s, "2,99999999999,0,0"s, std::string(8192, '7')}) {
-    const std::string reply = queryBlock(port(), request);
-    EXPECT_TRUE(reply.starts_with("* ")) << request.substr(0, 20) << ": " << reply;
-  }
-  ClientSocket empty(port());
   empty.shutdownSending();
+  EXPECT_EQ(waiting.receiveAll(), "answer 6");
+  EXPECT_EQ(closing.receiveAll(), "answer 6");
   EXPECT_TRUE(empty.receiveAll().starts_with("* "));
 }
 
-TEST_F(RunningDaemon, AnswersOthersWhileOneClientIsSilentAndAnotherStalls) {
-  ClientSocket silent(port()), stalled(port());
-  ASSERT_TRUE(silent.connected() && stalled.send("2,6,"));
-  EXPECT_EQ(queryBlock(port(), "2,6,7,8"), kCaudate);
-  EXPECT_EQ(queryBlock(port(), "1,6,7,8"), "Right,Nucleus,Caudate,N_Caudate-5");
-}
-
-std::size_t openDescriptors(pid_t pid) {
+std::size_t openDescriptors() {
   std::error_code ec;
-  std::filesystem::directory_iterator it("/proc/" + std::to_string(pid) + "/fd", ec);
+  std::filesystem::directory_iterator it("/proc/self/fd", ec);
   return ec ? 0 : static_cast<std::size_t>(std::distance(it, {}));
 }
 
-// Each idle client has begun its request, so the daemon itself holds all thousand connections.
-TEST_F(RunningDaemon, AnswersWhileAThousandClientsIdle) {
+// Each idle client has begun its request and stalled, so the server holds all thousand
+// connections.
+TEST(Server, AnswersWhileAThousandClientsIdle) {
   rlimit limit{};
   getrlimit(RLIMIT_NOFILE, &limit);
   limit.rlim_cur = limit.rlim_max;
   setrlimit(RLIMIT_NOFILE, &limit);
+  ServedHere served;
+  const std::size_t before = openDescriptors();
   std::vector<ClientSocket> idle;
   for (int i = 0; i < 1000; ++i) {
-    ASSERT_TRUE(idle.emplace_back(port()).send("2,")) << "connection " << i;
+    ASSERT_TRUE(idle.emplace_back(served.port()).send("2,")) << "connection " << i;
   }
   const auto patience = std::chrono::steady_clock::now() + 10s;
-  while (openDescriptors(daemon_->pid()) < 1000 && std::chrono::steady_clock::now() < patience) {
+  while (openDescriptors() < before + 2000 && std::chrono::steady_clock::now() < patience) {
     std::this_thread::sleep_for(10ms);
   }
-  EXPECT_GE(openDescriptors(daemon_->pid()), 1000U);
-  EXPECT_EQ(queryBlock(port(), "2,6,7,8"), kCaudate);
+  EXPECT_GE(openDescriptors(), before + 2000);
+  EXPECT_EQ(queryBlock(served.port(), "2,6,7,8"), "answer 6");
 }
 
-TEST(DaemonDeadline, DropsSilentAndStalledClientsWithAMessage) {
-  ATLAS_SKIP_WITHOUT_DATA();
-  DaemonProcess daemon(arguments("0.3"));
-  ASSERT_TRUE(daemon.ready()) << daemon.readinessLine();
-  ClientSocket silent(daemon.port()), stalled(daemon.port());
+TEST(Server, DropsSilentAndStalledClientsWithAMessageAtTheDeadline) {
+  ServedHere served(300ms);
+  ClientSocket silent(served.port()), stalled(served.port());
   ASSERT_TRUE(stalled.send("2,6,"));
-  EXPECT_TRUE(silent.receiveAll().starts_with("* "));
-  EXPECT_TRUE(stalled.receiveAll().starts_with("* "));
+  EXPECT_EQ(silent.receiveAll(), "* No complete request within the time limit");
+  EXPECT_EQ(stalled.receiveAll(), "* No complete request within the time limit");
 }
 
-TEST(DaemonShutdown, ExitsCleanlyOnSigtermAndSigintWithAClientConnected) {
-  ATLAS_SKIP_WITHOUT_DATA();
-  for (const int signal : {SIGTERM, SIGINT}) {
-    DaemonProcess daemon(arguments("60"));
-    ASSERT_TRUE(daemon.ready()) << daemon.readinessLine();
-    ClientSocket stalled(daemon.port());
-    ASSERT_TRUE(stalled.send("2,"));
-    EXPECT_EQ(queryBlock(daemon.port(), "2,6,7,8"), kCaudate);
-    EXPECT_EQ(daemon.stop(signal), 0) << "signal " << signal;
+std::string block(std::string text) {
+  text.resize(vantrel::protocol::kBlockSize, '\0');
+  return text;
+}
+
+// Bytes of every value, NULs included, the same on every run.
+std::string garbage(std::size_t size, unsigned seed) {
+  std::mt19937 random(seed);
+  std::string bytes(size, '\0');
+  for (char& c : bytes) {
+    c = static_cast<char>(random() & 0xFF);
   }
+  return bytes;
+}
+
+// After each kind of misbehaving client the server still answers an ordinary one at once.
+// The clients that never read keep the smallest receive window the system allows, so their
+// replies wait in the kernel, and the server must not wait with them.
+TEST(Server, HostileClientsNeitherStopItNorSlowOthers) {
+  ServedHere served;
+  const std::uint16_t port = served.port();
+  std::vector<ClientSocket> neverRead;
+  for (int i = 0; i < 100; ++i) {
+    ClientSocket& client = neverRead.emplace_back(port, vantrel::kit::SocketOptions{10s, 1});
+    EXPECT_TRUE(client.send(block("3:11,1,2,3")));
+  }
+  EXPECT_EQ(queryBlock(port, "2,6,7,8", 1s), "answer 6") << "after clients that never read";
+  for (int i = 0; i < 60; ++i) {
+    ClientSocket garbled(port), resetEarly(port), resetLate(port);
+    EXPECT_TRUE(garbled.send(garbage(100 + static_cast<std::size_t>(i) * 97, i)));
+    garbled.shutdownSending();
+    EXPECT_TRUE(garbled.receiveAll().starts_with("* ")) << "garbage " << i;
+    EXPECT_TRUE(resetEarly.send("3:11,6,") && resetLate.send(block("3:11,6,7,8")));
+    resetEarly.reset();
+    resetLate.reset();
+  }
+  EXPECT_EQ(queryBlock(port, "2,6,7,8", 1s), "answer 6") << "after garbage and resets";
+  // The server answers the first block and swallows the rest, so the refusal arrives.
+  for (int i = 0; i < 20; ++i) {
+    ClientSocket oversized(port);
+    EXPECT_TRUE(oversized.send(std::string(1 << 20, '7')));
+    EXPECT_EQ(oversized.receiveAll(), "* Request has no NUL within 8192 bytes");
+  }
+  EXPECT_EQ(queryBlock(port, "2,6,7,8", 1s), "answer 6") << "after oversized requests";
 }
 
 }  // namespace

@@ -2,15 +2,15 @@
 #include <gtest/gtest.h>
 
 #include "atlas/atlas_fixture.hpp"
-#include "daemon_process.hpp"
-#include "support/subprocess.hpp"
+#include "kit/daemon_process.hpp"
+#include "kit/loopback.hpp"
 
 namespace orvod {
 namespace {
 
 TEST(VantrelWithOrvod, PrintsTheReportForEachCode) {
   ATLAS_SKIP_WITHOUT_DATA();
-  testing::DaemonProcess daemon({"--data", ATLAS_TEST_DATA_DIR});
+  vantrel::kit::DaemonProcess daemon(ORVOD_BINARY, {"--data", ATLAS_TEST_DATA_DIR});
   ASSERT_EQ(daemon.readinessLine(), "orvod: listening on 127.0.0.1:1600");
 
   struct Case {
@@ -39,7 +39,7 @@ TEST(VantrelWithOrvod, PrintsTheReportForEachCode) {
        "Sent: 2,100,100,100\nReturned: * Talairach 100,100,100 is outside the brain\n"},
   };
   for (const Case& c : cases) {
-    const auto run = vantrel::testing::runProcess(VANTREL_BINARY, c.args);
+    const auto run = vantrel::kit::runProcess(VANTREL_BINARY, c.args);
     EXPECT_EQ(run.exitStatus, 0) << run.err;
     EXPECT_EQ(run.err, "");
     EXPECT_EQ(run.out, c.report);

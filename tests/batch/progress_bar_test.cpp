@@ -1,0 +1,38 @@
+// Tests of the progress bar: what one drawing shows, and that it is not redrawn on every point.
+#include "batch/progress_bar.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+
+namespace vantrel::batch {
+namespace {
+
+std::string drawn(std::size_t total, std::size_t updates) {
+  char* buffer = nullptr;
+  std::size_t size = 0;
+  std::FILE* out = open_memstream(&buffer, &size);
+  {
+    ProgressBar bar(out, total, true);
+    for (std::size_t done = 1; done <= updates; ++done) {
+      bar.update(done);
+    }
+  }
+  std::fclose(out);
+  std::string text(buffer, size);
+  std::free(buffer);
+  return text;
+}
+
+TEST(ProgressBar, DrawsOnceForAQuickRunAndWipesItself) {
+  const std::string text = drawn(4, 4);
+  EXPECT_EQ(text, "\rvantrel-batch: [##########" + std::string(30, ' ') + "] 1/4\r" +
+                      std::string(80, ' ') + "\r");
+  // Ten thousand points in far less than the redraw interval: still one drawing.
+  const std::string many = drawn(10000, 10000);
+  EXPECT_EQ(many.find("vantrel-batch: ["), many.rfind("vantrel-batch: [")) << many.size();
+}
+
+}  // namespace
+}  // namespace vantrel::batch

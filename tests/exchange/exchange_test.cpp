@@ -1,0 +1,116 @@
+// Tests of the shared exchange: the send loop, and the outcomes at a resolved loopback
+// address, with and without a deadline.
+#include "exchange/exchange.hpp"
+
+#include <arpa/inet.h>
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <string>
+#include <thread>
+
+#include "kit/fake_daemon.hpp"
+
+namespace vantrel::exchange {
+namespace {
+
+using kit::FakeDaemon;
+using std::chrono::milliseconds;
+
+TextBuffer queryText(const char* text) {
+  TextBuffer query{};
+  std::snprintf(query.data(), query.size(), "%s", text);
+  return query;
+}
+
+sockaddr_in loopback(int port) {
+  sockaddr_in address{};
+  EXPECT_TRUE(resolveDaemon("127.0.0.1", port, address));
+  return address;
+}
+
+// A port that was free a moment ago: nothing listens there.
+int closedPort() {
+  const int fd = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t length = sizeof address;
+  bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address);
+  getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
+  close(fd);
+  return ntohs(address.sin_port);
+}
+
+// One send takes the whole block on loopback, so only a small buffer shows a
+// loop that stops early; a peer that has gone away must not raise SIGPIPE.
+TEST(SendWholeBlock, GetsThroughASmallBufferAndFailsQuietlyToAVanishedPeer) {
+  int fds[2];
+  ASSERT_EQ(socketpair(AF_UNIX, SOCK_STREAM, 0, fds), 0);
+  const int small = 1024;
+  setsockopt(fds[0], SOL_SOCKET, SO_SNDBUF, &small, sizeof small);
+  TextBuffer block;
+  for (std::size_t i = 0; i < block.size(); ++i) {
+    block[i] = static_cast<char>(i * 7);
+  }
+  std::string received;
+  std::thread reader([&] {
+    char piece[100];
+    ssize_t got = 0;
+    while (received.size() < block.size() && (got = read(fds[1], piece, sizeof piece)) > 0) {
+      received.append(piece, static_cast<std::size_t>(got));
+    }
+  });
+  EXPECT_TRUE(sendWholeBlock(fds[0], block));
+  reader.join();
+  EXPECT_EQ(received, std::string(block.data(), block.size()));
+  close(fds[1]);
+  EXPECT_FALSE(sendWholeBlock(fds[0], block));
+  close(fds[0]);
+}
+
+TEST(ExchangeWith, ReportsEachOutcomeOfAQueryWithADeadline) {
+  struct Case {
+    const char* name;
+    kit::Reply reply;
+    Outcome expected;
+    const char* answer;
+  };
+  const Case cases[] = {
+      {"answered", kit::replyWith("a,b,c"), Outcome::kAnswered, "a,b,c"},
+      {"closed without a reply", {}, Outcome::kReceiveFailed, ""},
+      {"answers after the deadline", kit::replyWith("late", milliseconds(1500)), Outcome::kTimedOut,
+       ""},
+      {"never answers", kit::silence(), Outcome::kTimedOut, ""},
+  };
+  for (const Case& c : cases) {
+    std::string seen;
+    FakeDaemon daemon([&](const std::string& request) {
+      seen = kit::queryText(request);
+      return c.reply;
+    });
+    TextBuffer answer{};
+    const auto started = Clock::now();
+    const Outcome outcome = exchangeWith(loopback(daemon.port()), queryText("2,6,7,8"), answer,
+                                         started + milliseconds(300));
+    EXPECT_EQ(outcome, c.expected) << c.name;
+    EXPECT_STREQ(answer.data(), c.answer) << c.name;
+    EXPECT_LT(Clock::now() - started, milliseconds(1000)) << c.name;
+    EXPECT_EQ(seen, "2,6,7,8") << c.name;
+  }
+}
+
+TEST(ExchangeWith, NothingListeningIsDaemonDownWithOrWithoutADeadline) {
+  const sockaddr_in address = loopback(closedPort());
+  TextBuffer answer{};
+  EXPECT_EQ(exchangeWith(address, queryText("1,1,2,3"), answer, std::nullopt),
+            Outcome::kDaemonDown);
+  EXPECT_EQ(exchangeWith(address, queryText("1,1,2,3"), answer, Clock::now() + milliseconds(500)),
+            Outcome::kDaemonDown);
+}
+
+}  // namespace
+}  // namespace vantrel::exchange

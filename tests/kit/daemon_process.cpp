@@ -1,0 +1,20 @@
+// orvod as a process: started, known ready by its first line, stopped by a signal.
+#include "kit/daemon_process.hpp"
+
+namespace vantrel::kit {
+
+DaemonProcess::DaemonProcess(const std::string& binary, const std::vector<std::string>& arguments)
+    : child_(binary, arguments), readinessLine_(child_.readErrorLine(20s)) {
+  const std::string prefix = "orvod: listening on ";
+  if (child_.pid() > 0 && readinessLine_.starts_with(prefix)) {
+    port_ =
+        static_cast<std::uint16_t>(std::stoi(readinessLine_.substr(readinessLine_.rfind(':') + 1)));
+  }
+}
+
+int DaemonProcess::stop(int signal) {
+  port_ = 0;
+  return child_.stop(signal);
+}
+
+}  // namespace vantrel::kit
