@@ -1,10 +1,10 @@
-// What every label volume reader checks in a NIfTI header, for the readers inside this library.
+// What every NIfTI reader and writer of this library and its programs checks and converts in a
+// header.
 #include "atlas/nifti_header.hpp"
 
 #include <stdexcept>
 
 namespace atlas::nifti {
-namespace {
 
 Affine toAffine(const nifti_dmat44& m) {
   Affine a{};
@@ -16,7 +16,18 @@ Affine toAffine(const nifti_dmat44& m) {
   return a;
 }
 
-}  // namespace
+ImagePtr imageFromHeader(const std::vector<std::byte>& header, int version,
+                         const std::string& path) {
+  nifti_image* image =
+      version == 1 ? nifti_convert_n1hdr2nim(
+                         *reinterpret_cast<const nifti_1_header*>(header.data()), path.c_str())
+                   : nifti_convert_n2hdr2nim(
+                         *reinterpret_cast<const nifti_2_header*>(header.data()), path.c_str());
+  if (image == nullptr) {
+    refuse(path, "nifticlib refuses the header");
+  }
+  return ImagePtr(image);
+}
 
 void refuse(const std::string& path, const std::string& why) {
   throw std::runtime_error(path + ": " + why);

@@ -1,10 +1,13 @@
-// What every label volume reader checks in a NIfTI header, for the readers inside this library.
+// What every NIfTI reader and writer of this library and its programs checks and converts in a
+// header.
 #pragma once
 
 #include <nifti2_io.h>
 
+#include <cstddef>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "atlas/transform.hpp"
 
@@ -16,6 +19,13 @@ struct ImageDeleter {
 using ImagePtr = std::unique_ptr<nifti_image, ImageDeleter>;
 
 [[noreturn]] void refuse(const std::string& path, const std::string& why);
+
+Affine toAffine(const nifti_dmat44& m);
+
+// nifticlib's image for a raw header in host byte order (NIfTI-1 or NIfTI-2, by `version`),
+// without voxels; refuses a header nifticlib cannot convert.
+ImagePtr imageFromHeader(const std::vector<std::byte>& header, int version,
+                         const std::string& path);
 
 // A rescaled label would no longer name its row in the label table. A zero slope means the
 // file asks for no scaling at all.

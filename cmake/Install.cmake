@@ -21,6 +21,7 @@ endif()
 if(TARGET vantrel-atlas)
   install(TARGETS vantrel-atlas RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
   install(FILES man/vantrel-atlas.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+  install(FILES man/vantrel-atlas-clusters.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 endif()
 
 set(CPACK_GENERATOR DEB)

@@ -1,4 +1,4 @@
-// vantrel-atlas's entry point: lists the atlases, labels one point or labels a table.
+// vantrel-atlas's entry point: lists the atlases, labels one point or a table, reports clusters.
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -8,6 +8,7 @@
 #include <stdexcept>
 
 #include "exit_status.h"
+#include "vantrel-atlas/clusters_run.hpp"
 #include "vantrel-atlas/labelling.hpp"
 #include "vantrel-atlas/options.hpp"
 #include "vantrel-atlas/point_report.hpp"
@@ -66,6 +67,9 @@ int run(const Options& options) {
                  options.dataDirectory.c_str());
     return vantrel::kExitBadInput;
   }
+  if (options.command == Command::kClusters) {
+    return runClusters(options);
+  }
   std::ifstream file;
   if (options.command == Command::kTable && options.input != "-") {
     file.open(options.input);
@@ -83,6 +87,7 @@ int run(const Options& options) {
     case Command::kPoint:
       return labelPoint(options, atlases);
     case Command::kTable:
+    case Command::kClusters:
       break;
   }
   return labelTableFrom(options.input == "-" ? std::cin : file, options, atlases);

@@ -7,6 +7,7 @@
 #include <stdexcept>
 
 #include "atlas/atlas.hpp"
+#include "atlas/map_header.hpp"
 #include "atlas/point_table.hpp"
 #include "exit_status.h"
 #include "vantrel_version.h"
@@ -38,6 +39,20 @@ provenance record and one JSON object per point; rejected lines are reported
 Exit status: 0 every point labelled; 1 usage error, unreadable input or atlases;
 2 some lines rejected.)";
 
+constexpr const char* kClustersFooter =
+    R"(Voxels with value >= T form positive clusters; with --two-sided, voxels <= -T
+form negative ones. Clusters are numbered by voxel count, largest first (ties: the
+greater absolute peak), the same number in every output. A cluster's first peak is
+its extreme voxel (ties: lowest z, then y, then x); further peaks are local extrema
+taken by value, none closer than --peak-distance to one already taken. Each peak
+is labelled as point labels a point. The composition gives, per atlas, the labels
+the cluster's voxel centres fall in: voxels, percent of the cluster and percent of
+the region's volume in the atlas. NaN and infinite values join no cluster.
+--out PREFIX also writes PREFIX_clusters.tsv, PREFIX_peaks.tsv, PREFIX.json and the
+cluster map PREFIX_clusters.nii.gz, each renamed into place once complete.
+Exit status: 0 reported (also when no voxel passes the threshold); 1 usage error,
+unreadable or refused map, unreadable atlases or unwritable output.)";
+
 struct Raw {
   std::string format, space = "mni", atlases = kAtlasKeys;
   std::vector<std::string> coordinates;
@@ -51,20 +66,54 @@ CLI::App* addCommand(CLI::App& app, const char* name, const char* what, Options&
   return command;
 }
 
-void addLabellingOptions(CLI::App& command, Options& options, Raw& raw) {
-  command.add_option("--space", raw.space, "Space of the coordinates given")
-      ->check(CLI::IsMember({"mni", "talairach"}))
-      ->capture_default_str();
+void addAtlasOptions(CLI::App& command, Options& options, Raw& raw) {
   command.add_option("--atlas", raw.atlases, "Comma-separated atlas keys")->capture_default_str();
   command
       .add_option("--nearest", options.radii.nearestMm,
                   "Search for the nearest label this far, in mm (0: no search)")
       ->check(CLI::Range(0.0, 50.0))
       ->capture_default_str();
+}
+
+void addLabellingOptions(CLI::App& command, Options& options, Raw& raw) {
+  command.add_option("--space", raw.space, "Space of the coordinates given")
+      ->check(CLI::IsMember({"mni", "talairach"}))
+      ->capture_default_str();
+  addAtlasOptions(command, options, raw);
   command
       .add_option("--within", options.radii.withinMm,
                   "List every label with a voxel this close, in mm")
       ->check(CLI::Range(0.0, 50.0));
+}
+
+void addClustersCommand(CLI::App& app, Options& options, Raw& raw) {
+  CLI::App* command =
+      addCommand(app, "clusters", "Clusters and peaks of a statistical map, labelled", options);
+  ClusterOptions& c = options.clusters;
+  command->add_option("--threshold", c.threshold, "Cluster voxels with value >= T (no default)")
+      ->required();
+  command->add_flag("--two-sided", c.twoSided, "Also cluster voxels with value <= -T");
+  command->add_option("--min-voxels", c.minVoxels, "Drop clusters of fewer voxels")
+      ->check(CLI::Range(std::int64_t{1}, atlas::kMaxMapVoxels))
+      ->capture_default_str();
+  command->add_option("--connectivity", c.connectivity, "6 faces, 18 and edges, 26 and corners")
+      ->check(CLI::IsMember({6, 18, 26}))
+      ->capture_default_str();
+  command->add_option("--peaks", c.maxPeaks, "Peaks per cluster, at most")
+      ->check(CLI::Range(1, 1000))
+      ->capture_default_str();
+  command->add_option("--peak-distance", c.peakDistanceMm, "Least distance between peaks, mm")
+      ->check(CLI::Range(0.0, 1000.0))
+      ->capture_default_str();
+  command->add_option("--volume", options.volume, "Volume of a 4-D map, from 0")
+      ->check(CLI::NonNegativeNumber)
+      ->capture_default_str();
+  addAtlasOptions(*command, options, raw);
+  command->add_option("--format", raw.format, "tsv or json")->check(CLI::IsMember({"tsv", "json"}));
+  command->add_option("--out", options.outPrefix, "Also write the report files under PREFIX");
+  command->add_option("map", options.map, "Statistical map, .nii or .nii.gz")->required();
+  command->footer(kClustersFooter);
+  command->parse_complete_callback([&] { options.command = Command::kClusters; });
 }
 
 void addCommands(CLI::App& app, Options& options, Raw& raw) {
@@ -88,13 +137,15 @@ void addCommands(CLI::App& app, Options& options, Raw& raw) {
       ->required();
   table->footer(kTableFooter);
   table->parse_complete_callback([&] { options.command = Command::kTable; });
+
+  addClustersCommand(app, options, raw);
 }
 
 Format formatNamed(const std::string& name, Command command) {
   if (name == "json") {
     return Format::kJson;
   }
-  if (name == "tsv" || (name.empty() && command == Command::kTable)) {
+  if (name == "tsv" || (name.empty() && command != Command::kList && command != Command::kPoint)) {
     return Format::kTsv;
   }
   return Format::kText;
@@ -105,6 +156,9 @@ void finish(Options& options, const Raw& raw) {
   options.talairach = raw.space == "talairach";
   try {
     options.atlases = atlas::selectAtlases(raw.atlases);
+    if (options.command == Command::kClusters) {
+      checkClusterOptions(options.clusters);
+    }
     if (options.command == Command::kPoint) {
       options.point = parseCoordinates(raw.coordinates);
     }

@@ -1,17 +1,20 @@
-// The command line of vantrel-atlas: the list, point and table subcommands and their options.
+// The command line of vantrel-atlas: the list, point, table and clusters subcommands and their
+// options.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "atlas/catalogue.hpp"
 #include "atlas/transform.hpp"
+#include "vantrel-atlas/clusters.hpp"
 #include "vantrel-atlas/labelling.hpp"
 
 namespace vantrel_atlas {
 
-enum class Command { kList, kPoint, kTable };
+enum class Command { kList, kPoint, kTable, kClusters };
 enum class Format { kText, kTsv, kJson };
 
 struct Options {
@@ -23,6 +26,11 @@ struct Options {
   std::string dataDirectory;
   atlas::Vec3 point{};  // point: X Y Z as given
   std::string input;    // table: a path, or "-" for standard input
+  // clusters: the map, its volume, what makes a cluster and where the report files go
+  std::string map;
+  std::int64_t volume = 0;
+  ClusterOptions clusters;
+  std::string outPrefix;  // empty: standard output only
 };
 
 // The options, or the exit status of a run that ends here: 0 after --help or --version,

@@ -141,6 +141,14 @@ void appendTsvRow(std::string& out, const LoadedAtlases& atlases, const GivenPoi
     }
     appendNumber(out, answer.mni[axis], kCoordinateDecimals);
   }
+  appendAtlasCells(out, atlases, answer);
+  for (const std::string& field : given.extra) {
+    appendCell(out, field);
+  }
+  out += '\n';
+}
+
+void appendAtlasCells(std::string& out, const LoadedAtlases& atlases, const PointAnswer& answer) {
   for (std::size_t i = 0; i < answer.atlases.size(); ++i) {
     const AtlasAnswer& a = answer.atlases[i];
     appendCell(out, a.label != 0 ? labelOf(atlases, i, a.label).name : std::string());
@@ -158,24 +166,9 @@ void appendTsvRow(std::string& out, const LoadedAtlases& atlases, const GivenPoi
       }
     }
   }
-  for (const std::string& field : given.extra) {
-    appendCell(out, field);
-  }
-  out += '\n';
 }
 
-std::string pointJson(const LoadedAtlases& atlases, const GivenPoint& given,
-                      const PointAnswer& answer) {
-  json object;
-  if (given.line) {
-    object["line"] = *given.line;
-  }
-  object["input"] = {{"space", given.talairach ? "talairach" : "mni"},
-                     {"x", given.values[0]},
-                     {"y", given.values[1]},
-                     {"z", given.values[2]}};
-  object["mni"] = xyzJson(answer.mni);
-  object["talairach"] = xyzJson(answer.talairach);
+nlohmann::ordered_json labelsJson(const LoadedAtlases& atlases, const PointAnswer& answer) {
   json labels = json::array();
   for (std::size_t i = 0; i < answer.atlases.size(); ++i) {
     const AtlasAnswer& a = answer.atlases[i];
@@ -195,7 +188,22 @@ std::string pointJson(const LoadedAtlases& atlases, const GivenPoint& given,
     }
     labels.push_back(std::move(entry));
   }
-  object["labels"] = std::move(labels);
+  return labels;
+}
+
+std::string pointJson(const LoadedAtlases& atlases, const GivenPoint& given,
+                      const PointAnswer& answer) {
+  json object;
+  if (given.line) {
+    object["line"] = *given.line;
+  }
+  object["input"] = {{"space", given.talairach ? "talairach" : "mni"},
+                     {"x", given.values[0]},
+                     {"y", given.values[1]},
+                     {"z", given.values[2]}};
+  object["mni"] = xyzJson(answer.mni);
+  object["talairach"] = xyzJson(answer.talairach);
+  object["labels"] = labelsJson(atlases, answer);
   if (given.line) {
     object["extra"] = given.extra;
   }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <nlohmann/json.hpp>
 #include <optional>
 #include <string>
 #include <vector>
@@ -29,6 +30,13 @@ std::string tsvHeader(const LoadedAtlases& atlases, const std::vector<std::strin
 // Appends one row: cells without a label are empty.
 void appendTsvRow(std::string& out, const LoadedAtlases& atlases, const GivenPoint& given,
                   const PointAnswer& answer);
+
+// The cells of every atlas: label, nearest label and its distance (and within, with --within),
+// each after a tab.
+void appendAtlasCells(std::string& out, const LoadedAtlases& atlases, const PointAnswer& answer);
+
+// The "labels" array of a point's JSON object: one entry per atlas.
+nlohmann::ordered_json labelsJson(const LoadedAtlases& atlases, const PointAnswer& answer);
 
 // One JSON object and its newline.
 std::string pointJson(const LoadedAtlases& atlases, const GivenPoint& given,

@@ -1,0 +1,118 @@
+// Test support: small NIfTI maps written with nifticlib, in a temporary folder of their own.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <nifti2_io.h>
+#include <stdlib.h>
+#include <zlib.h>
+
+#include <cstdint>
+#include <cstring>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace atlas::fixture {
+
+struct MapSpec {
+  std::int64_t nx = 4, ny = 3, nz = 2, nt = 1;
+  int datatype = DT_FLOAT32;
+  int niftiType = NIFTI_FTYPE_NIFTI1_1;
+  // Row-major 3x4 voxel-to-world; 2 mm voxels by default, x running right to left.
+  double sform[3][4] = {{-2, 0, 0, 90}, {0, 2, 0, -126}, {0, 0, 2, -72}};
+  int sformCode = NIFTI_XFORM_MNI_152;
+  std::function<void(nifti_image&)> adjust = nullptr;  // last word on the header before writing
+};
+
+class MapFiles : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string pattern = (std::filesystem::temp_directory_path() / "vantrel-map-XXXXXX").string();
+    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+    dir_ = pattern;
+  }
+  void TearDown() override { std::filesystem::remove_all(dir_); }
+
+  // Writes `values` (all volumes, x fastest) converted to the spec's datatype.
+  std::string writeMap(const std::string& name, const MapSpec& spec,
+                       const std::vector<double>& values) {
+    const int64_t dims[8] = {spec.nt > 1 ? 4 : 3, spec.nx, spec.ny, spec.nz, spec.nt, 1, 1, 1};
+    nifti_image* image = nifti_make_new_nim(dims, spec.datatype, 1);
+    for (std::size_t i = 0; i < values.size() && i < static_cast<std::size_t>(image->nvox); ++i) {
+      store(*image, i, values[i]);
+    }
+    image->sform_code = spec.sformCode;
+    for (int r = 0; r < 3; ++r) {
+      for (int c = 0; c < 4; ++c) {
+        image->sto_xyz.m[r][c] = spec.sform[r][c];
+      }
+    }
+    if (spec.adjust) {
+      spec.adjust(*image);
+    }
+    const std::string path = (dir_ / name).string();
+    writeImage(*image, path, spec.niftiType == NIFTI_FTYPE_NIFTI2_1);
+    nifti_image_free(image);
+    return path;
+  }
+
+  std::filesystem::path dir_;
+
+ private:
+  // nifticlib's own writer cannot make NIfTI-2 files, so the test writes header and data.
+  static void writeImage(nifti_image& image, const std::string& path, bool nifti2) {
+    std::vector<char> bytes(nifti2 ? 544 : 352);
+    image.nifti_type = nifti2 ? NIFTI_FTYPE_NIFTI2_1 : NIFTI_FTYPE_NIFTI1_1;
+    if (nifti2) {
+      nifti_2_header h;
+      nifti_convert_nim2n2hdr(&image, &h);
+      h.vox_offset = 544;
+      std::memcpy(bytes.data(), &h, sizeof h);
+    } else {
+      nifti_1_header h;
+      nifti_convert_nim2n1hdr(&image, &h);
+      h.vox_offset = 352;
+      std::memcpy(bytes.data(), &h, sizeof h);
+    }
+    const auto* data = static_cast<const char*>(image.data);
+    bytes.insert(bytes.end(), data, data + image.nvox * image.nbyper);
+    const bool gzip = path.ends_with(".gz");
+    gzFile file = gzopen(path.c_str(), gzip ? "wb" : "wbT");
+    gzwrite(file, bytes.data(), static_cast<unsigned>(bytes.size()));
+    gzclose(file);
+  }
+
+  template <typename T>
+  static void put(nifti_image& image, std::size_t i, double v) {
+    static_cast<T*>(image.data)[i] = static_cast<T>(v);
+  }
+  static void store(nifti_image& image, std::size_t i, double v) {
+    switch (image.datatype) {
+      case DT_INT8:
+        return put<std::int8_t>(image, i, v);
+      case DT_UINT8:
+        return put<std::uint8_t>(image, i, v);
+      case DT_INT16:
+        return put<std::int16_t>(image, i, v);
+      case DT_UINT16:
+        return put<std::uint16_t>(image, i, v);
+      case DT_INT32:
+        return put<std::int32_t>(image, i, v);
+      case DT_UINT32:
+        return put<std::uint32_t>(image, i, v);
+      case DT_INT64:
+        return put<std::int64_t>(image, i, v);
+      case DT_UINT64:
+        return put<std::uint64_t>(image, i, v);
+      case DT_FLOAT32:
+        return put<float>(image, i, v);
+      case DT_FLOAT64:
+        return put<double>(image, i, v);
+      default:
+        return;  // complex and RGB maps only need their header
+    }
+  }
+};
+
+}  // namespace atlas::fixture

@@ -1,0 +1,195 @@
+// Tests of vantrel-atlas clusters through the built program, on maps written by the test.
+#include <gtest/gtest.h>
+
+#include <zlib.h>
+
+#include <algorithm>
+#include <fstream>
+#include <iterator>
+#include <nlohmann/json.hpp>
+#include <sstream>
+
+#include "atlas/atlas_fixture.hpp"
+#include "atlas/map_file.hpp"
+#include "kit/process.hpp"
+
+namespace {
+
+using atlas::fixture::MapSpec;
+using vantrel::kit::runProcess;
+
+// 20x20x20 voxels of 2 mm: x from -20 leftwards to -58, y from -40, z from 40.
+MapSpec motorGrid() {
+  return MapSpec{
+      .nx = 20, .ny = 20, .nz = 20, .sform = {{-2, 0, 0, -20}, {0, 2, 0, -40}, {0, 0, 2, 40}}};
+}
+
+std::int64_t at(std::int64_t x, std::int64_t y, std::int64_t z) {
+  return x + 20 * (y + 20 * z);
+}
+
+// A 27-voxel positive cube peaking at voxel (9, 9, 8), MNI -38 -22 56; an 8-voxel negative
+// cube; a lone voxel that --min-voxels 2 drops; a NaN.
+std::vector<double> motorMap() {
+  std::vector<double> values(8000, 0.0);
+  for (std::int64_t z = 7; z <= 9; ++z)
+    for (std::int64_t y = 8; y <= 10; ++y)
+      for (std::int64_t x = 8; x <= 10; ++x)
+        values[static_cast<std::size_t>(at(x, y, z))] = 4;
+  values[static_cast<std::size_t>(at(9, 9, 8))] = 6;
+  for (std::int64_t z = 2; z <= 3; ++z)
+    for (std::int64_t y = 2; y <= 3; ++y)
+      for (std::int64_t x = 2; x <= 3; ++x)
+        values[static_cast<std::size_t>(at(x, y, z))] = -5;
+  values[static_cast<std::size_t>(at(15, 15, 15))] = 3.5;
+  values[static_cast<std::size_t>(at(0, 0, 0))] = std::nan("");
+  return values;
+}
+
+std::string contentsOf(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// The rows of a TSV text after its '#' lines, split into fields.
+std::vector<std::vector<std::string>> rowsOf(const std::string& text) {
+  std::vector<std::vector<std::string>> rows;
+  std::istringstream lines(text);
+  for (std::string line; std::getline(lines, line);) {
+    if (line.starts_with("#")) {
+      continue;
+    }
+    std::vector<std::string>& fields = rows.emplace_back();
+    std::istringstream cells(line);
+    for (std::string cell; std::getline(cells, cell, '\t');) {
+      fields.push_back(cell);
+    }
+  }
+  return rows;
+}
+
+class ClustersCommand : public atlas::fixture::MapFiles {
+ protected:
+  void SetUp() override {
+    ATLAS_SKIP_WITHOUT_DATA();
+    MapFiles::SetUp();
+  }
+  vantrel::kit::ProcessResult run(std::vector<std::string> args) {
+    args.insert(args.begin(), "clusters");
+    return runProcess(VANTREL_ATLAS_BINARY, args, {}, std::chrono::seconds(60));
+  }
+};
+
+TEST_F(ClustersCommand, TablesJsonAndClusterMapAgree) {
+  const std::string map = writeMap("motor.nii.gz", motorGrid(), motorMap());
+  const std::string prefix = (dir_ / "out").string();
+  const auto result = run({"--threshold", "3", "--two-sided", "--min-voxels", "2", "--atlas", "aal",
+                           "--out", prefix, map});
+  ASSERT_EQ(result.exitStatus, 0) << result.err;
+  EXPECT_EQ(result.err, "");
+  EXPECT_EQ(result.out, contentsOf(prefix + "_clusters.tsv"));
+
+  const auto clusters = rowsOf(result.out);
+  ASSERT_EQ(clusters.size(), 3u);  // the header and two clusters
+  const std::vector<std::string> first = {"1", "+", "27", "216", "-38", "-22", "56", "6"};
+  EXPECT_EQ(std::vector<std::string>(clusters[1].begin(), clusters[1].begin() + 8), first);
+  EXPECT_EQ(clusters[1][8], "Postcentral_L");
+  EXPECT_EQ(clusters[2][1], "-");
+  EXPECT_EQ(clusters[2][2], "8");
+
+  const auto peaks = rowsOf(contentsOf(prefix + "_peaks.tsv"));
+  ASSERT_EQ(peaks.size(), 3u);
+  EXPECT_EQ(peaks[1][0] + peaks[1][2] + peaks[1][6], "1-38Postcentral_L");
+
+  const auto json = nlohmann::json::parse(contentsOf(prefix + ".json"));
+  EXPECT_EQ(json["map"]["nonfinite_voxels"], 1);
+  ASSERT_EQ(json["clusters"].size(), 2u);
+  std::int64_t composed = 0;
+  for (const auto& region : json["clusters"][0]["composition"][0]["regions"]) {
+    composed += region["voxels"].get<std::int64_t>();
+  }
+  EXPECT_EQ(composed, 27);
+
+  std::unique_ptr<nifti_image, decltype(&nifti_image_free)> image(
+      nifti_image_read((prefix + "_clusters.nii.gz").c_str(), 1), nifti_image_free);
+  ASSERT_TRUE(image);
+  std::vector<int> perCluster(4, 0);
+  for (std::size_t i = 0; i < 8000; ++i) {
+    ++perCluster.at(static_cast<const std::uint8_t*>(image->data)[i]);
+  }
+  EXPECT_EQ(perCluster, (std::vector<int>{8000 - 35, 27, 8, 0}));
+  EXPECT_EQ(static_cast<const std::uint8_t*>(image->data)[at(9, 9, 8)], 1);
+}
+
+TEST_F(ClustersCommand, AnEmptyMapGivesHeadersANoteAndSuccess) {
+  const std::string map = writeMap("flat.nii", motorGrid(), motorMap());
+  const std::string prefix = (dir_ / "none").string();
+  const auto result = run({"--threshold", "100", "--out", prefix, map});
+  ASSERT_EQ(result.exitStatus, 0) << result.err;
+  EXPECT_NE(result.err.find("no voxel is beyond the threshold"), std::string::npos);
+  EXPECT_EQ(rowsOf(result.out).size(), 1u);
+  EXPECT_EQ(rowsOf(contentsOf(prefix + "_peaks.tsv")).size(), 1u);
+}
+
+TEST_F(ClustersCommand, RefusesBadInputWithOneLineAndNoOutput) {
+  const std::string good = writeMap("good.nii", motorGrid(), motorMap());
+  const std::string bytes = contentsOf(good);
+  const auto save = [&](const std::string& name, const std::string& content) {
+    const std::string path = (dir_ / name).string();
+    gzFile file = gzopen(path.c_str(), name.ends_with(".gz") ? "wb" : "wbT");
+    gzwrite(file, content.data(), static_cast<unsigned>(content.size()));
+    gzclose(file);
+    return path;
+  };
+  const auto patched = [&](std::size_t at, const std::string& with) {
+    return bytes.substr(0, at) + with + bytes.substr(at + with.size());
+  };
+  // dim[] holds 16-bit lengths from byte 40; the magic is at byte 344.
+  const std::string hugeDims("\x03\0\0\x04\0\x04\0\x04", 8);
+  const std::string half = bytes.substr(0, bytes.size() / 2);
+  std::string nifti2 = contentsOf(writeMap("two.nii", {.niftiType = NIFTI_FTYPE_NIFTI2_1}, {}));
+  const std::int64_t overflowing[4] = {3, std::int64_t{1} << 40, std::int64_t{1} << 40, 1 << 20};
+  nifti2.replace(16, sizeof overflowing, reinterpret_cast<const char*>(overflowing),
+                 sizeof overflowing);
+  const std::string prefix = (dir_ / "never").string();
+  struct Case {
+    std::vector<std::string> args;
+    const char* message;
+  } cases[] = {
+      {{save("text.nii", "x\ty\tz\n")}, "not a NIfTI file"},
+      {{save("half.nii", half)}, "more than the file holds"},
+      {{save("half.nii.gz", half)}, "ends inside its voxel data"},
+      {{save("huge.nii", patched(40, hugeDims))}, "more than the file holds"},
+      {{save("huge.nii.gz", patched(40, hugeDims))}, "more than the file holds"},
+      {{save("overflow.nii", nifti2)}, "overflows"},
+      {{save("five.nii", patched(40, std::string("\x05\0\x02\0\x02\0\x02\0\x02\0\x02", 11)))},
+       "more than four dimensions"},
+      {{save("pair.nii", patched(344, std::string("ni1\0", 4)))}, "two-file"},
+      {{writeMap("complex.nii", {.datatype = DT_COMPLEX64}, {})}, "COMPLEX64"},
+      {{writeMap("rgb.nii", {.datatype = DT_RGB24}, {})}, "RGB24"},
+      {{writeMap("bare.nii", {.sformCode = 0}, {})}, "neither sform nor qform"},
+      {{"--volume", "1", good}, "volume 1 asked for, the map has 1"},
+      {{(dir_ / "missing.nii").string()}, "cannot open"},
+      {{"--threshold", "0", good}, "threshold"},
+      {{"--threshold", "nan", good}, "threshold"},
+      {{"--threshold", "inf", good}, "threshold"},
+      {{"--out", (dir_ / "no" / "such").string(), good}, "cannot write"},
+      {{"--out", prefix, "--atlas", "aal", "--data", dir_.string(), good}, "aal.nii.gz"},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::string> args = c.args;
+    if (std::find(args.begin(), args.end(), "--threshold") == args.end()) {
+      args.insert(args.begin(), {"--threshold", "3"});
+    }
+    const auto result = run(args);
+    EXPECT_EQ(result.exitStatus, 1) << c.message << ": " << result.err;
+    EXPECT_NE(result.err.find(c.message), std::string::npos) << result.err;
+    EXPECT_EQ(result.out.find("cluster\t"), std::string::npos) << c.message;
+  }
+  EXPECT_EQ(run({good}).err.find("--threshold is required"), 0u);
+  for (const auto& entry : std::filesystem::directory_iterator(dir_)) {
+    EXPECT_FALSE(entry.path().filename().string().starts_with("never")) << entry.path();
+  }
+}
+
+}  // namespace

@@ -1,0 +1,43 @@
+// The cluster report written out: the cluster table and the peak table as TSV, and JSON.
+#pragma once
+
+#include <nlohmann/json.hpp>
+#include <string>
+#include <vector>
+
+#include "atlas/stat_map.hpp"
+#include "vantrel-atlas/clusters.hpp"
+#include "vantrel-atlas/composition.hpp"
+#include "vantrel-atlas/labelling.hpp"
+#include "vantrel-atlas/provenance_report.hpp"
+
+namespace vantrel_atlas {
+
+// The map a report describes, as the provenance names it.
+struct MapSource {
+  std::string path;
+  std::string sha256;
+  std::int64_t volume = 0;
+};
+
+// Everything found in a map, each part in cluster number order.
+struct ClusterFindings {
+  const atlas::StatMap* map = nullptr;
+  MapSource source;
+  ClusterOptions options;
+  ClusterReport report;
+  std::vector<std::vector<PointAnswer>> peakLabels;          // per cluster, per peak
+  std::vector<std::vector<std::vector<RegionShare>>> parts;  // per cluster, per atlas
+};
+
+// '#' provenance lines, a header, one row per cluster.
+std::string clustersTsv(const LoadedAtlases& atlases, const RunProvenance& provenance,
+                        const ClusterFindings& findings);
+// '#' provenance lines, a header, one row per peak.
+std::string peaksTsv(const LoadedAtlases& atlases, const RunProvenance& provenance,
+                     const ClusterFindings& findings);
+// {"provenance": ..., "map": ..., "clusters": [...]} and a newline.
+std::string clustersJson(const LoadedAtlases& atlases, const RunProvenance& provenance,
+                         const ClusterFindings& findings);
+
+}  // namespace vantrel_atlas
