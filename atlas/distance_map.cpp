@@ -1,66 +1,101 @@
-// Each voxel's squared distance in millimetres to the nearest voxel with a named label.
+// For every voxel of an atlas, the nearest voxel with a named label: its squared distance in
+// millimetres and its label, ties going to the lowest label value.
 #include "atlas/distance_map.hpp"
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace atlas {
 namespace {
 
-// Stands for "no named voxel on this line yet"; far above any squared distance in a grid, yet
+// In a line: no named voxel reached yet. Far above any squared distance in a grid, yet
 // small enough that sums with real distances stay exact in a double.
 constexpr double kUnreached = 1e12;
+constexpr std::uint32_t kUnreachedStored = std::numeric_limits<std::uint32_t>::max();
 
 double dot(const Affine& a, int p, int q) {
   return a[0][p] * a[0][q] + a[1][p] * a[1][q] + a[2][p] * a[2][q];
 }
 
-std::optional<std::array<double, 3>> squaredSpacing(const Affine& voxelToMni) {
+// Whole squared voxel sizes keep every intersection of two parabolas a ratio of integers, so
+// a tie between two labels is seen exactly.
+std::optional<std::array<double, 3>> wholeSquaredSpacing(const Affine& a) {
+  std::array<double, 3> spacing{};
   for (int p = 0; p < 3; ++p) {
     for (int q = p + 1; q < 3; ++q) {
-      if (std::abs(dot(voxelToMni, p, q)) >
-          1e-6 * std::sqrt(dot(voxelToMni, p, p) * dot(voxelToMni, q, q))) {
+      if (dot(a, p, q) != 0.0) {
         return std::nullopt;
       }
     }
+    spacing[static_cast<std::size_t>(p)] = dot(a, p, p);
+    if (spacing[static_cast<std::size_t>(p)] != std::round(spacing[static_cast<std::size_t>(p)])) {
+      return std::nullopt;
+    }
   }
-  return std::array<double, 3>{dot(voxelToMni, 0, 0), dot(voxelToMni, 1, 1), dot(voxelToMni, 2, 2)};
+  return spacing;
 }
 
-// One line: out[p] = min over q of in[q] + w (p - q)^2, by the lower envelope of the parabolas.
+// One line: value[p] = min over q of value[q] + w (p - q)^2, with label[p] the lowest label
+// among the q that reach the minimum.
 class LineTransform {
  public:
   explicit LineTransform(std::size_t longest)
-      : vertex_(longest), bound_(longest + 1), out_(longest) {}
+      : vertex_(longest), bound_(longest + 1), value_(longest), label_(longest) {}
 
-  void run(double* line, std::size_t n, double w) {
+  void run(double* value, std::uint16_t* label, std::size_t n, double w) {
+    if (std::all_of(value, value + n, [](double v) { return v >= kUnreached; })) {
+      return;
+    }
+    const std::size_t last = envelope(value, n, w);
     std::size_t k = 0;
-    vertex_[0] = 0;
+    for (std::size_t p = 0; p < n; ++p) {
+      const auto at = static_cast<double>(p);
+      while (bound_[k + 1] < at) {
+        ++k;
+      }
+      const double d = at - static_cast<double>(vertex_[k]);
+      value_[p] = value[vertex_[k]] + w * d * d;
+      label_[p] = label[vertex_[k]];
+      // Parabolas whose pieces meet exactly here tie with this one.
+      for (std::size_t j = k + 1; j <= last && bound_[j] == at; ++j) {
+        label_[p] = std::min(label_[p], label[vertex_[j]]);
+      }
+    }
+    std::copy_n(value_.begin(), n, value);
+    std::copy_n(label_.begin(), n, label);
+  }
+
+ private:
+  // The lower envelope of the parabolas of reached points, for every line here has one; a
+  // parabola that touches it at a single point stays in it, so that its label can take part
+  // in a tie there. Returns the index of its last parabola.
+  std::size_t envelope(const double* f, std::size_t n, double w) {
+    std::size_t first = 0;
+    while (f[first] >= kUnreached) {
+      ++first;
+    }
+    std::size_t k = 0;
+    vertex_[0] = first;
     bound_[0] = -HUGE_VAL;
     bound_[1] = HUGE_VAL;
-    for (std::size_t q = 1; q < n; ++q) {
-      double s = intersection(line, q, vertex_[k], w);
-      while (s <= bound_[k]) {
+    for (std::size_t q = first + 1; q < n; ++q) {
+      if (f[q] >= kUnreached) {
+        continue;
+      }
+      double s = intersection(f, q, vertex_[k], w);
+      while (s < bound_[k]) {
         --k;
-        s = intersection(line, q, vertex_[k], w);
+        s = intersection(f, q, vertex_[k], w);
       }
       ++k;
       vertex_[k] = q;
       bound_[k] = s;
       bound_[k + 1] = HUGE_VAL;
     }
-    k = 0;
-    for (std::size_t p = 0; p < n; ++p) {
-      while (bound_[k + 1] < static_cast<double>(p)) {
-        ++k;
-      }
-      const double d = static_cast<double>(p) - static_cast<double>(vertex_[k]);
-      out_[p] = line[vertex_[k]] + w * d * d;
-    }
-    std::copy_n(out_.begin(), n, line);
+    return k;
   }
 
- private:
   static double intersection(const double* f, std::size_t q, std::size_t v, double w) {
     const double dq = static_cast<double>(q), dv = static_cast<double>(v);
     return ((f[q] + w * dq * dq) - (f[v] + w * dv * dv)) / (2 * w * (dq - dv));
@@ -68,53 +103,125 @@ class LineTransform {
 
   std::vector<std::size_t> vertex_;
   std::vector<double> bound_;
-  std::vector<double> out_;
+  std::vector<double> value_;
+  std::vector<std::uint16_t> label_;
 };
 
+struct Work {
+  std::vector<std::uint32_t> squared;
+  std::vector<std::uint16_t> label;
+};
+
+// Along i a named voxel's nearest rival lies in the same row, so two sweeps find every row's
+// nearest named voxels without parabolas: the nearest on the left and on the right.
+void nearestAlongRows(Work& work, std::size_t nx, double w) {
+  const auto far = static_cast<std::int64_t>(kUnreachedStored);
+  std::vector<std::int64_t> lefts(nx);
+  for (std::size_t start = 0; start < work.squared.size(); start += nx) {
+    std::uint32_t* squared = work.squared.data() + start;
+    std::uint16_t* label = work.label.data() + start;
+    std::int64_t left = -far;
+    for (std::size_t p = 0; p < nx; ++p) {
+      left = label[p] != 0 && squared[p] == 0 ? static_cast<std::int64_t>(p) : left;
+      lefts[p] = left;
+    }
+    std::int64_t right = far;
+    std::uint16_t rightLabel = 0;
+    for (std::size_t p = nx; p-- > 0;) {
+      if (label[p] != 0 && squared[p] == 0) {
+        right = static_cast<std::int64_t>(p);
+        rightLabel = label[p];
+      }
+      const auto at = static_cast<std::int64_t>(p);
+      const std::int64_t toLeft = at - lefts[p], toRight = right - at;
+      const std::int64_t d = std::min(toLeft, toRight);
+      if (d >= far / 2) {
+        continue;
+      }
+      const std::uint16_t leftLabel = toLeft < far / 2 ? label[lefts[p]] : 0;
+      squared[p] = static_cast<std::uint32_t>(w * static_cast<double>(d * d));
+      label[p] = toLeft == toRight  ? std::min(leftLabel, rightLabel)
+                 : toLeft < toRight ? leftLabel
+                                    : rightLabel;
+    }
+  }
+}
+
+// Lines side by side along i, gathered together: a column of the grid read one voxel at a
+// time would touch a fresh cache line for every voxel.
+constexpr std::size_t kTileWidth = 16;
+
 // Runs the transform along every line of one axis of the grid.
-void transformAxis(std::vector<float>& grid, const std::array<std::int64_t, 3>& size, int axis,
-                   double w) {
+void transformAxis(Work& work, const std::array<std::int64_t, 3>& size, int axis, double w) {
+  const auto nx = static_cast<std::size_t>(size[0]);
   const auto n = static_cast<std::size_t>(size[axis]);
   const std::size_t stride = axis == 0   ? 1
-                             : axis == 1 ? static_cast<std::size_t>(size[0])
-                                         : static_cast<std::size_t>(size[0] * size[1]);
-  const std::size_t lines = grid.size() / n;
+                             : axis == 1 ? nx
+                                         : nx * static_cast<std::size_t>(size[1]);
+  // Lines start at every voxel whose index along `axis` is 0: runs of `width` neighbours.
+  const std::size_t width = axis == 0 ? 1 : nx;
+  const std::size_t runs = work.squared.size() / n / width;
+  const std::size_t runStep = axis == 0 ? nx : axis == 1 ? nx * n : nx;
   LineTransform transform(n);
-  std::vector<double> line(n);
-  for (std::size_t l = 0; l < lines; ++l) {
-    // Lines start at every voxel whose index along `axis` is 0.
-    const std::size_t start = (l / stride) * stride * n + l % stride;
-    for (std::size_t p = 0; p < n; ++p) {
-      line[p] = grid[start + p * stride];
-    }
-    transform.run(line.data(), n, w);
-    for (std::size_t p = 0; p < n; ++p) {
-      grid[start + p * stride] = static_cast<float>(line[p]);
+  std::vector<double> value(n * kTileWidth);
+  std::vector<std::uint16_t> label(n * kTileWidth);
+  for (std::size_t run = 0; run < runs; ++run) {
+    for (std::size_t i0 = 0; i0 < width; i0 += kTileWidth) {
+      const std::size_t tile = std::min(kTileWidth, width - i0);
+      const std::size_t start = run * runStep + i0;
+      for (std::size_t p = 0; p < n; ++p) {
+        for (std::size_t t = 0; t < tile; ++t) {
+          const std::uint32_t stored = work.squared[start + p * stride + t];
+          value[t * n + p] = stored == kUnreachedStored ? kUnreached : static_cast<double>(stored);
+          label[t * n + p] = work.label[start + p * stride + t];
+        }
+      }
+      for (std::size_t t = 0; t < tile; ++t) {
+        transform.run(value.data() + t * n, label.data() + t * n, n, w);
+      }
+      for (std::size_t p = 0; p < n; ++p) {
+        for (std::size_t t = 0; t < tile; ++t) {
+          const double v = value[t * n + p];
+          work.squared[start + p * stride + t] =
+              v >= kUnreached ? kUnreachedStored : static_cast<std::uint32_t>(v);
+          work.label[start + p * stride + t] = label[t * n + p];
+        }
+      }
     }
   }
 }
 
 }  // namespace
 
-std::optional<std::vector<std::uint16_t>> squaredDistanceMap(const LabelAtlas& atlas) {
-  const std::optional<std::array<double, 3>> spacing = squaredSpacing(atlas.voxelToMni());
+std::optional<std::vector<NearestEntry>> nearestLabelMap(const LabelAtlas& atlas,
+                                                         const VoxelIndex& margin) {
+  const std::optional<std::array<double, 3>> spacing = wholeSquaredSpacing(atlas.voxelToMni());
   if (!spacing) {
     return std::nullopt;
   }
-  const auto& size = atlas.grid();
+  std::array<std::int64_t, 3> size{};
+  for (std::size_t axis = 0; axis < 3; ++axis) {
+    size[axis] = atlas.grid()[axis] + 2 * margin[axis];
+  }
   const auto count = static_cast<std::size_t>(size[0] * size[1] * size[2]);
-  // Floats hold every squared distance of a grid exactly and halve the transient memory.
-  std::vector<float> grid(count);
-  for (std::size_t i = 0; i < count; ++i) {
-    grid[i] = atlas.indexAtLinear(i) != 0 ? 0.0F : static_cast<float>(kUnreached);
+  Work work{std::vector<std::uint32_t>(count), std::vector<std::uint16_t>(count)};
+  std::size_t at = 0;
+  for (std::int64_t k = -margin[2]; k < size[2] - margin[2]; ++k) {
+    for (std::int64_t j = -margin[1]; j < size[1] - margin[1]; ++j) {
+      for (std::int64_t i = -margin[0]; i < size[0] - margin[0]; ++i, ++at) {
+        work.label[at] = atlas.indexAt({i, j, k});
+        work.squared[at] = work.label[at] != 0 ? 0 : kUnreachedStored;
+      }
+    }
   }
-  for (int axis = 0; axis < 3; ++axis) {
-    transformAxis(grid, size, axis, (*spacing)[static_cast<std::size_t>(axis)]);
-  }
-  std::vector<std::uint16_t> map(count);
+  nearestAlongRows(work, static_cast<std::size_t>(size[0]), (*spacing)[0]);
+  transformAxis(work, size, 1, (*spacing)[1]);
+  transformAxis(work, size, 2, (*spacing)[2]);
+  // The squared distances become the map in place, halving the memory a second array takes.
+  std::vector<NearestEntry> map = std::move(work.squared);
   for (std::size_t i = 0; i < count; ++i) {
-    map[i] = static_cast<std::uint16_t>(
-        std::min(std::floor(double{grid[i]} + 1e-6), double{kFarSquaredDistance}));
+    map[i] =
+        map[i] >= kFarSquaredDistance ? kFarSquaredDistance << 16 : map[i] << 16 | work.label[i];
   }
   return map;
 }

@@ -22,7 +22,7 @@ using nifti::refuse;
 // Far beyond any atlas grid, yet small enough that index arithmetic cannot overflow.
 constexpr double kFarIndex = 1e12;
 // A label volume larger than this is not an atlas: refused before its voxels are read.
-constexpr std::int64_t kMaxVoxels = std::int64_t{1} << 28;
+constexpr std::int64_t kMaxVoxels = std::int64_t{1} << 26;
 constexpr std::size_t kMaxLabelText = std::size_t{1} << 20;
 constexpr std::size_t kMaxNamesFile = std::size_t{16} << 20;
 constexpr std::size_t kMaxLabels = std::numeric_limits<std::uint16_t>::max();
@@ -78,27 +78,43 @@ LabelNames namesOf(const AtlasSpec& spec, const std::string& directory, const st
   return parseLabelNames(readSmallFile(namesPath, kMaxNamesFile), NameColumn::kWord, namesPath);
 }
 
+std::uint16_t indexOfValue(std::int64_t value, const std::vector<AtlasLabel>& labels) {
+  const auto it =
+      std::lower_bound(labels.begin(), labels.end(), value,
+                       [](const AtlasLabel& label, std::int64_t v) { return label.value < v; });
+  return it != labels.end() && it->value == value
+             ? static_cast<std::uint16_t>(it - labels.begin() + 1)
+             : 0;
+}
+
 // Label values become compact indices: 1 + the label's position in the sorted names, 0 for
-// values without a name, the background 0 among them. Labels come in runs, so the last lookup is
-// remembered.
+// values without a name, the background 0 among them. Types of up to 16 bits go through a
+// table of every value they can hold; wider ones remember the last lookup, as labels come in
+// runs.
 template <typename T>
 std::vector<std::uint16_t> compactIndices(const T* voxels, std::size_t count,
                                           const std::vector<AtlasLabel>& labels) {
   std::vector<std::uint16_t> indices(count);
-  std::int64_t lastValue = 0;
-  std::uint16_t lastIndex = 0;
-  for (std::size_t i = 0; i < count; ++i) {
-    const auto value = static_cast<std::int64_t>(voxels[i]);
-    if (value != lastValue) {
-      const auto it =
-          std::lower_bound(labels.begin(), labels.end(), value,
-                           [](const AtlasLabel& label, std::int64_t v) { return label.value < v; });
-      lastValue = value;
-      lastIndex = it != labels.end() && it->value == value
-                      ? static_cast<std::uint16_t>(it - labels.begin() + 1)
-                      : 0;
+  if constexpr (sizeof(T) <= 2) {
+    constexpr auto kLowest = static_cast<std::int64_t>(std::numeric_limits<T>::min());
+    std::vector<std::uint16_t> table(std::size_t{1} << (8 * sizeof(T)));
+    for (std::size_t i = 0; i < table.size(); ++i) {
+      table[i] = indexOfValue(kLowest + static_cast<std::int64_t>(i), labels);
     }
-    indices[i] = lastIndex;
+    for (std::size_t i = 0; i < count; ++i) {
+      indices[i] = table[static_cast<std::size_t>(static_cast<std::int64_t>(voxels[i]) - kLowest)];
+    }
+  } else {
+    std::int64_t lastValue = 0;
+    std::uint16_t lastIndex = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+      const auto value = static_cast<std::int64_t>(voxels[i]);
+      if (value != lastValue) {
+        lastValue = value;
+        lastIndex = indexOfValue(value, labels);
+      }
+      indices[i] = lastIndex;
+    }
   }
   return indices;
 }

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "atlas/atlas.hpp"
 #include "atlas/vocabulary.hpp"
@@ -43,6 +45,14 @@ class Labeller {
   explicit Labeller(AtlasSet atlases);
 
   TissueLabel tissueAt(const TalairachPoint& point) const;
+  static constexpr long long kMaxCubeHalf = 5;
+
+  // Every point of the cube of side 2 * half + 1 (half at most kMaxCubeHalf) around `centre`
+  // counted by its tissueAt answer, in the order the answers are first met; points outside the
+  // brain are left out. Reads a table of every integer MNI point's answer built at start-up, so a
+  // cube of 1331 points costs little more than one search.
+  std::vector<std::pair<TissueLabel, int>> countCube(const TalairachPoint& centre,
+                                                     long long half) const;
   // The Quendel parcel value; 0 where there is none.
   std::uint8_t parcelAt(const TalairachPoint& point) const;
 
@@ -64,6 +74,17 @@ class Labeller {
 
   using MniPoint = std::array<std::int64_t, 3>;  // whole millimetres
 
+  // A TissueLabel in 16 bits, its side replaced by kQuerySide where it is the query's.
+  static constexpr std::uint16_t kQuerySide = 3;
+  struct AnswerTable {
+    MniPoint origin{}, size{};
+    std::vector<std::uint16_t> keys;  // x fastest; Tier::Outside beyond the box
+  };
+  void buildAnswerTable();
+  void fillTableSlice(std::int64_t z);
+  std::uint16_t tableKeyOf(const MniPoint& mni) const;
+  void prefetchTableAt(const MniPoint& mni) const;
+
   TissueLabel labelAtMni(const MniPoint& mni, Side sideOfQuery) const;
   TissueLabel nearestLabel(const MniPoint& mni, Side sideOfQuery, Tissue tissue) const;
   std::uint8_t whiteAt(const MniPoint& mni) const;
@@ -73,6 +94,7 @@ class Labeller {
   AtlasSet atlases_;
   std::array<Naming, 256> white_, grey_;
   std::array<ParcelNaming, 256> parcels_;
+  AnswerTable table_;
 };
 
 }  // namespace atlas

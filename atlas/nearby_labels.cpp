@@ -6,8 +6,6 @@
 #include <cmath>
 #include <tuple>
 
-#include "atlas/distance_map.hpp"
-
 namespace atlas {
 namespace {
 
@@ -30,7 +28,14 @@ NearbyLabels::NearbyLabels(const LabelAtlas& atlas, double radiusMm, bool withDi
     : atlas_(&atlas) {
   makeOffsets(radiusMm);
   if (withDistanceMap) {
-    makeDistanceMap();
+    // Grids stop short of the brain in places; a margin of a few voxels answers
+    // the points there at once without growing the map much.
+    constexpr std::int64_t kLargestMargin = 6;
+    for (std::size_t axis = 0; axis < 3; ++axis) {
+      margin_[axis] = std::min(reach_[axis], kLargestMargin);
+      mapGrid_[axis] = atlas.grid()[axis] + 2 * margin_[axis];
+    }
+    map_ = nearestLabelMap(atlas, margin_).value_or(std::vector<NearestEntry>{});
   }
 }
 
@@ -72,12 +77,6 @@ void NearbyLabels::makeOffsets(double radiusMm) {
   }
 }
 
-void NearbyLabels::makeDistanceMap() {
-  if (auto map = squaredDistanceMap(*atlas_)) {
-    squaredDistance_ = std::move(*map);
-  }
-}
-
 bool NearbyLabels::awayFromEdges(const VoxelIndex& v) const {
   const auto& grid = atlas_->grid();
   for (std::size_t axis = 0; axis < 3; ++axis) {
@@ -88,6 +87,17 @@ bool NearbyLabels::awayFromEdges(const VoxelIndex& v) const {
   return true;
 }
 
+std::optional<std::size_t> NearbyLabels::mapIndexOf(const VoxelIndex& voxel) const {
+  std::array<std::int64_t, 3> at{};
+  for (std::size_t axis = 0; axis < 3; ++axis) {
+    at[axis] = voxel[axis] + margin_[axis];
+    if (map_.empty() || at[axis] < 0 || at[axis] >= mapGrid_[axis]) {
+      return std::nullopt;
+    }
+  }
+  return static_cast<std::size_t>(at[0] + mapGrid_[0] * (at[1] + mapGrid_[1] * at[2]));
+}
+
 std::size_t NearbyLabels::firstUsefulOffset(const VoxelIndex& voxel) const {
   const auto& grid = atlas_->grid();
   for (std::size_t axis = 0; axis < 3; ++axis) {
@@ -95,11 +105,23 @@ std::size_t NearbyLabels::firstUsefulOffset(const VoxelIndex& voxel) const {
       return offsets_.size();
     }
   }
-  if (squaredDistance_.empty() || !atlas_->contains(voxel)) {
+  if (map_.empty()) {
     return 0;
   }
-  const std::uint16_t m = squaredDistance_[atlas_->linearOf(voxel)];
-  return m < shellStart_.size() ? shellStart_[m] : offsets_.size();
+  // The map exists only for perpendicular axes, so the clamped voxel is the map's nearest to
+  // the point, and the triangle inequality bounds the distance to any named voxel from below.
+  VoxelIndex clamped{};
+  for (std::size_t axis = 0; axis < 3; ++axis) {
+    clamped[axis] =
+        std::clamp<std::int64_t>(voxel[axis], -margin_[axis], grid[axis] + margin_[axis] - 1);
+  }
+  const double outside = std::sqrt(squaredMm(atlas_->voxelToMni(), voxel[0] - clamped[0],
+                                             voxel[1] - clamped[1], voxel[2] - clamped[2]));
+  const double fromClamped =
+      std::sqrt(static_cast<double>(squaredDistanceOf(map_[*mapIndexOf(clamped)])));
+  const double bound = std::max(outside, fromClamped - outside);
+  const auto shell = static_cast<std::size_t>(bound * bound);
+  return shell < shellStart_.size() ? shellStart_[shell] : offsets_.size();
 }
 
 std::uint16_t NearbyLabels::indexAtOffset(const VoxelIndex& v, bool inner, const Offset& o) const {
@@ -112,6 +134,14 @@ std::uint16_t NearbyLabels::indexAtOffset(const VoxelIndex& v, bool inner, const
 
 std::optional<LabelDistance> NearbyLabels::nearest(const VoxelIndex& voxel, double radiusMm) const {
   const double limit = radiusMm * radiusMm + kSlack;
+  if (const std::optional<std::size_t> at = mapIndexOf(voxel)) {
+    const NearestEntry entry = map_[*at];
+    const auto squared = static_cast<double>(squaredDistanceOf(entry));
+    if (squared > limit) {
+      return std::nullopt;
+    }
+    return LabelDistance{labelIndexOf(entry), std::sqrt(squared)};
+  }
   const bool inner = awayFromEdges(voxel);
   std::optional<LabelDistance> best;
   double bestSquared = 0;

@@ -6,6 +6,7 @@
 #include <optional>
 #include <vector>
 
+#include "atlas/distance_map.hpp"
 #include "atlas/label_atlas.hpp"
 
 namespace atlas {
@@ -18,9 +19,9 @@ struct LabelDistance {
 
 class NearbyLabels {
  public:
-  // Searches reach at most `radiusMm`. A distance map (each voxel's squared distance to the
-  // nearest named voxel) costs a pass over the atlas at start-up and lets every later search
-  // skip straight to the shell where the nearest label lies; it pays off for many points.
+  // Searches reach at most `radiusMm`. A nearest-label map (each voxel's nearest named voxel)
+  // costs passes over the atlas at start-up, answers the nearest label inside the grid at once,
+  // and lets other searches skip to where the labels start; it pays off for many points.
   NearbyLabels(const LabelAtlas& atlas, double radiusMm, bool withDistanceMap);
 
   // The nearest named label within `radiusMm` (at most the constructor's), 0 mm where the voxel
@@ -40,7 +41,6 @@ class NearbyLabels {
   };
 
   void makeOffsets(double radiusMm);
-  void makeDistanceMap();
   // The first offset that can reach a named voxel from `voxel`.
   std::size_t firstUsefulOffset(const VoxelIndex& voxel) const;
   bool awayFromEdges(const VoxelIndex& voxel) const;
@@ -51,7 +51,12 @@ class NearbyLabels {
   std::array<std::int64_t, 3> reach_{};  // the largest |offset| along each axis
   // For a whole number m of squared millimetres, the first offset at least m - 1 away.
   std::vector<std::uint32_t> shellStart_;
-  std::vector<std::uint16_t> squaredDistance_;  // per voxel, capped; empty without a map
+  // The map's place for a voxel, when the map covers it.
+  std::optional<std::size_t> mapIndexOf(const VoxelIndex& voxel) const;
+
+  std::vector<NearestEntry> map_;  // empty without a map
+  VoxelIndex margin_{};            // how far the map reaches beyond the grid, in voxels
+  std::array<std::int64_t, 3> mapGrid_{};
 };
 
 }  // namespace atlas

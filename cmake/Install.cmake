@@ -19,6 +19,8 @@ if(TARGET vantrel-batch)
   install(FILES man/vantrel-batch.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 endif()
 if(TARGET vantrel-atlas)
+  install(TARGETS vantrel-atlas RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  install(FILES man/vantrel-atlas.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
   install(FILES man/vantrel-atlas-clusters.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 endif()
 
@@ -31,8 +33,9 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
 set(CPACK_PACKAGE_DESCRIPTION
     "Vantrel asks an Orvo daemon for the atlas labels at one point of Talairach\n\
 space, or for the labels in a cube around it. orvod answers such questions\n\
-from the atlases of the mricron-data package, and vantrel-batch labels whole\n\
-tables of coordinates.")
+from the atlases of the mricron-data package, vantrel-batch labels whole\n\
+tables of coordinates, and vantrel-atlas labels MNI points in-process with\n\
+every atlas of the package.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION science)

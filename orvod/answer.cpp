@@ -43,54 +43,26 @@ std::string parcelAnswer(const Labeller& labeller, const Request& r) {
   return outsideMessage(r);
 }
 
-struct LabelCount {
-  TissueLabel label;
-  int count = 0;
-};
-
-// Counting by compact label first keeps string building to once per distinct label.
-std::vector<LabelCount> countCubeLabels(const Labeller& labeller, const Request& r) {
-  const long long half = (r.cubeSize - 1) / 2;
-  std::vector<LabelCount> counts;
-  for (long long dz = -half; dz <= half; ++dz) {
-    for (long long dy = -half; dy <= half; ++dy) {
-      for (long long dx = -half; dx <= half; ++dx) {
-        const TissueLabel label = labeller.tissueAt({r.x + dx, r.y + dy, r.z + dz});
-        if (label.tier == Tier::Outside) {
-          continue;
-        }
-        auto it = std::find_if(counts.begin(), counts.end(),
-                               [&](const LabelCount& c) { return c.label == label; });
-        if (it == counts.end()) {
-          counts.push_back({label, 1});
-        } else {
-          ++it->count;
-        }
-      }
-    }
-  }
-  return counts;
-}
-
 // Different neighbours can yield the same text, so counts are merged by text.
 std::vector<TextCount> countByText(const Labeller& labeller,
-                                   const std::vector<LabelCount>& counts) {
+                                   const std::vector<std::pair<TissueLabel, int>>& counts) {
   std::vector<TextCount> texts;
-  for (const LabelCount& c : counts) {
-    std::string text = labeller.describe(c.label);
+  for (const auto& [label, count] : counts) {
+    std::string text = labeller.describe(label);
     auto it = std::find_if(texts.begin(), texts.end(),
                            [&](const TextCount& t) { return t.text == text; });
     if (it == texts.end()) {
-      texts.push_back({std::move(text), c.count});
+      texts.push_back({std::move(text), count});
     } else {
-      it->count += c.count;
+      it->count += count;
     }
   }
   return texts;
 }
 
 std::string cubeAnswer(const Labeller& labeller, const Request& r) {
-  std::vector<TextCount> texts = countByText(labeller, countCubeLabels(labeller, r));
+  std::vector<TextCount> texts =
+      countByText(labeller, labeller.countCube(pointOf(r), (r.cubeSize - 1) / 2));
   if (texts.empty()) {
     const std::string side = std::to_string(r.cubeSize);
     return "* " + talairach(r) + ": the " + side + "x" + side + "x" + side +

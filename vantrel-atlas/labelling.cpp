@@ -61,12 +61,10 @@ PointAnswer LoadedAtlases::labelMni(const atlas::Vec3& mni) const {
   for (std::size_t i = 0; i < atlases_.size(); ++i) {
     const atlas::VoxelIndex voxel = atlases_[i].voxelAt(mni);
     AtlasAnswer& a = answer.atlases.emplace_back();
-    a.label = atlases_[i].indexAt(voxel);
-    if (a.label != 0) {
-      a.nearest = atlas::LabelDistance{a.label, 0.0};
-    } else if (radii_.nearestMm > 0) {
-      a.nearest = nearby_[i].nearest(voxel, radii_.nearestMm);
-    }
+    // The nearest label at 0 mm is the label at the point; with the search off only that one
+    // is looked for.
+    a.nearest = nearby_[i].nearest(voxel, radii_.nearestMm);
+    a.label = a.nearest && a.nearest->distanceMm == 0 ? a.nearest->index : 0;
     if (radii_.withinMm) {
       a.within = nearby_[i].within(voxel, *radii_.withinMm);
     }

@@ -1,8 +1,10 @@
-// Labelling a table as it streams in: a block of lines at a time, labelled on two threads,
-// written in input order, so memory stays flat whatever the table's length.
+// Labelling a table as it streams in: a block of lines at a time, labelled on two threads
+// while the next block is read, written in input order, so memory stays flat whatever the
+// table's length.
 #include "vantrel-atlas/table_run.hpp"
 
 #include <cmath>
+#include <future>
 #include <string>
 #include <thread>
 #include <vector>
@@ -65,21 +67,36 @@ class BlockWriter {
     }
   }
 
+  // Hands the block read so far to the labelling threads and goes back to reading: one block
+  // is labelled and written while the next is read, and blocks are written in order.
   void flush() {
+    if (pending_.valid()) {
+      pending_.get();
+    }
+    writing_ = std::move(block_);
+    block_.clear();
+    pending_ = std::async(std::launch::async, [this] { labelAndWrite(); });
+  }
+
+  void finish() {
+    flush();
+    pending_.get();
+  }
+
+ private:
+  void labelAndWrite() {
     std::string first, second;
-    const std::size_t half = block_.size() / 2;
-    std::thread helper([&] { writeRows(half, block_.size(), second); });
+    const std::size_t half = writing_.size() / 2;
+    std::thread helper([&] { writeRows(half, writing_.size(), second); });
     writeRows(0, half, first);
     helper.join();
     std::fwrite(first.data(), 1, first.size(), out_);
     std::fwrite(second.data(), 1, second.size(), out_);
-    block_.clear();
   }
 
- private:
   void writeRows(std::size_t begin, std::size_t end, std::string& text) const {
     for (std::size_t i = begin; i < end; ++i) {
-      const atlas::InputLine& line = block_[i];
+      const atlas::InputLine& line = writing_[i];
       if (line.rejected) {
         text += rejectedRow(options_.format, line);
         continue;
@@ -97,7 +114,8 @@ class BlockWriter {
   std::FILE* out_;
   const LoadedAtlases& atlases_;
   const Options& options_;
-  std::vector<atlas::InputLine> block_;
+  std::vector<atlas::InputLine> block_, writing_;
+  std::future<void> pending_;
 };
 
 }  // namespace
@@ -134,7 +152,7 @@ TableSummary labelTable(std::istream& in, std::FILE* out, const LoadedAtlases& a
   if (headerPossible && tsv) {
     std::fputs(tsvHeader(atlases, {}).c_str(), out);
   }
-  writer.flush();
+  writer.finish();
   std::fflush(out);
   return summary;
 }

@@ -1,0 +1,94 @@
+// Tests of the nearest-label search and the within list on small grids made for the purpose:
+// ties, grid edges, voxel sizes and the order of the list.
+#include "atlas/nearby_labels.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace atlas {
+namespace {
+
+constexpr AtlasSpec kSpec{"test", "test.nii", NameSource::kTextFile, "", "", false};
+
+// An 11-voxel cube with labels 3 (index 1) and 7 (index 2) placed at the given voxels.
+LabelAtlas cube(double voxelMm, const std::vector<std::pair<VoxelIndex, std::uint16_t>>& marks) {
+  constexpr std::int64_t kSide = 11;
+  std::vector<std::uint16_t> voxels(kSide * kSide * kSide);
+  for (const auto& [v, index] : marks) {
+    voxels[static_cast<std::size_t>(v[0] + kSide * (v[1] + kSide * v[2]))] = index;
+  }
+  const Affine affine{{{voxelMm, 0, 0, 0}, {0, voxelMm, 0, 0}, {0, 0, voxelMm, 0}}};
+  return LabelAtlas(kSpec, {kSide, kSide, kSide}, affine, std::move(voxels),
+                    {{3, "three"}, {7, "seven"}}, {});
+}
+
+TEST(NearbyLabels, FindsTheNearestWithTheLowestValueOnTiesWithAndWithoutTheMap) {
+  struct Case {
+    const char* what;
+    double voxelMm;
+    std::vector<std::pair<VoxelIndex, std::uint16_t>> marks;
+    VoxelIndex query;
+    double radius;
+    std::optional<LabelDistance> nearest;
+  };
+  const Case cases[] = {
+      {"on a label", 1, {{{5, 5, 5}, 2}}, {5, 5, 5}, 10, LabelDistance{2, 0}},
+      {"tie, lower value second in scan order",
+       1,
+       {{{5, 5, 2}, 2}, {{5, 5, 8}, 1}},
+       {5, 5, 5},
+       10,
+       LabelDistance{1, 3}},
+      {"tie, lower value first in scan order",
+       1,
+       {{{5, 5, 2}, 1}, {{5, 5, 8}, 2}},
+       {5, 5, 5},
+       10,
+       LabelDistance{1, 3}},
+      {"diagonal tie",
+       1,
+       {{{6, 6, 5}, 2}, {{4, 5, 4}, 1}},
+       {5, 5, 5},
+       10,
+       LabelDistance{1, std::sqrt(2.0)}},
+      {"nearer beats lower",
+       1,
+       {{{5, 5, 1}, 1}, {{5, 5, 8}, 2}},
+       {5, 5, 5},
+       10,
+       LabelDistance{2, 3}},
+      {"exactly at the radius", 1, {{{5, 5, 9}, 2}}, {5, 5, 5}, 4, LabelDistance{2, 4}},
+      {"just beyond the radius", 1, {{{5, 5, 9}, 2}}, {5, 5, 5}, 3.9, std::nullopt},
+      {"2 mm voxels", 2, {{{5, 7, 5}, 2}}, {5, 5, 5}, 5, LabelDistance{2, 4}},
+      {"outside the grid", 1, {{{0, 5, 5}, 2}}, {-3, 5, 5}, 10, LabelDistance{2, 3}},
+      {"outside, beyond reach", 1, {{{0, 5, 5}, 2}}, {-11, 5, 5}, 10, std::nullopt},
+      {"nothing named", 1, {}, {5, 5, 5}, 10, std::nullopt},
+  };
+  for (const Case& c : cases) {
+    const LabelAtlas atlas = cube(c.voxelMm, c.marks);
+    for (const bool map : {false, true}) {
+      const std::optional<LabelDistance> got =
+          NearbyLabels(atlas, 10, map).nearest(c.query, c.radius);
+      ASSERT_EQ(got.has_value(), c.nearest.has_value()) << c.what << (map ? " (map)" : "");
+      if (got) {
+        EXPECT_EQ(got->index, c.nearest->index) << c.what << (map ? " (map)" : "");
+        EXPECT_NEAR(got->distanceMm, c.nearest->distanceMm, 1e-9) << c.what;
+      }
+    }
+  }
+}
+
+TEST(NearbyLabels, ListsEachLabelWithinOnceNearestFirstThenByValue) {
+  const LabelAtlas atlas =
+      cube(1, {{{5, 5, 3}, 2}, {{5, 5, 9}, 2}, {{5, 5, 7}, 1}, {{5, 9, 5}, 1}});
+  for (const bool map : {false, true}) {
+    const NearbyLabels search(atlas, 10, map);
+    EXPECT_EQ(search.within({5, 5, 5}, 3), (std::vector<LabelDistance>{{1, 2}, {2, 2}}));
+    EXPECT_EQ(search.within({5, 5, 6}, 3), (std::vector<LabelDistance>{{1, 1}, {2, 3}}));
+    EXPECT_EQ(search.within({5, 5, 5}, 1.5), std::vector<LabelDistance>{});
+  }
+}
+
+}  // namespace
+}  // namespace atlas
