@@ -51,18 +51,6 @@ std::string mapComments(const ClusterFindings& f) {
   return text;
 }
 
-std::string compositionCell(const LoadedAtlases& atlases, std::size_t a,
-                            const std::vector<RegionShare>& shares) {
-  std::string cell;
-  for (const RegionShare& share : shares) {
-    cell += cell.empty() ? "" : "; ";
-    appendNumber(cell, share.percentOfCluster, kPercentDecimals);
-    cell += "% ";
-    cell += share.index == 0 ? kUnlabelled : atlases.atlases()[a].label(share.index).name;
-  }
-  return cell;
-}
-
 void appendPeakCells(std::string& out, const Peak& peak) {
   for (double coordinate : peak.world) {
     appendNumber(out, coordinate, kCoordinateDecimals);
@@ -137,6 +125,18 @@ json clusterJson(const LoadedAtlases& atlases, const ClusterFindings& f, std::si
 }
 
 }  // namespace
+
+std::string compositionCell(const LoadedAtlases& atlases, std::size_t a,
+                            const std::vector<RegionShare>& shares) {
+  std::string cell;
+  for (const RegionShare& share : shares) {
+    cell += cell.empty() ? "" : "; ";
+    appendNumber(cell, share.percentOfCluster, kPercentDecimals);
+    cell += "% ";
+    cell += share.index == 0 ? kUnlabelled : atlases.atlases()[a].label(share.index).name;
+  }
+  return cell;
+}
 
 std::string clustersTsv(const LoadedAtlases& atlases, const RunProvenance& provenance,
                         const ClusterFindings& f) {

@@ -30,6 +30,10 @@ struct ClusterFindings {
   std::vector<std::vector<std::vector<RegionShare>>> parts;  // per cluster, per atlas
 };
 
+// A composition as one cell: "45.2% Precentral_L; 30.1% Postcentral_L", largest share first.
+std::string compositionCell(const LoadedAtlases& atlases, std::size_t a,
+                            const std::vector<RegionShare>& shares);
+
 // '#' provenance lines, a header, one row per cluster.
 std::string clustersTsv(const LoadedAtlases& atlases, const RunProvenance& provenance,
                         const ClusterFindings& findings);

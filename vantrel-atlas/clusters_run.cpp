@@ -7,6 +7,7 @@
 #include "atlas/provenance.hpp"
 #include "exit_status.h"
 #include "vantrel-atlas/cluster_map.hpp"
+#include "vantrel-atlas/cluster_pictures.hpp"
 #include "vantrel-atlas/clusters_report.hpp"
 #include "vantrel-atlas/staged_outputs.hpp"
 
@@ -74,6 +75,8 @@ void writeReportFiles(const std::string& prefix, const LoadedAtlases& atlases,
 }  // namespace
 
 int runClusters(const Options& options) {
+  // Made first, so that a folder that cannot be written stops the run before any work.
+  ClusterPictures pictures(options);
   const atlas::StatMap map = atlas::readStatMap(options.map, options.volume);
   warnUnlessStandardSpace(map, options.map);
   ClusterFindings findings{&map,
@@ -93,6 +96,7 @@ int runClusters(const Options& options) {
   if (!options.outPrefix.empty()) {
     writeReportFiles(options.outPrefix, atlases, provenance, findings);
   }
+  pictures.finish(atlases, provenance, findings);
   const std::string table = options.format == Format::kJson
                                 ? clustersJson(atlases, provenance, findings)
                                 : clustersTsv(atlases, provenance, findings);

@@ -11,6 +11,7 @@
 #include "vantrel-atlas/clusters_run.hpp"
 #include "vantrel-atlas/labelling.hpp"
 #include "vantrel-atlas/options.hpp"
+#include "vantrel-atlas/point_pictures.hpp"
 #include "vantrel-atlas/point_report.hpp"
 #include "vantrel-atlas/provenance_report.hpp"
 #include "vantrel-atlas/table_run.hpp"
@@ -32,10 +33,14 @@ int listAtlases(const Options& options, const LoadedAtlases& atlases) {
   return vantrel::kExitSuccess;
 }
 
-int labelPoint(const Options& options, const LoadedAtlases& atlases) {
+int labelPoint(const Options& options, const LoadedAtlases& atlases, PointPictures& pictures) {
   const RunProvenance provenance = provenanceOf(options.dataDirectory, atlases.atlases());
   const PointAnswer answer = atlases.labelMni(toMni(options.point, options.talairach));
   const GivenPoint given{std::nullopt, options.talairach, options.point, {}};
+  if (pictures.wanted()) {
+    pictures.add(given, answer);
+    pictures.finish(atlases, provenance);
+  }
   std::string text;
   switch (options.format) {
     case Format::kText:
@@ -54,9 +59,15 @@ int labelPoint(const Options& options, const LoadedAtlases& atlases) {
   return vantrel::kExitSuccess;
 }
 
-int labelTableFrom(std::istream& in, const Options& options, const LoadedAtlases& atlases) {
+int labelTableFrom(std::istream& in, const Options& options, const LoadedAtlases& atlases,
+                   PointPictures& pictures) {
   const RunProvenance provenance = provenanceOf(options.dataDirectory, atlases.atlases());
-  const TableSummary summary = labelTable(in, stdout, atlases, options, provenance);
+  const PointSink keep = [&](const GivenPoint& given, const PointAnswer& answer) {
+    pictures.add(given, answer);
+  };
+  const TableSummary summary =
+      labelTable(in, stdout, atlases, options, provenance, pictures.wanted() ? keep : PointSink{});
+  pictures.finish(atlases, provenance);
   std::fputs(summaryLine(summary).c_str(), stderr);
   return exitStatusFor(summary);
 }
@@ -79,18 +90,19 @@ int run(const Options& options) {
       return vantrel::kExitBadInput;
     }
   }
+  PointPictures pictures(options);
   const bool manyPoints = options.command == Command::kTable;
   const LoadedAtlases atlases(options.atlases, options.dataDirectory, options.radii, manyPoints);
   switch (options.command) {
     case Command::kList:
       return listAtlases(options, atlases);
     case Command::kPoint:
-      return labelPoint(options, atlases);
+      return labelPoint(options, atlases, pictures);
     case Command::kTable:
     case Command::kClusters:
       break;
   }
-  return labelTableFrom(options.input == "-" ? std::cin : file, options, atlases);
+  return labelTableFrom(options.input == "-" ? std::cin : file, options, atlases, pictures);
 }
 
 }  // namespace

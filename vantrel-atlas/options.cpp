@@ -86,6 +86,18 @@ void addLabellingOptions(CLI::App& command, Options& options, Raw& raw) {
       ->check(CLI::Range(0.0, 50.0));
 }
 
+void addPictureOptions(CLI::App& command, Options& options, bool report) {
+  command.add_option("--figures", options.figuresDir,
+                     "Write a figure per point and a glass brain into this folder");
+  command.add_option("--figure-format", options.figureFormat, "png, svg or pdf")
+      ->check(CLI::IsMember({"png", "svg", "pdf"}))
+      ->capture_default_str();
+  if (report) {
+    command.add_option("--report", options.reportDir,
+                       "Write an HTML report, index.html and its figures, into this folder");
+  }
+}
+
 void addClustersCommand(CLI::App& app, Options& options, Raw& raw) {
   CLI::App* command =
       addCommand(app, "clusters", "Clusters and peaks of a statistical map, labelled", options);
@@ -111,9 +123,31 @@ void addClustersCommand(CLI::App& app, Options& options, Raw& raw) {
   addAtlasOptions(*command, options, raw);
   command->add_option("--format", raw.format, "tsv or json")->check(CLI::IsMember({"tsv", "json"}));
   command->add_option("--out", options.outPrefix, "Also write the report files under PREFIX");
+  addPictureOptions(*command, options, true);
   command->add_option("map", options.map, "Statistical map, .nii or .nii.gz")->required();
   command->footer(kClustersFooter);
   command->parse_complete_callback([&] { options.command = Command::kClusters; });
+}
+
+// The words of the command line, each quoted for a POSIX shell where it needs it.
+std::string commandLineOf(int argc, const char* const argv[]) {
+  std::string line = "vantrel-atlas";
+  for (int i = 1; i < argc; ++i) {
+    const std::string word = argv[i];
+    const bool plain = !word.empty() && word.find_first_not_of(
+                                            "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ"
+                                            "0123456789-_.,/:=+@%") == std::string::npos;
+    if (plain) {
+      line += " " + word;
+      continue;
+    }
+    line += " '";
+    for (const char c : word) {
+      line += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    }
+    line += "'";
+  }
+  return line;
 }
 
 void addCommands(CLI::App& app, Options& options, Raw& raw) {
@@ -126,6 +160,7 @@ void addCommands(CLI::App& app, Options& options, Raw& raw) {
   addLabellingOptions(*point, options, raw);
   point->add_option("--format", raw.format, "text, tsv or json")
       ->check(CLI::IsMember({"text", "tsv", "json"}));
+  addPictureOptions(*point, options, false);
   point->add_option("coordinates", raw.coordinates, "X Y Z")->required();
   point->footer(kPointFooter);
   point->parse_complete_callback([&] { options.command = Command::kPoint; });
@@ -133,6 +168,7 @@ void addCommands(CLI::App& app, Options& options, Raw& raw) {
   CLI::App* table = addCommand(app, "table", "Label every point of a table", options);
   addLabellingOptions(*table, options, raw);
   table->add_option("--format", raw.format, "tsv or json")->check(CLI::IsMember({"tsv", "json"}));
+  addPictureOptions(*table, options, true);
   table->add_option("input", options.input, "Tab-separated table, or - for standard input")
       ->required();
   table->footer(kTableFooter);
@@ -208,6 +244,7 @@ ParsedOptions parseOptions(int argc, const char* const argv[]) {
   app.set_version_flag("--version", "vantrel-atlas " VANTREL_VERSION);
   app.require_subcommand(1);
   Raw raw;
+  parsed.options.commandLine = commandLineOf(argc, argv);
   addCommands(app, parsed.options, raw);
   try {
     app.parse(argc, argv);

@@ -24,8 +24,12 @@ struct Options {
   std::vector<const atlas::AtlasSpec*> atlases;
   SearchRadii radii;
   std::string dataDirectory;
-  atlas::Vec3 point{};  // point: X Y Z as given
-  std::string input;    // table: a path, or "-" for standard input
+  atlas::Vec3 point{};               // point: X Y Z as given
+  std::string input;                 // table: a path, or "-" for standard input
+  std::string figuresDir;            // --figures; empty: no figures
+  std::string reportDir;             // --report; empty: no report
+  std::string figureFormat = "png";  // --figure-format
+  std::string commandLine;           // as typed, for the report
   // clusters: the map, its volume, what makes a cluster and where the report files go
   std::string map;
   std::int64_t volume = 0;

@@ -52,8 +52,9 @@ std::vector<std::string> extraNamesOf(const std::string& header) {
 
 class BlockWriter {
  public:
-  BlockWriter(std::FILE* out, const LoadedAtlases& atlases, const Options& options)
-      : out_(out), atlases_(atlases), options_(options) {}
+  BlockWriter(std::FILE* out, const LoadedAtlases& atlases, const Options& options,
+              const PointSink& sink)
+      : out_(out), atlases_(atlases), options_(options), sink_(sink) {}
 
   void add(atlas::InputLine line, TableSummary& summary) {
     if (!line.rejected && !withinLimit(line.givenValues)) {
@@ -86,15 +87,25 @@ class BlockWriter {
  private:
   void labelAndWrite() {
     std::string first, second;
+    std::vector<Labelled> firstKept, secondKept;
     const std::size_t half = writing_.size() / 2;
-    std::thread helper([&] { writeRows(half, writing_.size(), second); });
-    writeRows(0, half, first);
+    std::thread helper([&] { writeRows(half, writing_.size(), second, secondKept); });
+    writeRows(0, half, first, firstKept);
     helper.join();
     std::fwrite(first.data(), 1, first.size(), out_);
     std::fwrite(second.data(), 1, second.size(), out_);
+    // Blocks are labelled one at a time, in order, so the sink sees the input's order.
+    for (const auto* kept : {&firstKept, &secondKept}) {
+      for (const auto& [given, answer] : *kept) {
+        sink_(given, answer);
+      }
+    }
   }
 
-  void writeRows(std::size_t begin, std::size_t end, std::string& text) const {
+  using Labelled = std::pair<GivenPoint, PointAnswer>;
+
+  void writeRows(std::size_t begin, std::size_t end, std::string& text,
+                 std::vector<Labelled>& kept) const {
     for (std::size_t i = begin; i < end; ++i) {
       const atlas::InputLine& line = writing_[i];
       if (line.rejected) {
@@ -108,12 +119,16 @@ class BlockWriter {
       } else {
         text += pointJson(atlases_, given, answer);
       }
+      if (sink_) {
+        kept.emplace_back(given, answer);
+      }
     }
   }
 
   std::FILE* out_;
   const LoadedAtlases& atlases_;
   const Options& options_;
+  const PointSink& sink_;
   std::vector<atlas::InputLine> block_, writing_;
   std::future<void> pending_;
 };
@@ -121,7 +136,8 @@ class BlockWriter {
 }  // namespace
 
 TableSummary labelTable(std::istream& in, std::FILE* out, const LoadedAtlases& atlases,
-                        const Options& options, const RunProvenance& provenance) {
+                        const Options& options, const RunProvenance& provenance,
+                        const PointSink& sink) {
   const bool tsv = options.format == Format::kTsv;
   const std::string opening =
       tsv ? provenanceComments(provenance, options.talairach)
@@ -130,7 +146,7 @@ TableSummary labelTable(std::istream& in, std::FILE* out, const LoadedAtlases& a
                 "\n";
   std::fputs(opening.c_str(), out);
   TableSummary summary;
-  BlockWriter writer(out, atlases, options);
+  BlockWriter writer(out, atlases, options, sink);
   bool headerPossible = true;
   std::string text;
   for (std::size_t number = 1; std::getline(in, text); ++number) {

@@ -4,10 +4,12 @@
 
 #include <cstddef>
 #include <cstdio>
+#include <functional>
 #include <istream>
 
 #include "vantrel-atlas/labelling.hpp"
 #include "vantrel-atlas/options.hpp"
+#include "vantrel-atlas/point_report.hpp"
 #include "vantrel-atlas/provenance_report.hpp"
 
 namespace vantrel_atlas {
@@ -17,8 +19,12 @@ struct TableSummary {
   std::size_t rejected = 0;
 };
 
+// Sees every labelled point, in input order, for figures drawn after the table.
+using PointSink = std::function<void(const GivenPoint&, const PointAnswer&)>;
+
 TableSummary labelTable(std::istream& in, std::FILE* out, const LoadedAtlases& atlases,
-                        const Options& options, const RunProvenance& provenance);
+                        const Options& options, const RunProvenance& provenance,
+                        const PointSink& sink = {});
 
 // "vantrel-atlas: N labelled, M rejected\n"
 std::string summaryLine(const TableSummary& summary);
