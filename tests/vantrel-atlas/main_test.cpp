@@ -11,19 +11,19 @@
 
 #include "atlas/atlas_fixture.hpp"
 #include "atlas/transform.hpp"
-#include "support/subprocess.hpp"
+#include "kit/process.hpp"
 
 namespace {
 
 using nlohmann::json;
-using vantrel::testing::ProcessResult;
+using vantrel::kit::ProcessResult;
 
 // The subcommand first, then the test's atlas folder unless the case names its own.
 ProcessResult run(std::vector<std::string> args) {
   if (!args.empty() && std::find(args.begin(), args.end(), "--data") == args.end()) {
     args.insert(args.begin() + 1, {"--data", ATLAS_TEST_DATA_DIR});
   }
-  return vantrel::testing::runProcess(VANTREL_ATLAS_BINARY, args);
+  return vantrel::kit::runProcess(VANTREL_ATLAS_BINARY, args);
 }
 
 // The records of JSON lines output.
@@ -88,7 +88,7 @@ TEST(VantrelAtlas, ReportsTheSha256OfEveryAtlasFile) {
   ASSERT_EQ(atlases.size(), 6U);
   for (const json& a : atlases) {
     const std::string path = std::string(ATLAS_TEST_DATA_DIR) + "/" + a["file"].get<std::string>();
-    const ProcessResult sum = vantrel::testing::runProcess("/usr/bin/sha256sum", {path});
+    const ProcessResult sum = vantrel::kit::runProcess("/usr/bin/sha256sum", {path});
     EXPECT_EQ(sum.out.substr(0, 64), a["sha256"]) << path;
   }
 }
