@@ -4,6 +4,7 @@
 
 #include "vantrel-atlas/pictures.hpp"
 #include "vantrel-atlas/points_report.hpp"
+#include "vantrel-atlas/report_viewer.hpp"
 
 namespace vantrel_atlas {
 namespace {
@@ -11,7 +12,7 @@ namespace {
 constexpr int kValueDecimals = 3;
 
 // The map's values inside the clusters, 0 elsewhere, for the heat and cold colours.
-figures::Overlay overlayOf(const ClusterFindings& findings) {
+std::vector<float> clusterValues(const ClusterFindings& findings) {
   const atlas::StatMap& map = *findings.map;
   std::vector<float> values(map.values.size(), 0.0f);
   for (const Cluster& cluster : findings.report.clusters) {
@@ -20,8 +21,22 @@ figures::Overlay overlayOf(const ClusterFindings& findings) {
           static_cast<float>(map.values[static_cast<std::size_t>(v)]);
     }
   }
-  return figures::Overlay(map.nx, map.ny, map.nz, std::move(values), map.voxelToWorld,
+  return values;
+}
+
+figures::Overlay overlayOf(const ClusterFindings& findings) {
+  const atlas::StatMap& map = *findings.map;
+  return figures::Overlay(map.nx, map.ny, map.nz, clusterValues(findings), map.voxelToWorld,
                           findings.options.threshold);
+}
+
+std::optional<report::Section> viewerOf(report::ReportFolder& folder, const LoadedAtlases& atlases,
+                                        const std::string& dataDirectory,
+                                        const ClusterFindings& findings) {
+  const atlas::StatMap& map = *findings.map;
+  return clustersViewer(folder, atlases, dataDirectory,
+                        {{map.nx, map.ny, map.nz}, map.voxelToWorld, clusterValues(findings)},
+                        findings.options.threshold);
 }
 
 std::string peakName(const Cluster& cluster, std::size_t peak) {
@@ -102,18 +117,26 @@ report::Table peakTable(const LoadedAtlases& atlases, const ClusterFindings& fin
   return table;
 }
 
+// The viewer, where there is one, follows the glass brain.
 std::string clustersPage(const LoadedAtlases& atlases, const report::Provenance& provenance,
-                         const ClusterFindings& findings, const std::vector<std::string>& links) {
+                         const ClusterFindings& findings, const std::vector<std::string>& links,
+                         const std::optional<report::Section>& viewer) {
   const std::size_t count = findings.report.clusters.size();
-  return report::renderPage(
-      {"vantrel-atlas: " + std::to_string(count) + (count == 1 ? " cluster" : " clusters"),
-       {report::commandSection(provenance), report::provenanceSection(provenance),
-        report::figureSection("glass-brain", "Glass brain", links.back(),
-                              "Maximum-intensity projections of every cluster, seen from the "
-                              "right, from behind and from above; numbers are clusters, at "
-                              "their first peak."),
-        report::tableSection("clusters", "Clusters", clusterTable(atlases, findings, links)),
-        report::tableSection("peaks", "Peaks", peakTable(atlases, findings, links))}});
+  report::Page page{
+      "vantrel-atlas: " + std::to_string(count) + (count == 1 ? " cluster" : " clusters"),
+      {report::commandSection(provenance), report::provenanceSection(provenance),
+       report::figureSection("glass-brain", "Glass brain", links.back(),
+                             "Maximum-intensity projections of every cluster, seen from the "
+                             "right, from behind and from above; numbers are clusters, at "
+                             "their first peak.")}};
+  if (viewer) {
+    page.sections.push_back(*viewer);
+  }
+  page.sections.push_back(
+      report::tableSection("clusters", "Clusters", clusterTable(atlases, findings, links)));
+  page.sections.push_back(
+      report::tableSection("peaks", "Peaks", peakTable(atlases, findings, links)));
+  return report::renderPage(page);
 }
 
 }  // namespace
@@ -157,8 +180,9 @@ void ClusterPictures::finish(const LoadedAtlases& atlases, const RunProvenance& 
                                "volume " + std::to_string(findings.source.volume) + " of " +
                                    std::to_string(map.nx) + "x" + std::to_string(map.ny) + "x" +
                                    std::to_string(map.nz) + " " + map.datatype + " voxels"};
+    const auto viewer = viewerOf(*report_, atlases, options_.dataDirectory, findings);
     report_->finish(clustersPage(atlases, reportProvenance(provenance, options_.commandLine, input),
-                                 findings, links));
+                                 findings, links, viewer));
   }
 }
 

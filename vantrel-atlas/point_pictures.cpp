@@ -3,6 +3,7 @@
 #include "vantrel-atlas/point_pictures.hpp"
 
 #include "vantrel-atlas/points_report.hpp"
+#include "vantrel-atlas/report_viewer.hpp"
 
 namespace vantrel_atlas {
 
@@ -53,8 +54,13 @@ void PointPictures::finish(const LoadedAtlases& atlases, const RunProvenance& pr
     const auto input = options_.command == Command::kTable
                            ? std::optional(inputSource(options_.input))
                            : std::nullopt;
+    std::vector<atlas::Vec3> points;
+    for (const Subject& subject : subjects_) {
+      points.push_back(subject.answer.mni);
+    }
+    const auto viewer = pointsViewer(*report_, atlases, options_.dataDirectory, points);
     report_->finish(pointsPage(atlases, reportProvenance(provenance, options_.commandLine, input),
-                               subjects_, links));
+                               subjects_, links, viewer));
   }
 }
 

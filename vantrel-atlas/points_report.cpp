@@ -55,8 +55,8 @@ report::Provenance reportProvenance(const RunProvenance& run, const std::string&
 }
 
 std::string pointsPage(const LoadedAtlases& atlases, const report::Provenance& provenance,
-                       const std::vector<Subject>& subjects,
-                       const std::vector<std::string>& links) {
+                       const std::vector<Subject>& subjects, const std::vector<std::string>& links,
+                       const std::optional<report::Section>& viewer) {
   report::Table table{{"point", "MNI x", "MNI y", "MNI z"}, {}};
   for (const atlas::LabelAtlas& a : atlases.atlases()) {
     table.header.emplace_back(a.spec().key);
@@ -74,13 +74,17 @@ std::string pointsPage(const LoadedAtlases& atlases, const report::Provenance& p
   }
   const std::string count =
       std::to_string(subjects.size()) + (subjects.size() == 1 ? " point" : " points");
-  return report::renderPage(
-      {"vantrel-atlas: " + count,
-       {report::commandSection(provenance), report::provenanceSection(provenance),
-        report::figureSection("glass-brain", "Glass brain", links.back(),
-                              "Every point over the brain's outline, seen from the right, "
-                              "from behind and from above; numbers are table lines."),
-        report::tableSection("points", "Points", table)}});
+  report::Page page{
+      "vantrel-atlas: " + count,
+      {report::commandSection(provenance), report::provenanceSection(provenance),
+       report::figureSection("glass-brain", "Glass brain", links.back(),
+                             "Every point over the brain's outline, seen from the right, "
+                             "from behind and from above; numbers are table lines.")}};
+  if (viewer) {
+    page.sections.push_back(*viewer);
+  }
+  page.sections.push_back(report::tableSection("points", "Points", table));
+  return report::renderPage(page);
 }
 
 }  // namespace vantrel_atlas

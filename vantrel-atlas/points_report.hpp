@@ -21,8 +21,10 @@ report::Provenance reportProvenance(const RunProvenance& run, const std::string&
 report::Source inputSource(const std::string& path);
 
 // The page for labelled points; `links` holds each subject's figure, then the glass brain's.
+// The viewer, where there is one, follows the glass brain.
 std::string pointsPage(const LoadedAtlases& atlases, const report::Provenance& provenance,
-                       const std::vector<Subject>& subjects, const std::vector<std::string>& links);
+                       const std::vector<Subject>& subjects, const std::vector<std::string>& links,
+                       const std::optional<report::Section>& viewer);
 
 // The current time in UTC, as 2026-12-07T00:10:00Z.
 std::string utcNow();

@@ -12,7 +12,7 @@ namespace {
 // and the policy turns any attempt to fetch one into a visible error.
 constexpr const char* kHead = R"(<meta charset="utf-8">
 <meta name="viewport" content="width=device-width, initial-scale=1">
-<meta http-equiv="Content-Security-Policy" content="default-src 'none'; img-src 'self' file: data:; style-src 'unsafe-inline'">
+<meta http-equiv="Content-Security-Policy" content="default-src 'none'; img-src 'self' file: data:; style-src 'unsafe-inline' file:; script-src file:">
 <style>
 :root { color-scheme: light; }
 body { font: 15px/1.45 "DejaVu Sans", "Helvetica Neue", Arial, sans-serif; color: #16161a;
