@@ -10,7 +10,7 @@ namespace atlas {
 namespace {
 
 // brodmann.nii.gz is left out: the package documents no origin for it.
-constexpr std::array<AtlasSpec, 6> kCatalogue{{
+constexpr std::array<AtlasEntry, 6> kCatalogue{{
     {"aal", "aal.nii.gz", NameSource::kTextFile, "aal.nii.txt",
      "NeuroImage 2002;15:273-289, doi:10.1006/nimg.2001.0978"},
     {"ho-cort", "HarvardOxford-cort-maxprob-thr0-1mm.nii.gz", NameSource::kEmbeddedText, "",
@@ -28,28 +28,28 @@ constexpr std::array<AtlasSpec, 6> kCatalogue{{
 
 }  // namespace
 
-std::span<const AtlasSpec> atlasCatalogue() {
+std::span<const AtlasEntry> atlasCatalogue() {
   return kCatalogue;
 }
 
-const AtlasSpec* findAtlasSpec(std::string_view key) {
+const AtlasEntry* findAtlasEntry(std::string_view key) {
   const auto it = std::find_if(kCatalogue.begin(), kCatalogue.end(),
-                               [key](const AtlasSpec& spec) { return spec.key == key; });
+                               [key](const AtlasEntry& entry) { return entry.key == key; });
   return it == kCatalogue.end() ? nullptr : &*it;
 }
 
-std::vector<const AtlasSpec*> selectAtlases(std::string_view commaList) {
-  std::vector<const AtlasSpec*> chosen;
+std::vector<const AtlasEntry*> selectAtlases(std::string_view commaList) {
+  std::vector<const AtlasEntry*> chosen;
   while (true) {
     const std::size_t comma = commaList.find(',');
     const std::string_view key = commaList.substr(0, comma);
-    const AtlasSpec* spec = findAtlasSpec(key);
-    if (spec == nullptr) {
+    const AtlasEntry* entry = findAtlasEntry(key);
+    if (entry == nullptr) {
       throw std::invalid_argument("unknown atlas key '" + std::string(key) +
                                   "' (keys: aal, ho-cort, jhu-wm, aicha, jhu189, natbrainlab)");
     }
-    if (std::find(chosen.begin(), chosen.end(), spec) == chosen.end()) {
-      chosen.push_back(spec);
+    if (std::find(chosen.begin(), chosen.end(), entry) == chosen.end()) {
+      chosen.push_back(entry);
     }
     if (comma == std::string_view::npos) {
       return chosen;

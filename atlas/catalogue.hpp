@@ -14,23 +14,23 @@ enum class NameSource {
   kEmbeddedText,  // "value<TAB>name" lines between the NIfTI header and the voxel data
 };
 
-struct AtlasSpec {
-  std::string_view key;               // what --atlas takes, e.g. "aal"
-  std::string_view file;              // the label volume, relative to the data directory
-  NameSource names;                   //
+struct AtlasEntry {
+  std::string_view key;   // what --atlas takes, e.g. "aal"
+  std::string_view file;  // the label volume, relative to the data directory
+  NameSource names;
   std::string_view namesFile;         // for NameSource::kTextFile
   std::string_view citation;          // the publication to cite for the atlas
   bool whiteMatterHeaderFix = false;  // the JHU header correction orvod applies
 };
 
 // All six atlases in their fixed order: aal, ho-cort, jhu-wm, aicha, jhu189, natbrainlab.
-std::span<const AtlasSpec> atlasCatalogue();
+std::span<const AtlasEntry> atlasCatalogue();
 
 // The entry with this key, or nullptr.
-const AtlasSpec* findAtlasSpec(std::string_view key);
+const AtlasEntry* findAtlasEntry(std::string_view key);
 
 // A comma-separated list of keys, in the order given, each once. Throws std::invalid_argument
 // naming the first key that is not in the catalogue, or saying the list is empty.
-std::vector<const AtlasSpec*> selectAtlases(std::string_view commaList);
+std::vector<const AtlasEntry*> selectAtlases(std::string_view commaList);
 
 }  // namespace atlas

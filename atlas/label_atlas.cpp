@@ -69,12 +69,12 @@ std::string embeddedText(const std::string& path, const nifti_image& image) {
   return bytes.substr(static_cast<std::size_t>(headerSize + 4));
 }
 
-LabelNames namesOf(const AtlasSpec& spec, const std::string& directory, const std::string& path,
+LabelNames namesOf(const AtlasEntry& entry, const std::string& directory, const std::string& path,
                    const nifti_image& image) {
-  if (spec.names == NameSource::kEmbeddedText) {
+  if (entry.names == NameSource::kEmbeddedText) {
     return parseLabelNames(embeddedText(path, image), NameColumn::kRestOfLine, path);
   }
-  const std::string namesPath = joinPath(directory, spec.namesFile);
+  const std::string namesPath = joinPath(directory, entry.namesFile);
   return parseLabelNames(readSmallFile(namesPath, kMaxNamesFile), NameColumn::kWord, namesPath);
 }
 
@@ -154,10 +154,10 @@ Vec3 columnLengths(const Affine& a) {
 
 }  // namespace
 
-LabelAtlas::LabelAtlas(const AtlasSpec& spec, std::array<std::int64_t, 3> grid,
+LabelAtlas::LabelAtlas(const AtlasEntry& entry, std::array<std::int64_t, 3> grid,
                        const Affine& voxelToMni, std::vector<std::uint16_t> voxels,
                        std::vector<AtlasLabel> labels, AtlasProvenance provenance)
-    : spec_(&spec),
+    : entry_(&entry),
       grid_(grid),
       voxelToMni_(voxelToMni),
       mniToVoxel_(invert(voxelToMni)),
@@ -193,10 +193,10 @@ std::uint16_t LabelAtlas::indexAt(const VoxelIndex& voxel) const {
   return contains(voxel) ? voxels_[linearOf(voxel)] : 0;
 }
 
-LabelAtlas loadLabelAtlas(const AtlasSpec& spec, const std::string& dataDirectory) {
-  const std::string path = joinPath(dataDirectory, spec.file);
+LabelAtlas loadLabelAtlas(const AtlasEntry& entry, const std::string& dataDirectory) {
+  const std::string path = joinPath(dataDirectory, entry.file);
   const nifti::ImagePtr image = readHeader(path);
-  const LabelNames names = namesOf(spec, dataDirectory, path, *image);
+  const LabelNames names = namesOf(entry, dataDirectory, path, *image);
   if (names.size() > kMaxLabels) {
     refuse(path, "more than 65535 named labels");
   }
@@ -206,7 +206,7 @@ LabelAtlas loadLabelAtlas(const AtlasSpec& spec, const std::string& dataDirector
     labels.push_back({value, name});
   }
   Affine voxelToMni = nifti::voxelToWorldOf(*image, path);
-  if (spec.whiteMatterHeaderFix) {
+  if (entry.whiteMatterHeaderFix) {
     correctWhiteMatterSform(voxelToMni);
   }
   if (nifti_image_load(image.get()) != 0 || image->data == nullptr) {
@@ -220,7 +220,7 @@ LabelAtlas loadLabelAtlas(const AtlasSpec& spec, const std::string& dataDirector
                              columnLengths(voxelToMni),
                              labels.size()};
   const std::array<std::int64_t, 3> grid{image->nx, image->ny, image->nz};
-  return LabelAtlas(spec, grid, voxelToMni, std::move(voxels), std::move(labels),
+  return LabelAtlas(entry, grid, voxelToMni, std::move(voxels), std::move(labels),
                     std::move(provenance));
 }
 

@@ -32,11 +32,11 @@ class LabelAtlas {
  public:
   // `voxels` holds nx*ny*nz label indices, i fastest: 0 where the voxel has no named label,
   // else 1 + the position of its label in `labels`, which is sorted by value.
-  LabelAtlas(const AtlasSpec& spec, std::array<std::int64_t, 3> grid, const Affine& voxelToMni,
+  LabelAtlas(const AtlasEntry& entry, std::array<std::int64_t, 3> grid, const Affine& voxelToMni,
              std::vector<std::uint16_t> voxels, std::vector<AtlasLabel> labels,
              AtlasProvenance provenance);
 
-  const AtlasSpec& spec() const { return *spec_; }
+  const AtlasEntry& entry() const { return *entry_; }
   const AtlasProvenance& provenance() const { return provenance_; }
   const std::array<std::int64_t, 3>& grid() const { return grid_; }
   const Affine& voxelToMni() const { return voxelToMni_; }
@@ -58,7 +58,7 @@ class LabelAtlas {
  private:
   static Vec3 toVec(const VoxelIndex& v);
 
-  const AtlasSpec* spec_;
+  const AtlasEntry* entry_;
   std::array<std::int64_t, 3> grid_;
   Affine voxelToMni_, mniToVoxel_;
   std::vector<std::uint16_t> voxels_;
@@ -69,6 +69,6 @@ class LabelAtlas {
 // Loads one catalogue atlas from a data directory: the volume with any integer voxel type,
 // its names, the JHU white-matter header correction orvod applies, and its provenance. Throws
 // std::runtime_error with a one-line reason that names the file.
-LabelAtlas loadLabelAtlas(const AtlasSpec& spec, const std::string& dataDirectory);
+LabelAtlas loadLabelAtlas(const AtlasEntry& entry, const std::string& dataDirectory);
 
 }  // namespace atlas

@@ -69,8 +69,8 @@ report::Table clusterTable(const LoadedAtlases& atlases, const ClusterFindings& 
   report::Table table{
       {"cluster", "sign", "voxels", "volume mm3", "peak x", "peak y", "peak z", "peak value"}, {}};
   for (const atlas::LabelAtlas& a : atlases.atlases()) {
-    table.header.push_back(std::string(a.spec().key) + " at peak");
-    table.header.push_back(std::string(a.spec().key) + " composition");
+    table.header.push_back(std::string(a.entry().key) + " at peak");
+    table.header.push_back(std::string(a.entry().key) + " composition");
   }
   std::size_t firstPeak = 0;
   for (std::size_t c = 0; c < findings.report.clusters.size(); ++c) {
@@ -97,7 +97,7 @@ report::Table peakTable(const LoadedAtlases& atlases, const ClusterFindings& fin
                         const std::vector<std::string>& links) {
   report::Table table{{"cluster", "peak", "x", "y", "z", "value"}, {}};
   for (const atlas::LabelAtlas& a : atlases.atlases()) {
-    table.header.emplace_back(a.spec().key);
+    table.header.emplace_back(a.entry().key);
   }
   std::size_t subject = 0;
   for (std::size_t c = 0; c < findings.report.clusters.size(); ++c) {

@@ -97,7 +97,7 @@ json compositionJson(const LoadedAtlases& atlases, std::size_t a,
     }
     regions.push_back(std::move(region));
   }
-  return {{"atlas", atlases.atlases()[a].spec().key}, {"regions", std::move(regions)}};
+  return {{"atlas", atlases.atlases()[a].entry().key}, {"regions", std::move(regions)}};
 }
 
 json clusterJson(const LoadedAtlases& atlases, const ClusterFindings& f, std::size_t c) {
@@ -143,7 +143,7 @@ std::string clustersTsv(const LoadedAtlases& atlases, const RunProvenance& prove
   std::string out = provenanceComments(provenance, false) + mapComments(f);
   out += "cluster\tsign\tvoxels\tvolume_mm3\tpeak_x\tpeak_y\tpeak_z\tpeak_value";
   for (const atlas::LabelAtlas& a : atlases.atlases()) {
-    const std::string key(a.spec().key);
+    const std::string key(a.entry().key);
     out += "\t" + key + "\t" + key + "_composition";
   }
   out += '\n';
@@ -171,7 +171,7 @@ std::string peaksTsv(const LoadedAtlases& atlases, const RunProvenance& provenan
   std::string out = provenanceComments(provenance, false) + mapComments(f);
   out += "cluster\tpeak\tx\ty\tz\tvalue";
   for (const atlas::LabelAtlas& a : atlases.atlases()) {
-    const std::string key(a.spec().key);
+    const std::string key(a.entry().key);
     out += "\t" + key + "\t" + key + "_nearest\t" + key + "_mm";
   }
   out += '\n';

@@ -8,7 +8,7 @@
 
 namespace vantrel_atlas {
 
-LoadedAtlases::LoadedAtlases(const std::vector<const atlas::AtlasSpec*>& specs,
+LoadedAtlases::LoadedAtlases(const std::vector<const atlas::AtlasEntry*>& entries,
                              const std::string& directory, const SearchRadii& radii,
                              bool manyPoints)
     : radii_(radii) {
@@ -16,12 +16,12 @@ LoadedAtlases::LoadedAtlases(const std::vector<const atlas::AtlasSpec*>& specs,
     std::optional<atlas::LabelAtlas> atlas;
     std::exception_ptr error;
   };
-  std::vector<Slot> slots(specs.size());
+  std::vector<Slot> slots(entries.size());
   std::atomic<std::size_t> next{0};
   auto work = [&] {
-    for (std::size_t i = next++; i < specs.size(); i = next++) {
+    for (std::size_t i = next++; i < entries.size(); i = next++) {
       try {
-        slots[i].atlas.emplace(atlas::loadLabelAtlas(*specs[i], directory));
+        slots[i].atlas.emplace(atlas::loadLabelAtlas(*entries[i], directory));
       } catch (...) {
         slots[i].error = std::current_exception();
       }

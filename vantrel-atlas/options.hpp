@@ -21,7 +21,7 @@ struct Options {
   Command command = Command::kList;
   Format format = Format::kText;
   bool talairach = false;  // --space talairach
-  std::vector<const atlas::AtlasSpec*> atlases;
+  std::vector<const atlas::AtlasEntry*> atlases;
   SearchRadii radii;
   std::string dataDirectory;
   atlas::Vec3 point{};               // point: X Y Z as given

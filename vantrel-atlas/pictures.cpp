@@ -50,11 +50,11 @@ std::vector<std::string> captionOf(const LoadedAtlases& atlases, const PointAnsw
   std::vector<std::string> lines{"MNI " + coordinatesText(answer.mni) + " mm   (Talairach " +
                                  coordinatesText(answer.talairach) + ")"};
   for (std::size_t i = 0; i < answer.atlases.size(); ++i) {
-    lines.push_back(std::string(atlases.atlases()[i].spec().key) + ": " +
+    lines.push_back(std::string(atlases.atlases()[i].entry().key) + ": " +
                     answerText(atlases, i, answer.atlases[i]));
   }
   if (!atlases.atlases().empty()) {
-    lines.push_back("Outlines: " + std::string(atlases.atlases().front().spec().key) +
+    lines.push_back("Outlines: " + std::string(atlases.atlases().front().entry().key) +
                     " regions. Neurological convention: the subject's left on the left.");
   }
   return lines;

@@ -100,7 +100,7 @@ std::string pointText(const LoadedAtlases& atlases, const PointAnswer& answer) {
   text += "Talairach  " + xyzText(answer.talairach) + "\n";
   for (std::size_t i = 0; i < answer.atlases.size(); ++i) {
     const AtlasAnswer& a = answer.atlases[i];
-    std::string key(atlases.atlases()[i].spec().key);
+    std::string key(atlases.atlases()[i].entry().key);
     key.resize(std::max<std::size_t>(key.size(), 12), ' ');
     if (a.label != 0) {
       const atlas::AtlasLabel& label = labelOf(atlases, i, a.label);
@@ -121,7 +121,7 @@ std::string pointText(const LoadedAtlases& atlases, const PointAnswer& answer) {
 std::string tsvHeader(const LoadedAtlases& atlases, const std::vector<std::string>& extraNames) {
   std::string header = "x\ty\tz";
   for (const atlas::LabelAtlas& a : atlases.atlases()) {
-    const std::string key(a.spec().key);
+    const std::string key(a.entry().key);
     header += "\t" + key + "\t" + key + "_nearest\t" + key + "_mm";
     if (atlases.radii().withinMm) {
       header += "\t" + key + "_within";
@@ -172,7 +172,7 @@ nlohmann::ordered_json labelsJson(const LoadedAtlases& atlases, const PointAnswe
   json labels = json::array();
   for (std::size_t i = 0; i < answer.atlases.size(); ++i) {
     const AtlasAnswer& a = answer.atlases[i];
-    json entry{{"atlas", atlases.atlases()[i].spec().key}, {"label", nullptr}, {"value", nullptr}};
+    json entry{{"atlas", atlases.atlases()[i].entry().key}, {"label", nullptr}, {"value", nullptr}};
     if (a.label != 0) {
       const atlas::AtlasLabel& label = labelOf(atlases, i, a.label);
       entry["label"] = label.name;

@@ -48,8 +48,8 @@ report::Provenance reportProvenance(const RunProvenance& run, const std::string&
   provenance.transform = std::string(atlas::kTransformName) + "; cite " + atlas::kTransformCitation;
   for (const atlas::LabelAtlas& a : *run.atlases) {
     provenance.atlases.push_back(
-        {std::string(a.spec().key), a.provenance().path, a.provenance().sha256,
-         gridText(a.provenance()) + "; cite " + std::string(a.spec().citation)});
+        {std::string(a.entry().key), a.provenance().path, a.provenance().sha256,
+         gridText(a.provenance()) + "; cite " + std::string(a.entry().citation)});
   }
   return provenance;
 }
@@ -59,7 +59,7 @@ std::string pointsPage(const LoadedAtlases& atlases, const report::Provenance& p
                        const std::optional<report::Section>& viewer) {
   report::Table table{{"point", "MNI x", "MNI y", "MNI z"}, {}};
   for (const atlas::LabelAtlas& a : atlases.atlases()) {
-    table.header.emplace_back(a.spec().key);
+    table.header.emplace_back(a.entry().key);
   }
   for (std::size_t i = 0; i < subjects.size(); ++i) {
     const PointAnswer& answer = subjects[i].answer;

@@ -23,9 +23,9 @@ std::string gridText(const atlas::AtlasProvenance& p) {
 
 std::string atlasLine(const atlas::LabelAtlas& a) {
   const atlas::AtlasProvenance& p = a.provenance();
-  return std::string(a.spec().key) + ": " + std::string(a.spec().file) + ", sha256 " + p.sha256 +
+  return std::string(a.entry().key) + ": " + std::string(a.entry().file) + ", sha256 " + p.sha256 +
          ", " + gridText(p) + ", " + std::to_string(p.labels) + " labels; cite " +
-         std::string(a.spec().citation);
+         std::string(a.entry().citation);
 }
 
 }  // namespace
@@ -42,12 +42,12 @@ std::string provenanceText(const RunProvenance& run) {
           atlas::kTransformCitation + "\n";
   for (const atlas::LabelAtlas& a : *run.atlases) {
     const atlas::AtlasProvenance& p = a.provenance();
-    text += "\n" + std::string(a.spec().key) + "\n";
-    text += "  file     " + std::string(a.spec().file) + "\n";
+    text += "\n" + std::string(a.entry().key) + "\n";
+    text += "  file     " + std::string(a.entry().file) + "\n";
     text += "  sha256   " + p.sha256 + "\n";
     text += "  grid     " + gridText(p) + "\n";
     text += "  labels   " + std::to_string(p.labels) + "\n";
-    text += "  cite     " + std::string(a.spec().citation) + "\n";
+    text += "  cite     " + std::string(a.entry().citation) + "\n";
   }
   return text;
 }
@@ -72,13 +72,13 @@ json provenanceJson(const RunProvenance& run) {
   json atlases = json::array();
   for (const atlas::LabelAtlas& a : *run.atlases) {
     const atlas::AtlasProvenance& p = a.provenance();
-    atlases.push_back({{"key", a.spec().key},
-                       {"file", a.spec().file},
+    atlases.push_back({{"key", a.entry().key},
+                       {"file", a.entry().file},
                        {"sha256", p.sha256},
                        {"grid", p.grid},
                        {"voxel_mm", p.voxelSizeMm},
                        {"labels", p.labels},
-                       {"citation", a.spec().citation}});
+                       {"citation", a.entry().citation}});
   }
   json package{{"name", atlas::kDataPackage}, {"version", nullptr}};
   if (run.packageVersion) {

@@ -79,8 +79,8 @@ Run runProgram(std::vector<std::string> args) {
 double decompressAllAtlases() {
   const auto start = Clock::now();
   std::vector<char> buffer(1 << 20);
-  for (const atlas::AtlasSpec& spec : atlas::atlasCatalogue()) {
-    const std::string path = (std::filesystem::path(kData) / spec.file).string();
+  for (const atlas::AtlasEntry& entry : atlas::atlasCatalogue()) {
+    const std::string path = (std::filesystem::path(kData) / entry.file).string();
     gzFile file = gzopen(path.c_str(), "rb");
     while (file != nullptr &&
            gzread(file, buffer.data(), static_cast<unsigned>(buffer.size())) > 0) {

@@ -26,9 +26,9 @@ struct Expected {
 
 class IndependentAtlas {
  public:
-  explicit IndependentAtlas(const AtlasSpec& spec)
+  explicit IndependentAtlas(const AtlasEntry& entry)
       : image_(nifti_image_read(
-            (std::string(ATLAS_TEST_DATA_DIR) + "/" + std::string(spec.file)).c_str(), 1)) {
+            (std::string(ATLAS_TEST_DATA_DIR) + "/" + std::string(entry.file)).c_str(), 1)) {
     EXPECT_EQ(image_->datatype, DT_UINT8);
     for (int r = 0; r < 3; ++r) {
       for (int c = 0; c < 4; ++c) {
@@ -37,7 +37,7 @@ class IndependentAtlas {
     }
     // The shipped JHU header puts x the wrong way round; the corrected grid runs x from +90
     // downwards like the other 1 mm atlases.
-    if (spec.whiteMatterHeaderFix) {
+    if (entry.whiteMatterHeaderFix) {
       toVoxel_ = {{{-1, 0, 0, 90}, {0, 1, 0, 126}, {0, 0, 1, 72}}};
     }
     spacing_ = {std::abs(image_->dx), std::abs(image_->dy), std::abs(image_->dz)};
@@ -114,10 +114,10 @@ TEST(KeyedAtlases, AgreeWithTheFilesReadIndependently) {
   for (int i = 0; i < 300; ++i) {
     points.push_back({x(random), y(random), z(random)});
   }
-  for (const AtlasSpec& spec : atlasCatalogue()) {
-    SCOPED_TRACE(std::string(spec.key));
-    const LabelAtlas atlas = loadLabelAtlas(spec, ATLAS_TEST_DATA_DIR);
-    const IndependentAtlas file(spec);
+  for (const AtlasEntry& entry : atlasCatalogue()) {
+    SCOPED_TRACE(std::string(entry.key));
+    const LabelAtlas atlas = loadLabelAtlas(entry, ATLAS_TEST_DATA_DIR);
+    const IndependentAtlas file(entry);
     const NearbyLabels scanned(atlas, kRadius, false), mapped(atlas, kRadius, true);
     for (const Vec3& p : points) {
       SCOPED_TRACE(std::to_string(p[0]) + "," + std::to_string(p[1]) + "," + std::to_string(p[2]));
@@ -140,7 +140,7 @@ TEST(KeyedAtlases, NameTheirValuesFromTheirOwnTables) {
       {"natbrainlab", 116, "Uncinate_Right", 32},
   };
   for (const auto& [key, value, name, count] : cases) {
-    const LabelAtlas atlas = loadLabelAtlas(*findAtlasSpec(key), ATLAS_TEST_DATA_DIR);
+    const LabelAtlas atlas = loadLabelAtlas(*findAtlasEntry(key), ATLAS_TEST_DATA_DIR);
     std::string found;
     for (std::uint16_t i = 1; i <= atlas.provenance().labels; ++i) {
       found = atlas.label(i).value == value ? atlas.label(i).name : found;
@@ -151,7 +151,7 @@ TEST(KeyedAtlases, NameTheirValuesFromTheirOwnTables) {
 }
 
 TEST(SelectAtlases, KeepsTheOrderGivenOnceAndRefusesUnknownKeys) {
-  const std::vector<const AtlasSpec*> chosen = selectAtlases("jhu189,aal,jhu189");
+  const std::vector<const AtlasEntry*> chosen = selectAtlases("jhu189,aal,jhu189");
   ASSERT_EQ(chosen.size(), 2U);
   EXPECT_EQ(chosen[0]->key, "jhu189");
   EXPECT_EQ(chosen[1]->key, "aal");

@@ -15,7 +15,7 @@
 
 namespace atlas::fixture {
 
-struct MapSpec {
+struct MapShape {
   std::int64_t nx = 4, ny = 3, nz = 2, nt = 1;
   int datatype = DT_FLOAT32;
   int niftiType = NIFTI_FTYPE_NIFTI1_1;
@@ -34,25 +34,25 @@ class MapFiles : public ::testing::Test {
   }
   void TearDown() override { std::filesystem::remove_all(dir_); }
 
-  // Writes `values` (all volumes, x fastest) converted to the spec's datatype.
-  std::string writeMap(const std::string& name, const MapSpec& spec,
+  // Writes `values` (all volumes, x fastest) converted to the shape's datatype.
+  std::string writeMap(const std::string& name, const MapShape& shape,
                        const std::vector<double>& values) {
-    const int64_t dims[8] = {spec.nt > 1 ? 4 : 3, spec.nx, spec.ny, spec.nz, spec.nt, 1, 1, 1};
-    nifti_image* image = nifti_make_new_nim(dims, spec.datatype, 1);
+    const int64_t dims[8] = {shape.nt > 1 ? 4 : 3, shape.nx, shape.ny, shape.nz, shape.nt, 1, 1, 1};
+    nifti_image* image = nifti_make_new_nim(dims, shape.datatype, 1);
     for (std::size_t i = 0; i < values.size() && i < static_cast<std::size_t>(image->nvox); ++i) {
       store(*image, i, values[i]);
     }
-    image->sform_code = spec.sformCode;
+    image->sform_code = shape.sformCode;
     for (int r = 0; r < 3; ++r) {
       for (int c = 0; c < 4; ++c) {
-        image->sto_xyz.m[r][c] = spec.sform[r][c];
+        image->sto_xyz.m[r][c] = shape.sform[r][c];
       }
     }
-    if (spec.adjust) {
-      spec.adjust(*image);
+    if (shape.adjust) {
+      shape.adjust(*image);
     }
     const std::string path = (dir_ / name).string();
-    writeImage(*image, path, spec.niftiType == NIFTI_FTYPE_NIFTI2_1);
+    writeImage(*image, path, shape.niftiType == NIFTI_FTYPE_NIFTI2_1);
     nifti_image_free(image);
     return path;
   }

@@ -9,7 +9,7 @@
 namespace atlas {
 namespace {
 
-constexpr AtlasSpec kSpec{"test", "test.nii", NameSource::kTextFile, "", "", false};
+constexpr AtlasEntry kEntry{"test", "test.nii", NameSource::kTextFile, "", "", false};
 
 // An 11-voxel cube with labels 3 (index 1) and 7 (index 2) placed at the given voxels.
 LabelAtlas cube(double voxelMm, const std::vector<std::pair<VoxelIndex, std::uint16_t>>& marks) {
@@ -19,7 +19,7 @@ LabelAtlas cube(double voxelMm, const std::vector<std::pair<VoxelIndex, std::uin
     voxels[static_cast<std::size_t>(v[0] + kSide * (v[1] + kSide * v[2]))] = index;
   }
   const Affine affine{{{voxelMm, 0, 0, 0}, {0, voxelMm, 0, 0}, {0, 0, voxelMm, 0}}};
-  return LabelAtlas(kSpec, {kSide, kSide, kSide}, affine, std::move(voxels),
+  return LabelAtlas(kEntry, {kSide, kSide, kSide}, affine, std::move(voxels),
                     {{3, "three"}, {7, "seven"}}, {});
 }
 

@@ -8,7 +8,7 @@
 namespace atlas {
 namespace {
 
-using fixture::MapSpec;
+using fixture::MapShape;
 
 class StatMapTest : public fixture::MapFiles {};
 
@@ -31,10 +31,10 @@ TEST_F(StatMapTest, ReadsEveryRealTypeInBothVersionsAndCompressions) {
       {DT_FLOAT64, 1e-300, NIFTI_FTYPE_NIFTI2_1, "j.nii"},
   };
   for (const Case& c : cases) {
-    MapSpec spec{.datatype = c.datatype, .niftiType = c.niftiType};
+    MapShape shape{.datatype = c.datatype, .niftiType = c.niftiType};
     std::vector<double> values(24, 7);
     values[23] = c.value;
-    const StatMap map = readStatMap(writeMap(c.name, spec, values));
+    const StatMap map = readStatMap(writeMap(c.name, shape, values));
     EXPECT_EQ(map.values.front(), 7) << c.name;
     EXPECT_EQ(map.values.back(), c.value) << c.name;
     EXPECT_EQ(map.niftiVersion, c.niftiType == NIFTI_FTYPE_NIFTI1_1 ? 1 : 2) << c.name;
@@ -48,15 +48,15 @@ TEST_F(StatMapTest, AppliesSlopeAndPicksTheVolume) {
     double expected;
   } cases[] = {{0.5, -1, 0, 49}, {0, 3, 0, 100}, {1, 0, 1, 200}, {2, 1, 2, 601}};
   for (const Case& c : cases) {
-    MapSpec spec{.nt = 3, .datatype = DT_INT16, .adjust = [&](nifti_image& image) {
-                   image.scl_slope = static_cast<float>(c.slope);
-                   image.scl_inter = static_cast<float>(c.inter);
-                 }};
+    MapShape shape{.nt = 3, .datatype = DT_INT16, .adjust = [&](nifti_image& image) {
+                     image.scl_slope = static_cast<float>(c.slope);
+                     image.scl_inter = static_cast<float>(c.inter);
+                   }};
     std::vector<double> values(72);
     for (std::size_t i = 0; i < values.size(); ++i) {
       values[i] = 100.0 * static_cast<double>(i / 24 + 1);
     }
-    const StatMap map = readStatMap(writeMap("m.nii", spec, values), c.volume);
+    const StatMap map = readStatMap(writeMap("m.nii", shape, values), c.volume);
     EXPECT_EQ(map.values[5], c.expected) << c.slope << " " << c.volume;
     EXPECT_EQ(map.volumes, 3);
   }
@@ -86,11 +86,11 @@ TEST_F(StatMapTest, UsesTheSformElseTheQformAndSaysWhetherTheSpaceIsStandard) {
       {NIFTI_XFORM_ALIGNED_ANAT, true, NIFTI_XFORM_SCANNER_ANAT, "qform", 5, false},
   };
   for (const Case& c : cases) {
-    MapSpec spec{.sformCode = c.sformCode, .adjust = qformOnly(c.qformCode)};
+    MapShape shape{.sformCode = c.sformCode, .adjust = qformOnly(c.qformCode)};
     if (c.singularSform) {
-      spec.sform[2][2] = 0;
+      shape.sform[2][2] = 0;
     }
-    const StatMap map = readStatMap(writeMap("t.nii", spec, {}));
+    const StatMap map = readStatMap(writeMap("t.nii", shape, {}));
     EXPECT_EQ(map.transform, c.transform);
     EXPECT_EQ(map.voxelToWorld[0][3], c.originX);
     EXPECT_EQ(map.standardSpace, c.standard) << c.transform;

@@ -15,12 +15,12 @@ struct ImageDeleter {
 };
 
 TEST_F(ClusterMapTest, KeepsTheGridAndTransformsInTheSmallestType) {
-  atlas::fixture::MapSpec spec{.nx = 5, .ny = 4, .nz = 3, .nt = 2, .adjust = [](nifti_image& i) {
-                                 i.qform_code = NIFTI_XFORM_SCANNER_ANAT;
-                                 i.qoffset_x = 7;
-                                 i.qfac = 1;
-                               }};
-  const atlas::StatMap map = atlas::readStatMap(writeMap("stat.nii.gz", spec, {}));
+  atlas::fixture::MapShape shape{.nx = 5, .ny = 4, .nz = 3, .nt = 2, .adjust = [](nifti_image& i) {
+                                   i.qform_code = NIFTI_XFORM_SCANNER_ANAT;
+                                   i.qoffset_x = 7;
+                                   i.qfac = 1;
+                                 }};
+  const atlas::StatMap map = atlas::readStatMap(writeMap("stat.nii.gz", shape, {}));
   // As many clusters as `count`; the first holds voxel 1, the last voxel 59.
   struct Case {
     std::int64_t count;

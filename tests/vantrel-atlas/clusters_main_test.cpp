@@ -15,12 +15,12 @@
 
 namespace {
 
-using atlas::fixture::MapSpec;
+using atlas::fixture::MapShape;
 using vantrel::kit::runProcess;
 
 // 20x20x20 voxels of 2 mm: x from -20 leftwards to -58, y from -40, z from 40.
-MapSpec motorGrid() {
-  return MapSpec{
+MapShape motorGrid() {
+  return MapShape{
       .nx = 20, .ny = 20, .nz = 20, .sform = {{-2, 0, 0, -20}, {0, 2, 0, -40}, {0, 0, 2, 40}}};
 }
 

@@ -18,15 +18,15 @@ class ClusterPicturesTest : public atlas::fixture::MapFiles {};
 TEST_F(ClusterPicturesTest, EveryPeakGetsAFigureAndTheReportListsClustersThenPeaks) {
   ATLAS_SKIP_WITHOUT_DATA();
   // Two 3x3x3 blobs of opposite signs on the 2 mm MNI grid, far apart.
-  atlas::fixture::MapSpec spec;
-  spec.nx = 91, spec.ny = 109, spec.nz = 91;
+  atlas::fixture::MapShape shape;
+  shape.nx = 91, shape.ny = 109, shape.nz = 91;
   std::vector<double> values(91 * 109 * 91, 0.0);
   for (int d = 0; d < 27; ++d) {
     const int i = d % 3, j = d / 3 % 3, k = d / 9;
     values[(64 + i) + 91 * ((52 + j) + 109 * (63 + k))] = 5 + i;
     values[(25 + i) + 91 * ((30 + j) + 109 * (40 + k))] = -(4 + j);
   }
-  const std::string map = writeMap("map.nii.gz", spec, values);
+  const std::string map = writeMap("map.nii.gz", shape, values);
   const auto report = dir_ / "report";
   const auto run =
       runProcess(VANTREL_ATLAS_BINARY,
