@@ -7,8 +7,8 @@
 #include <limits>
 
 #include "atlas/transform.hpp"
-#include "text/text.hpp"
-#include "vantrel.hpp"
+#include "src/text/text.hpp"
+#include "src/vantrel.hpp"
 
 namespace atlas {
 

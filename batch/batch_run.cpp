@@ -8,8 +8,8 @@
 
 #include "batch/ordered_pool.hpp"
 #include "batch/row_format.hpp"
-#include "exit_status.h"
-#include "protocol/protocol.hpp"
+#include "src/exit_status.h"
+#include "src/protocol/protocol.hpp"
 
 namespace vantrel::batch {
 

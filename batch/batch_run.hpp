@@ -12,7 +12,7 @@
 #include "atlas/point_table.hpp"
 #include "batch/options.hpp"
 #include "batch/progress_bar.hpp"
-#include "exchange/exchange.hpp"
+#include "src/exchange/exchange.hpp"
 
 namespace vantrel::batch {
 

@@ -11,8 +11,8 @@
 #include "batch/batch_run.hpp"
 #include "batch/options.hpp"
 #include "batch/progress_bar.hpp"
-#include "exchange/exchange.hpp"
-#include "exit_status.h"
+#include "src/exchange/exchange.hpp"
+#include "src/exit_status.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 
 #include <CLI/CLI.hpp>
 
-#include "exit_status.h"
-#include "vantrel.hpp"
+#include "src/exit_status.h"
+#include "src/vantrel.hpp"
 #include "vantrel_version.h"
 
 namespace vantrel::batch {

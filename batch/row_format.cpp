@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <nlohmann/json.hpp>
 
-#include "answer/answer_parse.hpp"
+#include "src/answer/answer_parse.hpp"
 
 namespace vantrel::batch {
 

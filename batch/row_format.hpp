@@ -5,8 +5,8 @@
 #include <string>
 
 #include "atlas/point_table.hpp"
-#include "protocol/protocol.hpp"
-#include "vantrel.hpp"
+#include "src/protocol/protocol.hpp"
+#include "src/vantrel.hpp"
 
 namespace vantrel::batch {
 

@@ -22,9 +22,9 @@
 #include <thread>
 #include <vector>
 
-#include "kit/daemon_process.hpp"
-#include "kit/loopback.hpp"
-#include "protocol/protocol.hpp"
+#include "testkit/daemon_process.hpp"
+#include "testkit/loopback.hpp"
+#include "src/protocol/protocol.hpp"
 
 namespace {
 

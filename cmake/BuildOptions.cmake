@@ -19,3 +19,6 @@ endif()
 configure_file(${PROJECT_SOURCE_DIR}/cmake/version.h.in
                ${PROJECT_BINARY_DIR}/generated/vantrel_version.h @ONLY)
 target_include_directories(vantrel_build_options INTERFACE ${PROJECT_BINARY_DIR}/generated)
+
+# Every include is written from the repository root.
+target_include_directories(vantrel_build_options INTERFACE ${PROJECT_SOURCE_DIR})

@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "vantrel.hpp"
+#include "src/vantrel.hpp"
 
 namespace {
 

@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "cli/arguments.hpp"
-#include "cli/bad_input.hpp"
-#include "protocol/protocol.hpp"
-#include "vantrel.hpp"
+#include "src/cli/arguments.hpp"
+#include "src/cli/bad_input.hpp"
+#include "src/protocol/protocol.hpp"
+#include "src/vantrel.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace vantrel;

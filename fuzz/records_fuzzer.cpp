@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <string>
 
-#include "cli/bad_input.hpp"
-#include "vantrel.hpp"
+#include "src/cli/bad_input.hpp"
+#include "src/vantrel.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace vantrel;

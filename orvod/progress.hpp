@@ -8,7 +8,7 @@
 #include <cstddef>
 #include <cstring>
 
-#include "protocol/protocol.hpp"
+#include "src/protocol/protocol.hpp"
 
 namespace orvod {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "protocol/protocol.hpp"
+#include "src/protocol/protocol.hpp"
 
 namespace orvod {
 

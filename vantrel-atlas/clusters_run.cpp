@@ -5,7 +5,7 @@
 #include <thread>
 
 #include "atlas/provenance.hpp"
-#include "exit_status.h"
+#include "src/exit_status.h"
 #include "vantrel-atlas/cluster_map.hpp"
 #include "vantrel-atlas/cluster_pictures.hpp"
 #include "vantrel-atlas/clusters_report.hpp"

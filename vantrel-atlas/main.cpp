@@ -7,7 +7,7 @@
 #include <iostream>
 #include <stdexcept>
 
-#include "exit_status.h"
+#include "src/exit_status.h"
 #include "vantrel-atlas/clusters_run.hpp"
 #include "vantrel-atlas/labelling.hpp"
 #include "vantrel-atlas/options.hpp"

@@ -9,7 +9,7 @@
 #include "atlas/atlas.hpp"
 #include "atlas/map_header.hpp"
 #include "atlas/point_table.hpp"
-#include "exit_status.h"
+#include "src/exit_status.h"
 #include "vantrel_version.h"
 
 namespace vantrel_atlas {

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "atlas/point_table.hpp"
-#include "exit_status.h"
+#include "src/exit_status.h"
 #include "vantrel-atlas/point_report.hpp"
 
 namespace vantrel_atlas {

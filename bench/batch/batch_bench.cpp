@@ -12,10 +12,10 @@
 #include <thread>
 #include <vector>
 
-#include "exchange/exchange.hpp"
-#include "kit/daemon_process.hpp"
-#include "kit/process.hpp"
-#include "protocol/protocol.hpp"
+#include "src/exchange/exchange.hpp"
+#include "testkit/daemon_process.hpp"
+#include "testkit/process.hpp"
+#include "src/protocol/protocol.hpp"
 
 namespace {
 

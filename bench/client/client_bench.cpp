@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "kit/fake_daemon.hpp"
-#include "kit/process.hpp"
-#include "protocol/protocol.hpp"
+#include "testkit/fake_daemon.hpp"
+#include "testkit/process.hpp"
+#include "src/protocol/protocol.hpp"
 
 namespace {
 

@@ -1,10 +1,10 @@
 // parseOrvoAnswer: the one reader of the daemon's answer texts.
-#include "answer/answer_parse.hpp"
+#include "src/answer/answer_parse.hpp"
 
 #include <algorithm>
 
-#include "protocol/protocol.hpp"
-#include "text/text.hpp"
+#include "src/protocol/protocol.hpp"
+#include "src/text/text.hpp"
 
 namespace vantrel {
 

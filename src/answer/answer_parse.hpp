@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "vantrel.hpp"
+#include "src/vantrel.hpp"
 
 namespace vantrel {
 

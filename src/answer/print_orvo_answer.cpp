@@ -2,9 +2,9 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "answer/answer_parse.hpp"
-#include "protocol/protocol.hpp"
-#include "vantrel.hpp"
+#include "src/answer/answer_parse.hpp"
+#include "src/protocol/protocol.hpp"
+#include "src/vantrel.hpp"
 
 namespace vantrel {
 

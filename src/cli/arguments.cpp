@@ -1,6 +1,6 @@
 // The command-line arguments joined into the parameter string, and its blanks taken out.
-#include "cli/arguments.hpp"
-#include "vantrel.hpp"
+#include "src/cli/arguments.hpp"
+#include "src/vantrel.hpp"
 
 namespace vantrel {
 

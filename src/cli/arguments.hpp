@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "vantrel.hpp"
+#include "src/vantrel.hpp"
 
 namespace vantrel {
 

@@ -1,11 +1,11 @@
 // Vantrel's entry point: one query to the Orvo daemon per run.
 #include <cstdio>
 
-#include "cli/arguments.hpp"
-#include "cli/messages.hpp"
-#include "exit_status.h"
-#include "protocol/protocol.hpp"
-#include "vantrel.hpp"
+#include "src/cli/arguments.hpp"
+#include "src/cli/messages.hpp"
+#include "src/exit_status.h"
+#include "src/protocol/protocol.hpp"
+#include "src/vantrel.hpp"
 
 int main(int argc, char* argv[]) {
   using namespace vantrel;

@@ -3,10 +3,10 @@
 // token after it.
 #include <cstring>
 
-#include "cli/messages.hpp"
-#include "protocol/protocol.hpp"
-#include "text/text.hpp"
-#include "vantrel.hpp"
+#include "src/cli/messages.hpp"
+#include "src/protocol/protocol.hpp"
+#include "src/text/text.hpp"
+#include "src/vantrel.hpp"
 
 namespace vantrel {
 

@@ -2,9 +2,9 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "cli/bad_input.hpp"
-#include "exit_status.h"
-#include "vantrel.hpp"
+#include "src/cli/bad_input.hpp"
+#include "src/exit_status.h"
+#include "src/vantrel.hpp"
 
 namespace vantrel {
 

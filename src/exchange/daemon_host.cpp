@@ -1,5 +1,5 @@
 // The daemon's host name, fixed at build time; alone here so that a build can swap it.
-#include "vantrel.hpp"
+#include "src/vantrel.hpp"
 
 namespace vantrel {
 

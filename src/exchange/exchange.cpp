@@ -1,5 +1,5 @@
 // The exchange with an Orvo daemon at a resolved address, shared by Vantrel and its companions.
-#include "exchange/exchange.hpp"
+#include "src/exchange/exchange.hpp"
 
 #include <netdb.h>
 #include <poll.h>

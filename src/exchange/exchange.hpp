@@ -9,7 +9,7 @@
 #include <chrono>
 #include <optional>
 
-#include "vantrel.hpp"
+#include "src/vantrel.hpp"
 
 namespace vantrel::exchange {
 

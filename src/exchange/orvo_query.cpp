@@ -4,9 +4,9 @@
 #include <cerrno>
 #include <cstdio>
 
-#include "exchange/exchange.hpp"
-#include "exchange/messages.hpp"
-#include "vantrel.hpp"
+#include "src/exchange/exchange.hpp"
+#include "src/exchange/messages.hpp"
+#include "src/vantrel.hpp"
 
 namespace vantrel {
 

@@ -1,7 +1,7 @@
 // Composes the query text from the validated query integers.
 #include <cstdio>
 
-#include "protocol/protocol.hpp"
+#include "src/protocol/protocol.hpp"
 
 namespace vantrel::protocol {
 

@@ -3,8 +3,8 @@
 #include <cctype>
 #include <cstring>
 
-#include "text/text.hpp"
-#include "vantrel.hpp"
+#include "src/text/text.hpp"
+#include "src/vantrel.hpp"
 
 namespace vantrel {
 

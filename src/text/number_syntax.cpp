@@ -1,6 +1,6 @@
 // isInt and isFloat: the number syntax tests of command-line tokens and record fields.
-#include "text/text.hpp"
-#include "vantrel.hpp"
+#include "src/text/text.hpp"
+#include "src/vantrel.hpp"
 
 namespace vantrel {
 

@@ -1,6 +1,6 @@
 // Token cutting and decimal conversion shared by the command line, the answer
 // printer and the record validators.
-#include "text/text.hpp"
+#include "src/text/text.hpp"
 
 #include <cstring>
 #include <limits>

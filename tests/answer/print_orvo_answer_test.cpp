@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "vantrel.hpp"
+#include "src/vantrel.hpp"
 
 namespace vantrel {
 namespace {

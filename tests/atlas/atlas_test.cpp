@@ -5,7 +5,7 @@
 
 #include <cstdlib>
 
-#include "atlas/atlas_fixture.hpp"
+#include "tests/atlas/atlas_fixture.hpp"
 
 namespace atlas {
 namespace {

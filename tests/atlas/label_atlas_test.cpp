@@ -9,7 +9,7 @@
 #include <memory>
 #include <random>
 
-#include "atlas/atlas_fixture.hpp"
+#include "tests/atlas/atlas_fixture.hpp"
 #include "atlas/nearby_labels.hpp"
 
 namespace atlas {

@@ -9,7 +9,7 @@
 #include <sstream>
 #include <thread>
 
-#include "kit/fake_daemon.hpp"
+#include "testkit/fake_daemon.hpp"
 
 namespace vantrel::batch {
 namespace {

@@ -6,8 +6,8 @@
 #include <nlohmann/json.hpp>
 #include <sstream>
 
-#include "kit/fake_daemon.hpp"
-#include "kit/process.hpp"
+#include "testkit/fake_daemon.hpp"
+#include "testkit/process.hpp"
 
 namespace vantrel {
 namespace {

@@ -4,8 +4,8 @@
 #include <cstring>
 #include <string>
 
-#include "cli/arguments.hpp"
-#include "vantrel.hpp"
+#include "src/cli/arguments.hpp"
+#include "src/vantrel.hpp"
 
 namespace vantrel {
 namespace {

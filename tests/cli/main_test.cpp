@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "cli/expected_output.hpp"
-#include "kit/process.hpp"
-#include "vantrel.hpp"
+#include "tests/cli/expected_output.hpp"
+#include "testkit/process.hpp"
+#include "src/vantrel.hpp"
 
 namespace vantrel {
 namespace {

@@ -1,6 +1,6 @@
 // Tests of the shared exchange: the send loop, and the outcomes at a resolved loopback
 // address, with and without a deadline.
-#include "exchange/exchange.hpp"
+#include "src/exchange/exchange.hpp"
 
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
@@ -12,7 +12,7 @@
 #include <string>
 #include <thread>
 
-#include "kit/fake_daemon.hpp"
+#include "testkit/fake_daemon.hpp"
 
 namespace vantrel::exchange {
 namespace {

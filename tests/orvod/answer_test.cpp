@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "atlas/atlas_fixture.hpp"
+#include "tests/atlas/atlas_fixture.hpp"
 
 namespace orvod {
 namespace {

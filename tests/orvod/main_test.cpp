@@ -1,9 +1,9 @@
 // Tests of the orvod program: its refusals to start, readiness and signals.
 #include <gtest/gtest.h>
 
-#include "atlas/atlas_fixture.hpp"
-#include "kit/daemon_process.hpp"
-#include "kit/loopback.hpp"
+#include "tests/atlas/atlas_fixture.hpp"
+#include "testkit/daemon_process.hpp"
+#include "testkit/loopback.hpp"
 
 namespace orvod {
 namespace {

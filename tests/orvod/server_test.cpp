@@ -11,7 +11,7 @@
 #include <thread>
 #include <vector>
 
-#include "kit/loopback.hpp"
+#include "testkit/loopback.hpp"
 #include "orvod/request.hpp"
 
 namespace orvod {

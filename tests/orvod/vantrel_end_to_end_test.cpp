@@ -1,9 +1,9 @@
 // Vantrel against a real orvod on port 1600: the report a user reads, for each Code.
 #include <gtest/gtest.h>
 
-#include "atlas/atlas_fixture.hpp"
-#include "kit/daemon_process.hpp"
-#include "kit/loopback.hpp"
+#include "tests/atlas/atlas_fixture.hpp"
+#include "testkit/daemon_process.hpp"
+#include "testkit/loopback.hpp"
 
 namespace orvod {
 namespace {

@@ -1,5 +1,5 @@
 // Tests of the protocol's query text.
-#include "protocol/protocol.hpp"
+#include "src/protocol/protocol.hpp"
 
 #include <gtest/gtest.h>
 

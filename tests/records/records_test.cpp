@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "vantrel.hpp"
+#include "src/vantrel.hpp"
 
 namespace vantrel {
 namespace {

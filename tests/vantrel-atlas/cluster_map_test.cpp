@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "atlas/map_file.hpp"
+#include "tests/atlas/map_file.hpp"
 
 namespace vantrel_atlas {
 namespace {

@@ -9,9 +9,9 @@
 #include <nlohmann/json.hpp>
 #include <sstream>
 
-#include "atlas/atlas_fixture.hpp"
-#include "atlas/map_file.hpp"
-#include "kit/process.hpp"
+#include "tests/atlas/atlas_fixture.hpp"
+#include "tests/atlas/map_file.hpp"
+#include "testkit/process.hpp"
 
 namespace {
 

@@ -9,9 +9,9 @@
 #include <fstream>
 #include <nlohmann/json.hpp>
 
-#include "atlas/atlas_fixture.hpp"
+#include "tests/atlas/atlas_fixture.hpp"
 #include "atlas/transform.hpp"
-#include "kit/process.hpp"
+#include "testkit/process.hpp"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "vantrel-atlas/figures/glass_brain.hpp"
 
-#include "vantrel-atlas/figures/figure_fixture.hpp"
+#include "tests/vantrel-atlas/figures/figure_fixture.hpp"
 
 namespace figures {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <set>
 
-#include "vantrel-atlas/figures/figure_fixture.hpp"
+#include "tests/vantrel-atlas/figures/figure_fixture.hpp"
 
 namespace figures {
 namespace {

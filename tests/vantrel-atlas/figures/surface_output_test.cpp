@@ -4,7 +4,7 @@
 #include <iterator>
 #include <stdexcept>
 
-#include "vantrel-atlas/figures/figure_fixture.hpp"
+#include "tests/vantrel-atlas/figures/figure_fixture.hpp"
 
 namespace figures {
 namespace {

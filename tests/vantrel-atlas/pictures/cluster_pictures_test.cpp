@@ -4,10 +4,10 @@
 #include <fstream>
 #include <sstream>
 
-#include "atlas/atlas_fixture.hpp"
-#include "atlas/map_file.hpp"
+#include "tests/atlas/atlas_fixture.hpp"
+#include "tests/atlas/map_file.hpp"
 #include "atlas/provenance.hpp"
-#include "kit/process.hpp"
+#include "testkit/process.hpp"
 
 namespace {
 

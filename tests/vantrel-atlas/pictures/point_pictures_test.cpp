@@ -3,9 +3,9 @@
 
 #include <fstream>
 
-#include "atlas/atlas_fixture.hpp"
-#include "kit/process.hpp"
-#include "vantrel-atlas/figures/figure_fixture.hpp"
+#include "tests/atlas/atlas_fixture.hpp"
+#include "testkit/process.hpp"
+#include "tests/vantrel-atlas/figures/figure_fixture.hpp"
 
 namespace {
 

@@ -7,9 +7,9 @@
 #include <set>
 #include <sstream>
 
-#include "atlas/atlas_fixture.hpp"
-#include "kit/process.hpp"
-#include "vantrel-atlas/figures/figure_fixture.hpp"
+#include "tests/atlas/atlas_fixture.hpp"
+#include "testkit/process.hpp"
+#include "tests/vantrel-atlas/figures/figure_fixture.hpp"
 
 namespace report {
 namespace {

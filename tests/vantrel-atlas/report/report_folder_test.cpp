@@ -2,7 +2,7 @@
 
 #include <fstream>
 
-#include "vantrel-atlas/figures/figure_fixture.hpp"
+#include "tests/vantrel-atlas/figures/figure_fixture.hpp"
 
 namespace report {
 namespace {

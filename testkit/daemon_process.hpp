@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "kit/process.hpp"
+#include "testkit/process.hpp"
 
 namespace vantrel::kit {
 

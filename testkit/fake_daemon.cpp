@@ -1,5 +1,5 @@
 // The fake daemon: an accepting thread and a thread per connection, all waits bounded.
-#include "kit/fake_daemon.hpp"
+#include "testkit/fake_daemon.hpp"
 
 #include <poll.h>
 #include <sys/socket.h>
@@ -9,8 +9,8 @@
 #include <array>
 #include <memory>
 
-#include "kit/loopback.hpp"
-#include "protocol/protocol.hpp"
+#include "testkit/loopback.hpp"
+#include "src/protocol/protocol.hpp"
 
 namespace vantrel::kit {
 

@@ -1,5 +1,5 @@
 // Process runner of the kit: posix_spawn, with every wait bounded.
-#include "kit/process.hpp"
+#include "testkit/process.hpp"
 
 #include <fcntl.h>
 #include <poll.h>

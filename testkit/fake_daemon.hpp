@@ -11,7 +11,7 @@
 #include <thread>
 #include <vector>
 
-#include "protocol/protocol.hpp"
+#include "src/protocol/protocol.hpp"
 
 namespace vantrel::kit {
 

@@ -1,5 +1,5 @@
 // Socket chores of the kit: both ends of a loopback connection.
-#include "kit/loopback.hpp"
+#include "testkit/loopback.hpp"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -8,7 +8,7 @@
 
 #include <stdexcept>
 
-#include "protocol/protocol.hpp"
+#include "src/protocol/protocol.hpp"
 
 namespace vantrel::kit {
 

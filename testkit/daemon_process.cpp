@@ -1,5 +1,5 @@
 // orvod as a process: started, known ready by its first line, stopped by a signal.
-#include "kit/daemon_process.hpp"
+#include "testkit/daemon_process.hpp"
 
 namespace vantrel::kit {
 
