@@ -6,7 +6,12 @@
 #include <string_view>
 #include <vector>
 
+#include "imaging/transform.hpp"
+
 namespace atlas {
+
+// Where Debian's mricron-data installs the atlases.
+inline constexpr const char* kDefaultDataDirectory = "/usr/share/mricron/templates";
 
 // Where an atlas keeps the names of its label values.
 enum class NameSource {
@@ -32,5 +37,10 @@ const AtlasEntry* findAtlasEntry(std::string_view key);
 // A comma-separated list of keys, in the order given, each once. Throws std::invalid_argument
 // naming the first key that is not in the catalogue, or saying the list is empty.
 std::vector<const AtlasEntry*> selectAtlases(std::string_view commaList);
+
+// The shipped JHU white-matter header puts every right-hemisphere tract on the left. Returns
+// whether the matrix was that exact header and was corrected; a corrected future release is
+// left alone.
+bool correctWhiteMatterSform(Affine& voxelToWorld);
 
 }  // namespace atlas

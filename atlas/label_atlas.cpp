@@ -9,9 +9,9 @@
 #include <filesystem>
 #include <limits>
 
-#include "atlas/atlas.hpp"
+#include "atlas/catalogue.hpp"
 #include "atlas/label_names.hpp"
-#include "atlas/nifti_header.hpp"
+#include "imaging/nifti_header.hpp"
 #include "atlas/provenance.hpp"
 
 namespace atlas {

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "atlas/catalogue.hpp"
-#include "atlas/transform.hpp"
+#include "imaging/transform.hpp"
 
 namespace atlas {
 

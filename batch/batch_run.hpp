@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "atlas/point_table.hpp"
+#include "tables/point_table.hpp"
 #include "batch/options.hpp"
 #include "batch/progress_bar.hpp"
 #include "src/exchange/exchange.hpp"

@@ -7,7 +7,7 @@
 #include <fstream>
 #include <iostream>
 
-#include "atlas/point_table.hpp"
+#include "tables/point_table.hpp"
 #include "batch/batch_run.hpp"
 #include "batch/options.hpp"
 #include "batch/progress_bar.hpp"

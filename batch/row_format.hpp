@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "atlas/point_table.hpp"
+#include "tables/point_table.hpp"
 #include "src/protocol/protocol.hpp"
 #include "src/vantrel.hpp"
 

@@ -16,7 +16,7 @@ if(EXISTS ${VANTREL_NIIVUE_BUILD})
   set(VANTREL_VIEWER ON)
   configure_file(${VANTREL_NIIVUE_BUILD} ${VANTREL_SHARE_BUILD_DIR}/niivue.js COPYONLY)
   foreach(file viewer.js viewer.css)
-    configure_file(${PROJECT_SOURCE_DIR}/vantrel-atlas/report/${file}
+    configure_file(${PROJECT_SOURCE_DIR}/report/${file}
                    ${VANTREL_SHARE_BUILD_DIR}/${file} COPYONLY)
   endforeach()
 else()

@@ -9,8 +9,8 @@
 #include <string>
 #include <string_view>
 
-#include "atlas/atlas.hpp"
-#include "atlas/labeller.hpp"
+#include "orvod/atlas_set.hpp"
+#include "orvod/labeller.hpp"
 #include "orvod/answer.hpp"
 #include "orvod/request.hpp"
 

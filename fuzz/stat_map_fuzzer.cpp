@@ -9,8 +9,8 @@
 #include <stdexcept>
 #include <string>
 
-#include "atlas/stat_map.hpp"
-#include "vantrel-atlas/clusters.hpp"
+#include "maps/stat_map.hpp"
+#include "maps/clusters.hpp"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "atlas/labeller.hpp"
+#include "orvod/labeller.hpp"
 #include "orvod/request.hpp"
 
 namespace orvod {

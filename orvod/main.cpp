@@ -9,8 +9,8 @@
 #include <iostream>
 #include <thread>
 
-#include "atlas/atlas.hpp"
-#include "atlas/labeller.hpp"
+#include "orvod/atlas_set.hpp"
+#include "orvod/labeller.hpp"
 #include "orvod/answer.hpp"
 #include "orvod/server.hpp"
 #include "vantrel_version.h"

@@ -6,10 +6,10 @@
 
 #include "atlas/provenance.hpp"
 #include "src/exit_status.h"
-#include "vantrel-atlas/cluster_map.hpp"
-#include "vantrel-atlas/cluster_pictures.hpp"
-#include "vantrel-atlas/clusters_report.hpp"
-#include "vantrel-atlas/staged_outputs.hpp"
+#include "maps/cluster_map.hpp"
+#include "report/cluster_pictures.hpp"
+#include "maps/clusters_report.hpp"
+#include "tables/staged_outputs.hpp"
 
 namespace vantrel_atlas {
 namespace {

@@ -9,11 +9,11 @@
 
 #include "src/exit_status.h"
 #include "vantrel-atlas/clusters_run.hpp"
-#include "vantrel-atlas/labelling.hpp"
+#include "atlas/labelling.hpp"
 #include "vantrel-atlas/options.hpp"
-#include "vantrel-atlas/point_pictures.hpp"
-#include "vantrel-atlas/point_report.hpp"
-#include "vantrel-atlas/provenance_report.hpp"
+#include "report/point_pictures.hpp"
+#include "atlas/point_report.hpp"
+#include "atlas/provenance_report.hpp"
 #include "vantrel-atlas/table_run.hpp"
 
 namespace {

@@ -6,9 +6,9 @@
 #include <cmath>
 #include <stdexcept>
 
-#include "atlas/atlas.hpp"
-#include "atlas/map_header.hpp"
-#include "atlas/point_table.hpp"
+#include "atlas/catalogue.hpp"
+#include "imaging/map_header.hpp"
+#include "tables/point_table.hpp"
 #include "src/exit_status.h"
 #include "vantrel_version.h"
 

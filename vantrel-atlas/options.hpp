@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "atlas/catalogue.hpp"
-#include "atlas/transform.hpp"
-#include "vantrel-atlas/clusters.hpp"
-#include "vantrel-atlas/labelling.hpp"
+#include "imaging/transform.hpp"
+#include "maps/clusters.hpp"
+#include "atlas/labelling.hpp"
 
 namespace vantrel_atlas {
 

@@ -9,9 +9,9 @@
 #include <thread>
 #include <vector>
 
-#include "atlas/point_table.hpp"
+#include "tables/point_table.hpp"
 #include "src/exit_status.h"
-#include "vantrel-atlas/point_report.hpp"
+#include "atlas/point_report.hpp"
 
 namespace vantrel_atlas {
 namespace {

@@ -7,10 +7,10 @@
 #include <functional>
 #include <istream>
 
-#include "vantrel-atlas/labelling.hpp"
+#include "atlas/labelling.hpp"
 #include "vantrel-atlas/options.hpp"
-#include "vantrel-atlas/point_report.hpp"
-#include "vantrel-atlas/provenance_report.hpp"
+#include "atlas/point_report.hpp"
+#include "atlas/provenance_report.hpp"
 
 namespace vantrel_atlas {
 

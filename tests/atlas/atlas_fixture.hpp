@@ -5,7 +5,7 @@
 
 #include <filesystem>
 
-#include "atlas/labeller.hpp"
+#include "orvod/labeller.hpp"
 
 namespace atlas::fixture {
 

@@ -10,7 +10,7 @@
 #include <sstream>
 
 #include "tests/atlas/atlas_fixture.hpp"
-#include "tests/atlas/map_file.hpp"
+#include "tests/maps/map_file.hpp"
 #include "testkit/process.hpp"
 
 namespace {

@@ -10,7 +10,7 @@
 #include <nlohmann/json.hpp>
 
 #include "tests/atlas/atlas_fixture.hpp"
-#include "atlas/transform.hpp"
+#include "imaging/transform.hpp"
 #include "testkit/process.hpp"
 
 namespace {

@@ -1,0 +1,48 @@
+// One labelled point written for a person, as a TSV row or as a JSON object.
+#pragma once
+
+#include <cstddef>
+#include <nlohmann/json.hpp>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "atlas/label_atlas.hpp"
+#include "imaging/transform.hpp"
+#include "atlas/labelling.hpp"
+
+namespace vantrel_atlas {
+
+// The point as the user gave it.
+struct GivenPoint {
+  std::optional<std::size_t> line;  // its line in a table
+  bool talairach = false;
+  atlas::Vec3 values{};
+  std::vector<std::string> extra;  // a table's further fields
+};
+
+// The MNI and Talairach coordinates, then a line per atlas.
+std::string pointText(const LoadedAtlases& atlases, const PointAnswer& answer);
+
+// "x y z", then <key> <key>_nearest <key>_mm per atlas (and <key>_within with --within), then
+// the names of any extra fields.
+std::string tsvHeader(const LoadedAtlases& atlases, const std::vector<std::string>& extraNames);
+// Appends one row: cells without a label are empty.
+void appendTsvRow(std::string& out, const LoadedAtlases& atlases, const GivenPoint& given,
+                  const PointAnswer& answer);
+
+// The cells of every atlas: label, nearest label and its distance (and within, with --within),
+// each after a tab.
+void appendAtlasCells(std::string& out, const LoadedAtlases& atlases, const PointAnswer& answer);
+
+// The "labels" array of a point's JSON object: one entry per atlas.
+nlohmann::ordered_json labelsJson(const LoadedAtlases& atlases, const PointAnswer& answer);
+
+// One JSON object and its newline.
+std::string pointJson(const LoadedAtlases& atlases, const GivenPoint& given,
+                      const PointAnswer& answer);
+
+// Appends `value` fixed with at most `decimals` decimals, trailing zeros dropped.
+void appendNumber(std::string& out, double value, int decimals);
+
+}  // namespace vantrel_atlas

@@ -1,0 +1,43 @@
+// Clusters of supra-threshold voxels in a statistical map, numbered, with their peaks.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "maps/stat_map.hpp"
+
+namespace vantrel_atlas {
+
+struct ClusterOptions {
+  double threshold = 0;  // positive, finite; there is deliberately no default in the program
+  bool twoSided = false;
+  int connectivity = 26;  // 6, 18 or 26
+  std::int64_t minVoxels = 1;
+  int maxPeaks = 3;
+  double peakDistanceMm = 8.0;
+};
+
+struct Peak {
+  std::int64_t voxel = 0;  // linear index, x fastest
+  atlas::Vec3 world{};     // the voxel centre
+  double value = 0;
+};
+
+struct Cluster {
+  int number = 0;                    // 1 is the largest
+  int sign = 1;                      // +1 for values >= T, -1 for values <= -T
+  std::vector<std::int64_t> voxels;  // ascending
+  std::vector<Peak> peaks;           // the first is the cluster's extreme voxel
+};
+
+struct ClusterReport {
+  std::vector<Cluster> clusters;  // in number order
+  std::int64_t nonFiniteVoxels = 0;
+};
+
+// Throws std::invalid_argument for options outside their documented ranges.
+void checkClusterOptions(const ClusterOptions& options);
+
+ClusterReport findClusters(const atlas::StatMap& map, const ClusterOptions& options);
+
+}  // namespace vantrel_atlas

@@ -1,0 +1,205 @@
+// The cluster report written out: the cluster table and the peak table as TSV, and JSON.
+#include "maps/clusters_report.hpp"
+
+#include <cmath>
+
+#include "atlas/point_report.hpp"
+#include "vantrel_version.h"
+
+namespace vantrel_atlas {
+namespace {
+
+using json = nlohmann::ordered_json;
+
+constexpr int kCoordinateDecimals = 3;
+constexpr int kValueDecimals = 6;
+constexpr int kPercentDecimals = 1;
+constexpr const char* kUnlabelled = "(unlabelled)";
+
+double rounded(double value, int decimals) {
+  const double scale = std::pow(10.0, decimals);
+  return std::round(value * scale) / scale;
+}
+
+std::string signText(const Cluster& cluster) {
+  return cluster.sign > 0 ? "+" : "-";
+}
+
+std::string connectivityText(int connectivity) {
+  return connectivity == 6    ? "faces"
+         : connectivity == 18 ? "faces and edges"
+                              : "faces, edges and corners";
+}
+
+std::string mapComments(const ClusterFindings& f) {
+  const atlas::StatMap& map = *f.map;
+  const atlas::Vec3 size = map.voxelSize();
+  std::string text = "# map: " + f.source.path + ", sha256 " + f.source.sha256 + ", volume " +
+                     std::to_string(f.source.volume) + ", " + std::to_string(map.nx) + "x" +
+                     std::to_string(map.ny) + "x" + std::to_string(map.nz) + " voxels of " +
+                     formatNumber(size[0], 3) + "x" + formatNumber(size[1], 3) + "x" +
+                     formatNumber(size[2], 3) + " mm, " + map.datatype + ", world from the " +
+                     map.transform + " (" + map.transformCode + ")\n";
+  text += "# clusters: values >= " + formatNumber(f.options.threshold, 6) +
+          (f.options.twoSided ? " and <= -" + formatNumber(f.options.threshold, 6) : "") +
+          "; connectivity " + std::to_string(f.options.connectivity) + " (" +
+          connectivityText(f.options.connectivity) + "); min-voxels " +
+          std::to_string(f.options.minVoxels) + "; up to " + std::to_string(f.options.maxPeaks) +
+          " peaks, " + formatNumber(f.options.peakDistanceMm, 3) + " mm apart; " +
+          std::to_string(f.report.nonFiniteVoxels) + " NaN or infinite voxels\n";
+  text += "# coordinates: MNI mm of voxel centres\n";
+  return text;
+}
+
+void appendPeakCells(std::string& out, const Peak& peak) {
+  for (double coordinate : peak.world) {
+    appendNumber(out, coordinate, kCoordinateDecimals);
+    out += '\t';
+  }
+  appendNumber(out, peak.value, kValueDecimals);
+}
+
+json optionsJson(const ClusterFindings& f) {
+  return {{"threshold", f.options.threshold},
+          {"two_sided", f.options.twoSided},
+          {"connectivity", f.options.connectivity},
+          {"min_voxels", f.options.minVoxels},
+          {"peaks", f.options.maxPeaks},
+          {"peak_distance_mm", f.options.peakDistanceMm},
+          {"volume", f.source.volume}};
+}
+
+json mapJson(const ClusterFindings& f) {
+  const atlas::StatMap& map = *f.map;
+  return {{"file", f.source.path},
+          {"sha256", f.source.sha256},
+          {"nifti", map.niftiVersion},
+          {"datatype", map.datatype},
+          {"grid", {map.nx, map.ny, map.nz}},
+          {"volumes", map.volumes},
+          {"voxel_mm", map.voxelSize()},
+          {"transform", map.transform},
+          {"transform_code", map.transformCode},
+          {"standard_space", map.standardSpace},
+          {"nonfinite_voxels", f.report.nonFiniteVoxels}};
+}
+
+json compositionJson(const LoadedAtlases& atlases, std::size_t a,
+                     const std::vector<RegionShare>& shares) {
+  json regions = json::array();
+  for (const RegionShare& share : shares) {
+    json region{{"label", nullptr},
+                {"voxels", share.voxels},
+                {"percent_of_cluster", rounded(share.percentOfCluster, 2)}};
+    if (share.index != 0) {
+      region["label"] = atlases.atlases()[a].label(share.index).name;
+      region["percent_of_region"] = rounded(share.percentOfRegion, 2);
+    }
+    regions.push_back(std::move(region));
+  }
+  return {{"atlas", atlases.atlases()[a].entry().key}, {"regions", std::move(regions)}};
+}
+
+json clusterJson(const LoadedAtlases& atlases, const ClusterFindings& f, std::size_t c) {
+  const Cluster& cluster = f.report.clusters[c];
+  json peaks = json::array();
+  for (std::size_t p = 0; p < cluster.peaks.size(); ++p) {
+    const Peak& peak = cluster.peaks[p];
+    peaks.push_back({{"peak", p + 1},
+                     {"x", peak.world[0]},
+                     {"y", peak.world[1]},
+                     {"z", peak.world[2]},
+                     {"value", rounded(peak.value, kValueDecimals)},
+                     {"labels", labelsJson(atlases, f.peakLabels[c][p])}});
+  }
+  json composition = json::array();
+  for (std::size_t a = 0; a < atlases.atlases().size(); ++a) {
+    composition.push_back(compositionJson(atlases, a, f.parts[c][a]));
+  }
+  return {{"cluster", cluster.number},
+          {"sign", signText(cluster)},
+          {"voxels", cluster.voxels.size()},
+          {"volume_mm3", static_cast<double>(cluster.voxels.size()) * f.map->voxelVolumeMm3()},
+          {"peaks", std::move(peaks)},
+          {"composition", std::move(composition)}};
+}
+
+}  // namespace
+
+std::string compositionCell(const LoadedAtlases& atlases, std::size_t a,
+                            const std::vector<RegionShare>& shares) {
+  std::string cell;
+  for (const RegionShare& share : shares) {
+    cell += cell.empty() ? "" : "; ";
+    appendNumber(cell, share.percentOfCluster, kPercentDecimals);
+    cell += "% ";
+    cell += share.index == 0 ? kUnlabelled : atlases.atlases()[a].label(share.index).name;
+  }
+  return cell;
+}
+
+std::string clustersTsv(const LoadedAtlases& atlases, const RunProvenance& provenance,
+                        const ClusterFindings& f) {
+  std::string out = provenanceComments(provenance, false) + mapComments(f);
+  out += "cluster\tsign\tvoxels\tvolume_mm3\tpeak_x\tpeak_y\tpeak_z\tpeak_value";
+  for (const atlas::LabelAtlas& a : atlases.atlases()) {
+    const std::string key(a.entry().key);
+    out += "\t" + key + "\t" + key + "_composition";
+  }
+  out += '\n';
+  for (std::size_t c = 0; c < f.report.clusters.size(); ++c) {
+    const Cluster& cluster = f.report.clusters[c];
+    out += std::to_string(cluster.number) + '\t' + signText(cluster) + '\t' +
+           std::to_string(cluster.voxels.size()) + '\t';
+    appendNumber(out, static_cast<double>(cluster.voxels.size()) * f.map->voxelVolumeMm3(), 3);
+    out += '\t';
+    appendPeakCells(out, cluster.peaks.front());
+    const PointAnswer& peak = f.peakLabels[c].front();
+    for (std::size_t a = 0; a < atlases.atlases().size(); ++a) {
+      const std::uint16_t label = peak.atlases[a].label;
+      out += '\t';
+      out += label != 0 ? atlases.atlases()[a].label(label).name : std::string();
+      out += '\t' + compositionCell(atlases, a, f.parts[c][a]);
+    }
+    out += '\n';
+  }
+  return out;
+}
+
+std::string peaksTsv(const LoadedAtlases& atlases, const RunProvenance& provenance,
+                     const ClusterFindings& f) {
+  std::string out = provenanceComments(provenance, false) + mapComments(f);
+  out += "cluster\tpeak\tx\ty\tz\tvalue";
+  for (const atlas::LabelAtlas& a : atlases.atlases()) {
+    const std::string key(a.entry().key);
+    out += "\t" + key + "\t" + key + "_nearest\t" + key + "_mm";
+  }
+  out += '\n';
+  for (std::size_t c = 0; c < f.report.clusters.size(); ++c) {
+    const Cluster& cluster = f.report.clusters[c];
+    for (std::size_t p = 0; p < cluster.peaks.size(); ++p) {
+      out += std::to_string(cluster.number) + '\t' + std::to_string(p + 1) + '\t';
+      appendPeakCells(out, cluster.peaks[p]);
+      appendAtlasCells(out, atlases, f.peakLabels[c][p]);
+      out += '\n';
+    }
+  }
+  return out;
+}
+
+std::string clustersJson(const LoadedAtlases& atlases, const RunProvenance& provenance,
+                         const ClusterFindings& f) {
+  json provenanceObject = provenanceJson(provenance);
+  provenanceObject["map"] = {{"file", f.source.path}, {"sha256", f.source.sha256}};
+  provenanceObject["options"] = optionsJson(f);
+  json clusters = json::array();
+  for (std::size_t c = 0; c < f.report.clusters.size(); ++c) {
+    clusters.push_back(clusterJson(atlases, f, c));
+  }
+  const json document{{"provenance", std::move(provenanceObject)},
+                      {"map", mapJson(f)},
+                      {"clusters", std::move(clusters)}};
+  return document.dump(-1, ' ', false, json::error_handler_t::replace) + "\n";
+}
+
+}  // namespace vantrel_atlas

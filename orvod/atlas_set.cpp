@@ -1,0 +1,30 @@
+// The set of atlases the daemon answers from, loaded from one data directory.
+#include "orvod/atlas_set.hpp"
+
+namespace atlas {
+
+bool correctWhiteMatterOrientation(LabelVolume& white) {
+  Affine voxelToWorld = white.voxelToWorld();
+  if (!correctWhiteMatterSform(voxelToWorld)) {
+    return false;
+  }
+  white.setVoxelToWorld(voxelToWorld);
+  return true;
+}
+
+AtlasSet loadAtlasSet(const std::string& directory) {
+  const std::string dir =
+      directory.empty() || directory.back() == '/' ? directory : directory + "/";
+  AtlasSet atlases;
+  atlases.grey = readLabelVolume(dir + "aal.nii.gz");
+  atlases.greyNames = readLabelTable(dir + "aal.nii.txt");
+  atlases.white = readLabelVolume(dir + "JHU-WhiteMatter-labels-1mm.nii.gz");
+  atlases.whiteNames = readLabelTable(dir + "JHU-WhiteMatter-labels-1mm.nii.txt");
+  correctWhiteMatterOrientation(atlases.white);
+  atlases.brain = readLabelVolume(dir + "ch2bet.nii.gz");
+  atlases.parcels = readLabelVolume(dir + "AICHAmc.nii.gz");
+  atlases.parcelNames = readLabelTable(dir + "AICHAmc.nii.txt");
+  return atlases;
+}
+
+}  // namespace atlas

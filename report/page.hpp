@@ -1,0 +1,65 @@
+// The report page: an ordered list of sections, laid out as one self-contained HTML file.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "imaging/transform.hpp"
+
+namespace report {
+
+// Sections appear in the order of Page::sections; a later addition (a viewer, say) is one
+// more Section inserted where it belongs. `html` is trusted markup, escaped by its maker.
+struct Section {
+  std::string id;
+  std::string title;
+  std::string html;
+};
+
+struct Page {
+  std::string title;
+  std::vector<Section> sections;
+};
+
+std::string renderPage(const Page& page);
+
+// Where one answer came from: an atlas or the input file.
+struct Source {
+  std::string name;    // atlas key, or "input"
+  std::string file;    // as given or as found
+  std::string sha256;  // hex
+  std::string detail;  // grid, voxel size, labels, citation
+};
+
+struct Provenance {
+  std::string commandLine;
+  std::string toolVersion;
+  std::string dataPackage;  // e.g. "mricron-data 1.0.20190902"
+  std::string date;         // UTC, ISO 8601
+  std::string transform;    // with its citation
+  std::vector<Source> atlases;
+  std::optional<Source> input;
+};
+
+Section commandSection(const Provenance& provenance);
+Section provenanceSection(const Provenance& provenance);
+
+// A figure shown on the page, or linked when browsers cannot show its format (PDF).
+Section figureSection(const std::string& id, const std::string& title, const std::string& figure,
+                      const std::string& caption);
+
+struct Row {
+  std::vector<std::string> cells;
+  std::optional<atlas::Vec3> mni;  // carried as data-mni-x/y/z on the row
+  std::string figure;              // relative path; the first cell links to it
+};
+
+struct Table {
+  std::vector<std::string> header;
+  std::vector<Row> rows;
+};
+
+Section tableSection(const std::string& id, const std::string& title, const Table& table);
+
+}  // namespace report

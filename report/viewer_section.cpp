@@ -1,0 +1,219 @@
+// The report's interactive viewer: its files in a viewer/ folder beside index.html, and the
+// section that shows them. Everything loads from file:// with no network.
+#include "report/viewer_section.hpp"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <fstream>
+#include <functional>
+#include <nlohmann/json.hpp>
+#include <stdexcept>
+#include <string>
+#include <system_error>
+
+#include "tables/replace_file.hpp"
+#include "report/html.hpp"
+
+namespace report {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr const char* kFolder = "viewer";
+// Copied as they are from where the build put them.
+constexpr std::array<const char*, 3> kSharedFiles{"viewer.css", "viewer.js", "niivue.js"};
+constexpr const char* kClustersVolume = "clusters.nii.gz";
+// The largest volume carried: far beyond any atlas, and still a report one can open.
+constexpr std::uintmax_t kMaxVolumeBytes = 64U << 20U;
+
+std::vector<std::uint8_t> readVolume(const fs::path& path) {
+  std::error_code error;
+  const std::uintmax_t size = fs::file_size(path, error);
+  if (error || size > kMaxVolumeBytes) {
+    throw std::runtime_error(path.string() + (error ? ": cannot be read for the viewer"
+                                                    : ": too large to carry in the viewer"));
+  }
+  std::ifstream in(path, std::ios::binary);
+  std::vector<std::uint8_t> bytes(size);
+  if (!in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(size))) {
+    throw std::runtime_error(path.string() + ": cannot be read for the viewer");
+  }
+  return bytes;
+}
+
+void writeFile(ReportFolder& folder, const fs::path& path,
+               const std::function<void(std::ofstream&)>& body) {
+  figures::replaceFile(path, [&](const fs::path& temporary) {
+    std::ofstream out(temporary, std::ios::binary);
+    body(out);
+    out.close();
+    if (!out) {
+      throw std::runtime_error(path.string() + ": cannot write the report's viewer");
+    }
+  });
+  folder.wrote(path);
+}
+
+// The page loads this script decoded as x-user-defined, so every byte stands for itself but
+// the four that a JavaScript string cannot hold as they are.
+std::string volumeScript(const std::string& name, const std::vector<std::uint8_t>& bytes) {
+  std::string script = "vantrelViewer.volume(" + nlohmann::json(name).dump() + ",\"";
+  script.reserve(script.size() + bytes.size() + bytes.size() / 32 + 4);
+  for (const std::uint8_t byte : bytes) {
+    switch (byte) {
+      case '\\':
+        script += "\\\\";
+        break;
+      case '"':
+        script += "\\\"";
+        break;
+      case '\n':
+        script += "\\n";
+        break;
+      case '\r':
+        script += "\\r";
+        break;
+      default:
+        script += static_cast<char>(byte);
+    }
+  }
+  return script + "\");\n";
+}
+
+nlohmann::json atlasJson(const atlas::LabelAtlas& atlas, const std::string& volume) {
+  nlohmann::json labels = nlohmann::json::object();
+  for (std::size_t index = 1; index <= atlas.provenance().labels; ++index) {
+    const atlas::AtlasLabel& label = atlas.label(static_cast<std::uint16_t>(index));
+    labels[std::to_string(label.value)] = label.name;
+  }
+  return {{"key", std::string(atlas.entry().key)},
+          {"volume", volume},
+          {"voxelToWorld", nlohmann::json(atlas.voxelToMni())},
+          {"worldToVoxel", nlohmann::json(atlas::invert(atlas.voxelToMni()))},
+          {"labels", labels}};
+}
+
+float largestMagnitude(const std::vector<float>& values) {
+  float largest = 0;
+  for (const float value : values) {
+    largest = std::max(largest, std::abs(value));
+  }
+  return largest;
+}
+
+class ViewerWriter {
+ public:
+  explicit ViewerWriter(ReportFolder& folder) : folder_(folder), dir_(folder.dir() / kFolder) {}
+
+  void makeFolder() {
+    std::error_code error;
+    if (fs::create_directory(dir_, error)) {
+      folder_.wrote(dir_);
+    } else if (error || !fs::is_directory(dir_)) {
+      throw std::runtime_error(dir_.string() + ": cannot create the viewer's folder");
+    }
+  }
+
+  void copy(const fs::path& from) {
+    const fs::path to = dir_ / from.filename();
+    writeFile(folder_, to, [&](std::ofstream& out) {
+      std::ifstream in(from, std::ios::binary);
+      if (!(out << in.rdbuf())) {
+        throw std::runtime_error(from.string() + ": cannot be copied into the report");
+      }
+    });
+  }
+
+  // Writes a volume as a script and lists it for the page, under the name the viewer knows.
+  void volume(const std::string& name, const std::vector<std::uint8_t>& bytes) {
+    const std::string file = name + ".js";
+    writeFile(folder_, dir_ / file, [&](std::ofstream& out) { out << volumeScript(name, bytes); });
+    scripts_ += "<script defer src=\"" + escapeHref(std::string(kFolder) + "/" + file) +
+                "\" charset=\"x-user-defined\"></script>\n";
+  }
+
+  void data(const nlohmann::json& config) {
+    const std::string text = "vantrelViewer.configure(" +
+                             config.dump(-1, ' ', true, nlohmann::json::error_handler_t::replace) +
+                             ");\n";
+    writeFile(folder_, dir_ / "data.js", [&](std::ofstream& out) { out << text; });
+  }
+
+  const std::string& volumeScripts() const { return scripts_; }
+
+ private:
+  ReportFolder& folder_;
+  fs::path dir_;
+  std::string scripts_;
+};
+
+std::string scriptTag(const std::string& file) {
+  return "<script defer src=\"" + escapeHref(std::string(kFolder) + "/" + file) + "\"></script>\n";
+}
+
+std::string sectionHtml(const std::string& volumeScripts) {
+  return std::string(
+             "<p class=\"viewer-note\" hidden>This browser has no WebGL 2, so the viewer cannot "
+             "be shown; everything else in this report is complete.</p>\n"
+             "<div class=\"viewer-body\">\n"
+             "<div class=\"viewer-slices\"><canvas></canvas></div>\n"
+             "<p class=\"viewer-mni\"></p>\n"
+             "<table class=\"viewer-labels\"><thead><tr><th>Atlas</th><th>Label at the "
+             "crosshair</th></tr></thead><tbody></tbody></table>\n"
+             "<p>Click the slices, or a row of a table below, to read every atlas there. Drag "
+             "with the right button to change the contrast.</p>\n"
+             "</div>\n"
+             "<link rel=\"stylesheet\" href=\"") +
+         kFolder + "/viewer.css\">\n" + scriptTag("viewer.js") + scriptTag("data.js") +
+         volumeScripts + scriptTag("niivue.js");
+}
+
+}  // namespace
+
+std::optional<fs::path> viewerFiles() {
+  std::vector<fs::path> candidates;
+  std::error_code error;
+  const fs::path program = fs::read_symlink("/proc/self/exe", error);
+  if (!error) {
+    candidates.push_back(program.parent_path().parent_path() / "share" / "vantrel");
+  }
+  candidates.emplace_back(VANTREL_SHARE_DIR);
+  const auto complete = [](const fs::path& dir) {
+    return std::all_of(kSharedFiles.begin(), kSharedFiles.end(), [&](const char* file) {
+      std::error_code ignored;
+      return fs::is_regular_file(dir / file, ignored);
+    });
+  };
+  const auto found = std::find_if(candidates.begin(), candidates.end(), complete);
+  return found == candidates.end() ? std::nullopt : std::optional<fs::path>(*found);
+}
+
+Section viewerSection(ReportFolder& folder, const fs::path& files, const ViewerScene& scene) {
+  ViewerWriter writer(folder);
+  writer.makeFolder();
+  for (const char* file : kSharedFiles) {
+    writer.copy(files / file);
+  }
+  const std::string background = scene.background.filename().string();
+  writer.volume(background, readVolume(scene.background));
+  nlohmann::json config = {{"background", background},
+                           {"atlases", nlohmann::json::array()},
+                           {"overlay", nullptr},
+                           {"points", scene.points}};
+  for (const atlas::LabelAtlas& atlas : scene.atlases) {
+    const fs::path path = atlas.provenance().path;
+    writer.volume(path.filename().string(), readVolume(path));
+    config["atlases"].push_back(atlasJson(atlas, path.filename().string()));
+  }
+  if (scene.clusters) {
+    writer.volume(kClustersVolume, gzippedNifti(*scene.clusters));
+    config["overlay"] = {{"volume", kClustersVolume},
+                         {"threshold", scene.threshold},
+                         {"max", largestMagnitude(scene.clusters->values)}};
+  }
+  writer.data(config);
+  return {"viewer", "Viewer", sectionHtml(writer.volumeScripts())};
+}
+
+}  // namespace report

@@ -1,0 +1,176 @@
+// Tests of cluster finding: against a plain flood fill, and on blobs placed by hand.
+#include "maps/clusters.hpp"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <limits>
+
+namespace vantrel_atlas {
+namespace {
+
+// A map on a 2 mm grid whose voxel (0,0,0) sits at the world origin.
+atlas::StatMap mapOf(std::int64_t nx, std::int64_t ny, std::int64_t nz) {
+  atlas::StatMap map;
+  map.nx = nx;
+  map.ny = ny;
+  map.nz = nz;
+  map.values.assign(static_cast<std::size_t>(nx * ny * nz), 0.0);
+  map.voxelToWorld = {{{2, 0, 0, 0}, {0, 2, 0, 0}, {0, 0, 2, 0}}};
+  return map;
+}
+
+double& at(atlas::StatMap& map, std::int64_t x, std::int64_t y, std::int64_t z) {
+  return map.values[static_cast<std::size_t>(x + map.nx * (y + map.ny * z))];
+}
+
+std::int64_t indexOf(const atlas::StatMap& map, std::int64_t x, std::int64_t y, std::int64_t z) {
+  return x + map.nx * (y + map.ny * z);
+}
+
+// The components a textbook breadth-first search finds, each sorted, in sorted order.
+std::vector<std::vector<std::int64_t>> referenceClusters(const atlas::StatMap& map, double t,
+                                                         bool twoSided, int connectivity,
+                                                         std::size_t minVoxels) {
+  const auto signOf = [&](std::int64_t v) {
+    const double value = map.values[static_cast<std::size_t>(v)];
+    return value >= t ? 1 : (twoSided && value <= -t) ? -1 : 0;
+  };
+  std::vector<bool> seen(map.values.size());
+  std::vector<std::vector<std::int64_t>> clusters;
+  for (std::int64_t seed = 0; seed < map.voxelCount(); ++seed) {
+    if (seen[static_cast<std::size_t>(seed)] || signOf(seed) == 0) {
+      continue;
+    }
+    std::vector<std::int64_t> members{seed};
+    seen[static_cast<std::size_t>(seed)] = true;
+    for (std::size_t n = 0; n < members.size(); ++n) {
+      const std::int64_t v = members[n];
+      const std::int64_t x = v % map.nx, y = v / map.nx % map.ny, z = v / (map.nx * map.ny);
+      for (std::int64_t w = 0; w < map.voxelCount(); ++w) {
+        const std::int64_t dx = std::llabs(w % map.nx - x),
+                           dy = std::llabs(w / map.nx % map.ny - y),
+                           dz = std::llabs(w / (map.nx * map.ny) - z);
+        const bool touches = std::max({dx, dy, dz}) == 1 &&
+                             dx * dx + dy * dy + dz * dz <= (connectivity == 6    ? 1
+                                                             : connectivity == 18 ? 2
+                                                                                  : 3);
+        if (touches && !seen[static_cast<std::size_t>(w)] && signOf(w) == signOf(seed)) {
+          seen[static_cast<std::size_t>(w)] = true;
+          members.push_back(w);
+        }
+      }
+    }
+    if (members.size() >= minVoxels) {
+      std::sort(members.begin(), members.end());
+      clusters.push_back(members);
+    }
+  }
+  std::sort(clusters.begin(), clusters.end());
+  return clusters;
+}
+
+TEST(Clusters, AgreeWithAPlainFloodFill) {
+  atlas::StatMap map = mapOf(9, 8, 7);
+  unsigned state = 12345;
+  std::int64_t nans = 0;
+  for (double& v : map.values) {
+    state = state * 1103515245u + 12345u;
+    v = static_cast<double>(state >> 16 & 0xff) / 32.0 - 4.0;  // -4 to 4
+    if ((state >> 8 & 0x3f) == 0) {
+      v = std::numeric_limits<double>::quiet_NaN();
+      ++nans;
+    }
+  }
+  struct Case {
+    int connectivity;
+    bool twoSided;
+    std::int64_t minVoxels;
+  } cases[] = {{6, false, 1}, {18, true, 1}, {26, true, 1}, {26, false, 3}, {6, true, 2}};
+  for (const Case& c : cases) {
+    const ClusterReport report = findClusters(map, {.threshold = 2.5,
+                                                    .twoSided = c.twoSided,
+                                                    .connectivity = c.connectivity,
+                                                    .minVoxels = c.minVoxels});
+    std::vector<std::vector<std::int64_t>> found;
+    for (const Cluster& cluster : report.clusters) {
+      found.push_back(cluster.voxels);
+    }
+    std::sort(found.begin(), found.end());
+    EXPECT_EQ(found, referenceClusters(map, 2.5, c.twoSided, c.connectivity,
+                                       static_cast<std::size_t>(c.minVoxels)))
+        << c.connectivity << (c.twoSided ? " two-sided" : "") << " min " << c.minVoxels;
+    EXPECT_EQ(report.nonFiniteVoxels, nans);
+  }
+}
+
+TEST(Clusters, AreNumberedBySizeThenAbsolutePeakWithTheExtremeVoxelFirst) {
+  atlas::StatMap map = mapOf(20, 10, 10);
+  const auto fill = [&](std::int64_t x0, std::int64_t y0, std::int64_t z0, std::int64_t edge,
+                        double value) {
+    for (std::int64_t z = z0; z < z0 + edge; ++z)
+      for (std::int64_t y = y0; y < y0 + edge; ++y)
+        for (std::int64_t x = x0; x < x0 + edge; ++x)
+          at(map, x, y, z) = value;
+  };
+  fill(1, 1, 1, 3, 5);  // 27 voxels
+  fill(8, 1, 1, 2, 3);  // 8 voxels, two equal maxima of 9
+  at(map, 9, 2, 2) = 9;
+  at(map, 8, 1, 2) = 9;
+  fill(12, 5, 5, 2, -3);  // 8 voxels, the least -11
+  at(map, 13, 5, 6) = -11;
+  at(map, 17, 8, 8) = 4;   // 1 voxel
+  at(map, 1, 8, 8) = 2.9;  // below the threshold
+  const ClusterReport report = findClusters(map, {.threshold = 3, .twoSided = true, .maxPeaks = 1});
+  struct Expected {
+    std::size_t voxels;
+    int sign;
+    std::int64_t peak;
+    double value;
+  } expected[] = {{27, 1, indexOf(map, 1, 1, 1), 5},
+                  {8, -1, indexOf(map, 13, 5, 6), -11},
+                  {8, 1, indexOf(map, 8, 1, 2), 9},
+                  {1, 1, indexOf(map, 17, 8, 8), 4}};
+  ASSERT_EQ(report.clusters.size(), std::size(expected));
+  for (std::size_t n = 0; n < std::size(expected); ++n) {
+    const Cluster& c = report.clusters[n];
+    EXPECT_EQ(c.number, static_cast<int>(n + 1));
+    EXPECT_EQ(c.voxels.size(), expected[n].voxels) << c.number;
+    EXPECT_EQ(c.sign, expected[n].sign) << c.number;
+    ASSERT_EQ(c.peaks.size(), 1u);
+    EXPECT_EQ(c.peaks[0].voxel, expected[n].peak) << c.number;
+    EXPECT_EQ(c.peaks[0].value, expected[n].value) << c.number;
+  }
+  EXPECT_EQ(report.clusters[1].peaks[0].world, (atlas::Vec3{26, 10, 12}));
+}
+
+TEST(Clusters, TakeFurtherPeaksGreedilyOutsideThePeakDistance) {
+  // A bar along x on a 2 mm grid with humps at x = 1, 4, 8 and 11 (9, 8, 7 and 6).
+  atlas::StatMap map = mapOf(13, 1, 1);
+  const double bar[13] = {5, 9, 5, 5, 8, 5, 5, 5, 7, 5, 5, 6, 5};
+  std::copy(std::begin(bar), std::end(bar), map.values.begin());
+  struct Case {
+    double distance;
+    int maxPeaks;
+    std::vector<std::int64_t> peaks;
+  } cases[] = {
+      {8, 3, {1, 8}},     // 4 is 6 mm from 1, 11 is 6 mm from 8
+      {6, 3, {1, 4, 8}},  // exactly 6 mm apart is not closer than 6 mm
+      {6.1, 4, {1, 8}},  {0, 4, {1, 4, 8, 11}}, {0, 2, {1, 4}}, {30, 3, {1}},
+  };
+  for (const Case& c : cases) {
+    const ClusterReport report =
+        findClusters(map, {.threshold = 4, .maxPeaks = c.maxPeaks, .peakDistanceMm = c.distance});
+    ASSERT_EQ(report.clusters.size(), 1u);
+    std::vector<std::int64_t> peaks;
+    for (const Peak& p : report.clusters[0].peaks) {
+      peaks.push_back(p.voxel);
+    }
+    EXPECT_EQ(peaks, c.peaks) << c.distance << " mm, " << c.maxPeaks;
+  }
+}
+
+}  // namespace
+}  // namespace vantrel_atlas

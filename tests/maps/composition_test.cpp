@@ -1,0 +1,54 @@
+// Tests of cluster composition on a hand-made atlas whose grid is not the map's.
+#include "maps/composition.hpp"
+
+#include <gtest/gtest.h>
+
+namespace vantrel_atlas {
+namespace {
+
+TEST(Composition, CountsMapVoxelCentresInTheAtlasRegionsTheyFallIn) {
+  // A 4x4x4 atlas of 2 mm voxels centred at (2i, 2j, 2k): label 1 where i is 0 or 1, label 2
+  // where i is 2, nothing where i is 3.
+  static const atlas::AtlasEntry entry{
+      .key = "test", .file = "test.nii", .names = {}, .namesFile = {}, .citation = {}};
+  std::vector<std::uint16_t> voxels(64);
+  for (std::size_t v = 0; v < voxels.size(); ++v) {
+    voxels[v] = v % 4 < 2 ? 1 : v % 4 == 2 ? 2 : 0;
+  }
+  atlas::AtlasProvenance provenance;
+  provenance.labels = 2;
+  const atlas::LabelAtlas labels(entry, {4, 4, 4}, {{{2, 0, 0, 0}, {0, 2, 0, 0}, {0, 0, 2, 0}}},
+                                 voxels, {{1, "A"}, {2, "B"}}, provenance);
+  // A 1 mm map; its cluster is x 0..5, y 0..1, z 0. Centres x = 0, 1, 2 fall in A, 3 and 4
+  // in B (halves round up), 5 in nothing: per row 3 A, 2 B and 1 unlabelled.
+  atlas::StatMap map;
+  map.nx = 8;
+  map.ny = 2;
+  map.nz = 1;
+  map.voxelToWorld = {{{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}}};
+  Cluster cluster;
+  for (std::int64_t y = 0; y < 2; ++y) {
+    for (std::int64_t x = 0; x < 6; ++x) {
+      cluster.voxels.push_back(x + 8 * y);
+    }
+  }
+  const std::vector<RegionShare> shares =
+      compositionOf(cluster, map, labels, regionVolumesOf(labels));
+  struct Expected {
+    std::uint16_t index;
+    std::int64_t voxels;
+    double percentOfCluster, percentOfRegion;
+  } expected[] = {{1, 6, 50, 100.0 * 6 / (32 * 8)},
+                  {2, 4, 100.0 * 4 / 12, 100.0 * 4 / (16 * 8)},
+                  {0, 2, 100.0 * 2 / 12, 0}};
+  ASSERT_EQ(shares.size(), std::size(expected));
+  for (std::size_t i = 0; i < shares.size(); ++i) {
+    EXPECT_EQ(shares[i].index, expected[i].index) << i;
+    EXPECT_EQ(shares[i].voxels, expected[i].voxels) << i;
+    EXPECT_DOUBLE_EQ(shares[i].percentOfCluster, expected[i].percentOfCluster) << i;
+    EXPECT_DOUBLE_EQ(shares[i].percentOfRegion, expected[i].percentOfRegion) << i;
+  }
+}
+
+}  // namespace
+}  // namespace vantrel_atlas

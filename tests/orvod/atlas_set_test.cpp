@@ -1,0 +1,51 @@
+// Tests of atlas loading, above all the white-matter atlas's left/right header correction.
+#include "orvod/atlas_set.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "tests/atlas/atlas_fixture.hpp"
+
+namespace atlas {
+namespace {
+
+const Affine kShipped{{{1, 0, 0, -91}, {0, 1, 0, -126}, {0, 0, 1, -72}}};
+
+TEST(WhiteMatterOrientation, FlipsOnlyTheShippedHeader) {
+  Affine shifted = kShipped, flipped = kShipped;
+  shifted[0][3] = -90;
+  flipped[0][0] = -1;
+  for (const Affine& header : {kShipped, shifted, flipped}) {
+    LabelVolume white(2, 2, 2, static_cast<std::uint8_t*>(std::calloc(8, 1)), header);
+    EXPECT_EQ(correctWhiteMatterOrientation(white), header == kShipped);
+    const Affine corrected{{{-1, 0, 0, 90}, {0, 1, 0, -126}, {0, 0, 1, -72}}};
+    EXPECT_EQ(white.voxelToWorld(), header == kShipped ? corrected : header);
+  }
+}
+
+using RealAtlases = fixture::AtlasTest;
+
+TEST_F(RealAtlases, NearlyAllLateralisedTractVoxelsLieOnTheirNamedSide) {
+  const std::string stem = std::string(ATLAS_TEST_DATA_DIR) + "/JHU-WhiteMatter-labels-1mm.nii";
+  LabelVolume white = readLabelVolume(stem + ".gz");
+  const LabelTable names = readLabelTable(stem + ".txt");
+  ASSERT_TRUE(correctWhiteMatterOrientation(white));
+  long onNamedSide = 0, lateralised = 0;
+  // Every other millimetre is plenty for a proportion; odd x never hits the midline.
+  for (std::int64_t z = -72; z <= 110; z += 2) {
+    for (std::int64_t y = -126; y <= 92; y += 2) {
+      for (std::int64_t x = -91; x <= 91; x += 2) {
+        if (const auto side = sideFromSuffix(names[white.atIntegerPoint({x, y, z})].name)) {
+          ++lateralised;
+          onNamedSide += (*side == Side::Right) == (x > 0);
+        }
+      }
+    }
+  }
+  ASSERT_GT(lateralised, 10000);
+  EXPECT_GT(static_cast<double>(onNamedSide) / static_cast<double>(lateralised), 0.98);
+}
+
+}  // namespace
+}  // namespace atlas

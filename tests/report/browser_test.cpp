@@ -1,0 +1,113 @@
+// vantrel-atlas's report in a real browser: headless Chromium, with every host unresolvable.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <regex>
+#include <set>
+#include <sstream>
+
+#include "tests/atlas/atlas_fixture.hpp"
+#include "testkit/process.hpp"
+#include "tests/figures/figure_fixture.hpp"
+
+namespace report {
+namespace {
+
+using figures::fixture::FigureTest;
+using vantrel::kit::ProcessResult;
+using vantrel::kit::runProcess;
+
+// Loading every atlas takes seconds under the sanitizers.
+constexpr std::chrono::seconds kRunLimit{180};
+
+ProcessResult browse(const std::filesystem::path& dir, std::vector<std::string> args) {
+  const std::vector<std::string> common{"--headless",
+                                        "--no-sandbox",
+                                        "--disable-gpu",
+                                        "--no-first-run",
+                                        "--disable-background-networking",
+                                        "--disable-component-update",
+                                        "--disable-sync",
+                                        "--host-resolver-rules=MAP * ~NOTFOUND",
+                                        "--user-data-dir=" + (dir / "profile").string(),
+                                        "--enable-logging=stderr",
+                                        "--v=0"};
+  args.insert(args.begin(), common.begin(), common.end());
+  args.push_back("file://" + (dir / "report" / "index.html").string());
+  return runProcess(CHROMIUM_PROGRAM, args, {}, kRunLimit);
+}
+
+// Every label cell of vantrel-atlas's TSV: the columns named after an atlas key alone.
+std::set<std::string> labelsOf(const std::string& tsv) {
+  std::istringstream lines(tsv);
+  std::string line;
+  std::vector<std::string> header;
+  std::set<std::string> labels;
+  const auto split = [](const std::string& text) {
+    std::vector<std::string> fields;
+    std::istringstream in(text);
+    for (std::string field; std::getline(in, field, '\t');)
+      fields.push_back(field);
+    return fields;
+  };
+  while (std::getline(lines, line)) {
+    if (line.empty() || line[0] == '#')
+      continue;
+    if (header.empty()) {
+      header = split(line);
+      continue;
+    }
+    const auto fields = split(line);
+    for (std::size_t i = 3; i < fields.size() && i < header.size(); ++i) {
+      if (header[i].find('_') == std::string::npos && !fields[i].empty())
+        labels.insert(fields[i]);
+    }
+  }
+  return labels;
+}
+
+TEST_F(FigureTest, ChromiumShowsTheWholeReportOffline) {
+  ATLAS_SKIP_WITHOUT_DATA();
+  std::ofstream(dir_ / "points.tsv") << "x\ty\tz\n-38\t-22\t56\n-6\t54\t4\n40\t-60\t-30\n";
+  const ProcessResult run = runProcess(VANTREL_ATLAS_BINARY,
+                                       {"table", "--data", ATLAS_TEST_DATA_DIR, "--report",
+                                        (dir_ / "report").string(), (dir_ / "points.tsv").string()},
+                                       {}, kRunLimit);
+  ASSERT_EQ(run.exitStatus, 0) << run.err;
+  const std::set<std::string> labels = labelsOf(run.out);
+  ASSERT_GE(labels.size(), 6u) << run.out;
+
+  const auto shot =
+      browse(dir_, {"--window-size=1280,2000", "--screenshot=" + (dir_ / "shot.png").string()});
+  ASSERT_EQ(shot.exitStatus, 0) << shot.err;
+  // The viewer's library logs what it runs on; a blocked fetch or a bad policy is an error.
+  EXPECT_EQ(shot.err.find("ERROR:CONSOLE"), std::string::npos) << shot.err;
+  const figures::fixture::Picture picture(dir_ / "shot.png");
+  ASSERT_TRUE(picture.ok());
+  std::set<double> shades;
+  for (int y = 0; y < picture.height(); y += 7) {
+    for (int x = 0; x < picture.width(); x += 7)
+      shades.insert(picture.at(x, y).r);
+  }
+  EXPECT_GT(shades.size(), 10u);
+
+  std::ostringstream html;
+  html << std::ifstream(dir_ / "report" / "index.html").rdbuf();
+  const std::string page = html.str();
+  const std::regex link("(?:href|src)=\"([^\"]*)\"");
+  int links = 0;
+  for (std::sregex_iterator it(page.begin(), page.end(), link), end; it != end; ++it, ++links) {
+    EXPECT_TRUE(std::filesystem::is_regular_file(dir_ / "report" / (*it)[1].str())) << (*it)[1];
+  }
+  EXPECT_GE(links, 4);
+
+  const auto dom = browse(dir_, {"--dump-dom"});
+  ASSERT_EQ(dom.exitStatus, 0) << dom.err;
+  for (const auto& label : labels) {
+    EXPECT_NE(dom.out.find(label), std::string::npos) << label;
+  }
+}
+
+}  // namespace
+}  // namespace report
