@@ -1,52 +1,14 @@
 // The report page: an ordered list of sections, laid out as one self-contained HTML file.
 #include "report/page.hpp"
 
+#include <algorithm>
 #include <cstdio>
 
+#include "report/assets.hpp"
 #include "report/html.hpp"
 
 namespace report {
 namespace {
-
-// Everything the page needs is in the file itself: no fonts, scripts or styles are fetched,
-// and the policy turns any attempt to fetch one into a visible error.
-constexpr const char* kHead = R"(<meta charset="utf-8">
-<meta name="viewport" content="width=device-width, initial-scale=1">
-<meta http-equiv="Content-Security-Policy" content="default-src 'none'; img-src 'self' file: data:; style-src 'unsafe-inline' file:; script-src file:">
-<style>
-:root { color-scheme: light; }
-body { font: 15px/1.45 "DejaVu Sans", "Helvetica Neue", Arial, sans-serif; color: #16161a;
-       margin: 0 auto; padding: 1.5rem; max-width: 84rem; }
-h1 { font-size: 1.6rem; margin: 0 0 1rem; }
-h2 { font-size: 1.2rem; margin: 2rem 0 0.6rem; border-bottom: 2px solid #d0d0d8;
-     padding-bottom: 0.2rem; }
-code, .mono { font-family: "DejaVu Sans Mono", monospace; font-size: 0.88em; }
-pre { white-space: pre-wrap; word-break: break-all; background: #f3f3f6; padding: 0.6rem;
-      border-radius: 4px; }
-table { border-collapse: collapse; font-size: 0.9rem; width: 100%; }
-th, td { border: 1px solid #d0d0d8; padding: 0.25rem 0.5rem; text-align: left;
-         vertical-align: top; overflow-wrap: anywhere; }
-td:first-child { white-space: nowrap; }
-th { background: #ececf2; }
-tbody tr:nth-child(even) { background: #f7f7fa; }
-.scroll { overflow-x: auto; }
-dl { display: grid; grid-template-columns: max-content 1fr; gap: 0.2rem 1rem; }
-dt { font-weight: bold; }
-dd { margin: 0; }
-figure { margin: 0; }
-figure img { max-width: 100%; height: auto; border: 1px solid #d0d0d8; }
-figcaption { font-size: 0.9rem; color: #44444c; }
-a { color: #1a55b8; }
-@media print {
-  body { max-width: none; padding: 0; font-size: 10pt; }
-  a { color: inherit; text-decoration: none; }
-  .scroll { overflow: visible; }
-  h2 { break-after: avoid; }
-  tr, figure { break-inside: avoid; }
-  pre { background: none; border: 1px solid #ccc; }
-}
-</style>
-)";
 
 std::string sectionHtml(const Section& section) {
   return "<section id=\"" + escapeHtml(section.id) + "\">\n<h2>" + escapeHtml(section.title) +
@@ -63,7 +25,26 @@ std::string coordinate(double value) {
   return text;
 }
 
-std::string rowHtml(const Row& row) {
+// How a table's cells are written: plain, or readable (numbers marked, and a break allowed
+// after every underscore of a name like Frontal_Sup_Medial_L, so that its column can be
+// narrower than the whole name).
+struct Cells {
+  std::size_t numberColumns = 0;
+  bool readable = false;
+};
+
+std::string cellHtml(const std::string& text, const Cells& cells) {
+  std::string html;
+  for (const char c : escapeHtml(text)) {
+    html += c;
+    if (c == '_' && cells.readable) {
+      html += "<wbr>";
+    }
+  }
+  return html;
+}
+
+std::string rowHtml(const Row& row, const Cells& cells) {
   std::string html = "<tr";
   if (row.mni) {
     html += " data-mni-x=\"" + coordinate((*row.mni)[0]) + "\" data-mni-y=\"" +
@@ -71,14 +52,28 @@ std::string rowHtml(const Row& row) {
   }
   html += ">";
   for (std::size_t i = 0; i < row.cells.size(); ++i) {
-    const std::string text = escapeHtml(row.cells[i]);
+    const std::string text = cellHtml(row.cells[i], cells);
+    html += i < cells.numberColumns ? "<td class=\"number\">" : "<td>";
     if (i == 0 && !row.figure.empty()) {
-      html += "<td><a href=\"" + escapeHref(row.figure) + "\">" + text + "</a></td>";
+      html += "<a href=\"" + escapeHref(row.figure) + "\">" + text + "</a></td>";
     } else {
-      html += "<td>" + text + "</td>";
+      html += text + "</td>";
     }
   }
   return html + "</tr>\n";
+}
+
+// The row's details in one cell across the table, in a group of rows with the row itself.
+std::string groupHtml(const Row& row, const Cells& cells, std::size_t columns) {
+  std::string html = "<tbody class=\"group\">\n" + rowHtml(row, cells);
+  if (!row.details.empty()) {
+    html += "<tr class=\"details\"><td colspan=\"" + std::to_string(columns) + "\"><dl>\n";
+    for (const auto& [term, text] : row.details) {
+      html += definition(term, text);
+    }
+    html += "</dl></td></tr>\n";
+  }
+  return html + "</tbody>\n";
 }
 
 bool endsWith(const std::string& text, const std::string& suffix) {
@@ -89,14 +84,18 @@ bool endsWith(const std::string& text, const std::string& suffix) {
 }  // namespace
 
 std::string renderPage(const Page& page) {
-  std::string html = "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n";
-  html += kHead;
-  html += "<title>" + escapeHtml(page.title) + "</title>\n</head>\n<body>\n<h1>" +
-          escapeHtml(page.title) + "</h1>\n";
+  std::string style(kPageCss), sections;
+  std::vector<std::string_view> styles;
   for (const Section& section : page.sections) {
-    html += sectionHtml(section);
+    if (!section.style.empty() &&
+        std::find(styles.begin(), styles.end(), section.style) == styles.end()) {
+      styles.push_back(section.style);
+      style += section.style;
+    }
+    sections += sectionHtml(section);
   }
-  return html + "</body>\n</html>\n";
+  return fillTemplate(
+      kPageHtml, {{"style", style}, {"title", escapeHtml(page.title)}, {"sections", sections}});
 }
 
 Section commandSection(const Provenance& provenance) {
@@ -137,15 +136,29 @@ Section figureSection(const std::string& id, const std::string& title, const std
 }
 
 Section tableSection(const std::string& id, const std::string& title, const Table& table) {
-  std::string html = "<div class=\"scroll\"><table>\n<thead><tr>";
-  for (const auto& name : table.header) {
-    html += "<th>" + escapeHtml(name) + "</th>";
+  const bool grouped = std::any_of(table.rows.begin(), table.rows.end(),
+                                   [](const Row& row) { return !row.details.empty(); });
+  const Cells cells{table.numberColumns, grouped || table.numberColumns > 0};
+  std::string html = cells.readable
+                         ? "<div class=\"scroll\"><table class=\"readable\">\n<thead><tr>"
+                         : "<div class=\"scroll\"><table>\n<thead><tr>";
+  for (std::size_t i = 0; i < table.header.size(); ++i) {
+    html += (i < table.numberColumns ? "<th class=\"number\">" : "<th>") +
+            escapeHtml(table.header[i]) + "</th>";
   }
-  html += "</tr></thead>\n<tbody>\n";
-  for (const Row& row : table.rows) {
-    html += rowHtml(row);
+  html += "</tr></thead>\n";
+  if (grouped) {
+    for (const Row& row : table.rows) {
+      html += groupHtml(row, cells, table.header.size());
+    }
+  } else {
+    html += "<tbody>\n";
+    for (const Row& row : table.rows) {
+      html += rowHtml(row, cells);
+    }
+    html += "</tbody>\n";
   }
-  return {id, title, html + "</tbody>\n</table></div>\n"};
+  return {id, title, html + "</table></div>\n", cells.readable ? kTablesCss : std::string_view()};
 }
 
 }  // namespace report

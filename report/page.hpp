@@ -3,6 +3,8 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #include "imaging/transform.hpp"
@@ -15,6 +17,7 @@ struct Section {
   std::string id;
   std::string title;
   std::string html;
+  std::string_view style = {};  // CSS its markup needs beyond the page's own, added once
 };
 
 struct Page {
@@ -53,11 +56,14 @@ struct Row {
   std::vector<std::string> cells;
   std::optional<atlas::Vec3> mni;  // carried as data-mni-x/y/z on the row
   std::string figure;              // relative path; the first cell links to it
+  // Terms and their text, under the row and across the table: lists too long for a column.
+  std::vector<std::pair<std::string, std::string>> details = {};
 };
 
 struct Table {
   std::vector<std::string> header;
   std::vector<Row> rows;
+  std::size_t numberColumns = 0;  // the first columns hold numbers: each kept on one line
 };
 
 Section tableSection(const std::string& id, const std::string& title, const Table& table);

@@ -12,14 +12,16 @@
 #include <string>
 #include <system_error>
 
-#include "tables/replace_file.hpp"
+#include "report/assets.hpp"
 #include "report/html.hpp"
+#include "tables/replace_file.hpp"
 
 namespace report {
 namespace {
 
 namespace fs = std::filesystem;
 
+// The folder beside index.html, which viewer.html names in its links too.
 constexpr const char* kFolder = "viewer";
 // Copied as they are from where the build put them.
 constexpr std::array<const char*, 3> kSharedFiles{"viewer.css", "viewer.js", "niivue.js"};
@@ -148,29 +150,7 @@ class ViewerWriter {
   std::string scripts_;
 };
 
-std::string scriptTag(const std::string& file) {
-  return "<script defer src=\"" + escapeHref(std::string(kFolder) + "/" + file) + "\"></script>\n";
-}
-
-std::string sectionHtml(const std::string& volumeScripts) {
-  return std::string(
-             "<p class=\"viewer-note\" hidden>This browser has no WebGL 2, so the viewer cannot "
-             "be shown; everything else in this report is complete.</p>\n"
-             "<div class=\"viewer-body\">\n"
-             "<div class=\"viewer-slices\"><canvas></canvas></div>\n"
-             "<p class=\"viewer-mni\"></p>\n"
-             "<table class=\"viewer-labels\"><thead><tr><th>Atlas</th><th>Label at the "
-             "crosshair</th></tr></thead><tbody></tbody></table>\n"
-             "<p>Click the slices, or a row of a table below, to read every atlas there. Drag "
-             "with the right button to change the contrast.</p>\n"
-             "</div>\n"
-             "<link rel=\"stylesheet\" href=\"") +
-         kFolder + "/viewer.css\">\n" + scriptTag("viewer.js") + scriptTag("data.js") +
-         volumeScripts + scriptTag("niivue.js");
-}
-
-}  // namespace
-
+// The folder holding NiiVue and the viewer's own files, as viewerSection finds it.
 std::optional<fs::path> viewerFiles() {
   std::vector<fs::path> candidates;
   std::error_code error;
@@ -189,11 +169,17 @@ std::optional<fs::path> viewerFiles() {
   return found == candidates.end() ? std::nullopt : std::optional<fs::path>(*found);
 }
 
-Section viewerSection(ReportFolder& folder, const fs::path& files, const ViewerScene& scene) {
+}  // namespace
+
+std::optional<Section> viewerSection(ReportFolder& folder, const ViewerScene& scene) {
+  const std::optional<fs::path> files = viewerFiles();
+  if (!files) {
+    return std::nullopt;
+  }
   ViewerWriter writer(folder);
   writer.makeFolder();
   for (const char* file : kSharedFiles) {
-    writer.copy(files / file);
+    writer.copy(*files / file);
   }
   const std::string background = scene.background.filename().string();
   writer.volume(background, readVolume(scene.background));
@@ -213,7 +199,8 @@ Section viewerSection(ReportFolder& folder, const fs::path& files, const ViewerS
                          {"max", largestMagnitude(scene.clusters->values)}};
   }
   writer.data(config);
-  return {"viewer", "Viewer", sectionHtml(writer.volumeScripts())};
+  return Section{"viewer", "Viewer",
+                 fillTemplate(kViewerHtml, {{"volumes", writer.volumeScripts()}})};
 }
 
 }  // namespace report

@@ -10,8 +10,8 @@
 #include "atlas/label_atlas.hpp"
 #include "imaging/transform.hpp"
 #include "report/page.hpp"
-#include "tables/report_folder.hpp"
 #include "report/viewer_volume.hpp"
+#include "tables/report_folder.hpp"
 
 namespace report {
 
@@ -23,14 +23,11 @@ struct ViewerScene {
   std::vector<atlas::Vec3> points;             // a table's points, each marked
 };
 
-// The folder holding NiiVue and the viewer's own script and style: share/vantrel beside the
-// program's folder, as built or installed, else the folder the build installs them to. None
-// when the build had no NiiVue.
-std::optional<std::filesystem::path> viewerFiles();
-
-// Writes the viewer's files into folder.dir()/viewer and returns the section that shows them.
-// Throws std::runtime_error naming a file that cannot be read or written.
-Section viewerSection(ReportFolder& folder, const std::filesystem::path& files,
-                      const ViewerScene& scene);
+// The viewer's section, its files written into folder.dir()/viewer: NiiVue and the viewer's
+// script and style from share/vantrel beside the program's folder, as built or installed, else
+// from the folder the build installs them to; then the scene's volumes and settings. None when
+// the build had no NiiVue to carry. Throws std::runtime_error naming a file that cannot be read
+// or written.
+std::optional<Section> viewerSection(ReportFolder& folder, const ViewerScene& scene);
 
 }  // namespace report

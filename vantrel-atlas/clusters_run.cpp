@@ -7,7 +7,7 @@
 #include "atlas/provenance.hpp"
 #include "src/exit_status.h"
 #include "maps/cluster_map.hpp"
-#include "report/cluster_pictures.hpp"
+#include "report/clusters_output.hpp"
 #include "maps/clusters_report.hpp"
 #include "tables/staged_outputs.hpp"
 
@@ -76,7 +76,8 @@ void writeReportFiles(const std::string& prefix, const LoadedAtlases& atlases,
 
 int runClusters(const Options& options) {
   // Made first, so that a folder that cannot be written stops the run before any work.
-  ClusterPictures pictures(options);
+  report::ClustersOutput pictures({options.figuresDir, *figures::parseFormat(options.figureFormat)},
+                                 {options.reportDir, options.commandLine});
   const atlas::StatMap map = atlas::readStatMap(options.map, options.volume);
   warnUnlessStandardSpace(map, options.map);
   ClusterFindings findings{&map,

@@ -11,7 +11,7 @@
 #include "vantrel-atlas/clusters_run.hpp"
 #include "atlas/labelling.hpp"
 #include "vantrel-atlas/options.hpp"
-#include "report/point_pictures.hpp"
+#include "report/points_output.hpp"
 #include "atlas/point_report.hpp"
 #include "atlas/provenance_report.hpp"
 #include "vantrel-atlas/table_run.hpp"
@@ -33,7 +33,8 @@ int listAtlases(const Options& options, const LoadedAtlases& atlases) {
   return vantrel::kExitSuccess;
 }
 
-int labelPoint(const Options& options, const LoadedAtlases& atlases, PointPictures& pictures) {
+int labelPoint(const Options& options, const LoadedAtlases& atlases,
+               report::PointsOutput& pictures) {
   const RunProvenance provenance = provenanceOf(options.dataDirectory, atlases.atlases());
   const PointAnswer answer = atlases.labelMni(toMni(options.point, options.talairach));
   const GivenPoint given{std::nullopt, options.talairach, options.point, {}};
@@ -60,7 +61,7 @@ int labelPoint(const Options& options, const LoadedAtlases& atlases, PointPictur
 }
 
 int labelTableFrom(std::istream& in, const Options& options, const LoadedAtlases& atlases,
-                   PointPictures& pictures) {
+                   report::PointsOutput& pictures) {
   const RunProvenance provenance = provenanceOf(options.dataDirectory, atlases.atlases());
   const PointSink keep = [&](const GivenPoint& given, const PointAnswer& answer) {
     pictures.add(given, answer);
@@ -90,7 +91,8 @@ int run(const Options& options) {
       return vantrel::kExitBadInput;
     }
   }
-  PointPictures pictures(options);
+  report::PointsOutput pictures({options.figuresDir, *figures::parseFormat(options.figureFormat)},
+                               {options.reportDir, options.commandLine, options.input});
   const bool manyPoints = options.command == Command::kTable;
   const LoadedAtlases atlases(options.atlases, options.dataDirectory, options.radii, manyPoints);
   switch (options.command) {

@@ -7,8 +7,8 @@
 #include <set>
 #include <sstream>
 
-#include "tests/atlas/atlas_fixture.hpp"
 #include "testkit/process.hpp"
+#include "tests/atlas/atlas_fixture.hpp"
 #include "tests/figures/figure_fixture.hpp"
 
 namespace report {

@@ -1,6 +1,6 @@
 // The report's viewer in headless Chromium with the network cut off: a clusters report of a
-// small synthetic map, its slices drawn, and every label it shows checked against the tables
-// and against `vantrel-atlas point`.
+// small synthetic map, its slices drawn, every label it shows checked against the tables and
+// against `vantrel-atlas point`, and the tables' numbers each on one line.
 "use strict";
 
 const assert = require("node:assert/strict");
@@ -99,6 +99,24 @@ async function tableLabels(row, keys) {
   }, keys);
 }
 
+// The numbers of the clusters and peaks tables that the layout broke over more than one line.
+async function brokenNumbers(page) {
+  return page.evaluate(() => {
+    const lines = (cell) => {
+      const tops = new Set();
+      const range = document.createRange();
+      const walker = document.createTreeWalker(cell, NodeFilter.SHOW_TEXT);
+      for (let node = walker.nextNode(); node; node = walker.nextNode()) {
+        range.selectNodeContents(node);
+        for (const rect of range.getClientRects()) tops.add(Math.round(rect.top));
+      }
+      return tops.size;
+    };
+    const cells = [...document.querySelectorAll("#clusters td.number, #peaks td.number")];
+    return { cells: cells.length, broken: cells.filter((td) => lines(td) > 1).map((td) => td.textContent) };
+  });
+}
+
 async function main() {
   let puppeteer;
   try {
@@ -146,6 +164,13 @@ async function main() {
     await page.goto(`file://${path.join(report, "index.html")}`);
     await page.waitForFunction(() => document.querySelector("#viewer .viewer-mni")?.textContent,
       { timeout: 180000 });
+
+    // In a narrow window too the numbers stay whole: the tables scroll sideways instead.
+    await page.setViewport({ width: 640, height: 900 });
+    const numbers = await brokenNumbers(page);
+    assert.ok(numbers.cells >= 8 * kBalls.length, "the tables mark too few numbers");
+    assert.deepEqual(numbers.broken, [], "numbers broken over lines");
+    await page.setViewport({ width: 1200, height: 900 });
 
     const canvas = await page.$("#viewer canvas");
     assert.ok(await distinctColours(page, await canvas.screenshot()) > 50, "the slices are blank");

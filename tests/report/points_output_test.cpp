@@ -3,8 +3,8 @@
 
 #include <fstream>
 
-#include "tests/atlas/atlas_fixture.hpp"
 #include "testkit/process.hpp"
+#include "tests/atlas/atlas_fixture.hpp"
 #include "tests/figures/figure_fixture.hpp"
 
 namespace {

@@ -4,18 +4,25 @@
 #include <fstream>
 #include <sstream>
 
-#include "tests/atlas/atlas_fixture.hpp"
-#include "tests/maps/map_file.hpp"
 #include "atlas/provenance.hpp"
 #include "testkit/process.hpp"
+#include "tests/atlas/atlas_fixture.hpp"
+#include "tests/maps/map_file.hpp"
 
 namespace {
 
 using vantrel::kit::runProcess;
 
-class ClusterPicturesTest : public atlas::fixture::MapFiles {};
+class ClustersOutputTest : public atlas::fixture::MapFiles {};
 
-TEST_F(ClusterPicturesTest, EveryPeakGetsAFigureAndTheReportListsClustersThenPeaks) {
+std::size_t count(const std::string& text, const std::string& part) {
+  std::size_t n = 0;
+  for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+    ++n;
+  return n;
+}
+
+TEST_F(ClustersOutputTest, EveryPeakGetsOneFigureAndTheReportListsClustersThenPeaks) {
   ATLAS_SKIP_WITHOUT_DATA();
   // Two 3x3x3 blobs of opposite signs on the 2 mm MNI grid, far apart.
   atlas::fixture::MapShape shape;
@@ -34,9 +41,11 @@ TEST_F(ClusterPicturesTest, EveryPeakGetsAFigureAndTheReportListsClustersThenPea
                   "--figures", (dir_ / "figures").string(), "--report", report.string(), map},
                  {}, std::chrono::seconds(180));
   ASSERT_EQ(run.exitStatus, 0) << run.err;
+  // Drawn once: the report's figure is the same file as the --figures one.
   for (const auto* name : {"cluster-1-peak-1.png", "cluster-2-peak-1.png", "glass-brain.png"}) {
     EXPECT_TRUE(std::filesystem::is_regular_file(dir_ / "figures" / name)) << name;
-    EXPECT_TRUE(std::filesystem::is_regular_file(report / "figures" / name)) << name;
+    EXPECT_TRUE(std::filesystem::equivalent(dir_ / "figures" / name, report / "figures" / name))
+        << name;
   }
   std::ostringstream page;
   page << std::ifstream(report / "index.html").rdbuf();
@@ -48,6 +57,16 @@ TEST_F(ClusterPicturesTest, EveryPeakGetsAFigureAndTheReportListsClustersThenPea
   EXPECT_NE(peaks, std::string::npos);
   EXPECT_NE(html.find("href=\"figures/cluster-2-peak-1.png\""), std::string::npos);
   EXPECT_NE(html.find(atlas::sha256OfFile(map)), std::string::npos);
+
+  // Each cluster's composition is under its row, across the table, not in columns of its own.
+  const std::string clusterTable = html.substr(clusters, peaks - clusters);
+  const std::size_t atlases = count(clusterTable, " at peak</th>");
+  EXPECT_GE(atlases, 6u);
+  EXPECT_EQ(count(clusterTable, "composition</th>"), 0u);
+  EXPECT_EQ(count(clusterTable,
+                  "<tr class=\"details\"><td colspan=\"" + std::to_string(8 + atlases) + "\"><dl>"),
+            2u);
+  EXPECT_EQ(count(clusterTable, " composition</dt><dd>"), 2 * atlases);
 }
 
 }  // namespace
