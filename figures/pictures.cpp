@@ -7,11 +7,14 @@
 #include <thread>
 
 #include "figures/slice_figure.hpp"
-#include "atlas/point_report.hpp"
-#include "atlas/provenance_report.hpp"
+#include "atlas/point_answers.hpp"
+#include "atlas/provenance_text.hpp"
+#include "tables/numbers.hpp"
 
 namespace vantrel_atlas {
 namespace {
+
+using tables::formatNumber;
 
 constexpr int kDistanceDecimals = 2;
 
@@ -68,7 +71,7 @@ std::string PictureMaker::fileName(const std::string& stem) const {
   return stem + figures::extensionOf(format_);
 }
 
-void PictureMaker::drawSubject(report::ReportFolder& folder, const Subject& subject,
+void PictureMaker::drawSubject(tables::OutputFolder& folder, const Subject& subject,
                                const figures::Overlay* overlay) const {
   const figures::SliceFigure figure{subject.answer.mni, subject.title,
                                     captionOf(atlases_, subject.answer), outlinesOf(atlases_),
@@ -79,7 +82,7 @@ void PictureMaker::drawSubject(report::ReportFolder& folder, const Subject& subj
                        [&](cairo_t* cr) { drawSliceFigure(cr, anatomy_, figure); });
 }
 
-std::vector<std::string> PictureMaker::draw(report::ReportFolder& folder,
+std::vector<std::string> PictureMaker::draw(tables::OutputFolder& folder,
                                             const std::vector<Subject>& subjects,
                                             const figures::GlassBrain& glass) const {
   // The glass brain first, on this thread: it also sets up the fonts before threads share them.

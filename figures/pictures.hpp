@@ -9,7 +9,7 @@
 #include "figures/glass_brain.hpp"
 #include "figures/surface_output.hpp"
 #include "atlas/labelling.hpp"
-#include "tables/report_folder.hpp"
+#include "tables/output_folder.hpp"
 
 namespace vantrel_atlas {
 
@@ -39,13 +39,13 @@ class PictureMaker {
 
   // Writes every subject's figure, over `glass.overlay` when there is one, and then the glass
   // brain, into `folder`; returns their links, in that order.
-  std::vector<std::string> draw(report::ReportFolder& folder, const std::vector<Subject>& subjects,
+  std::vector<std::string> draw(tables::OutputFolder& folder, const std::vector<Subject>& subjects,
                                 const figures::GlassBrain& glass) const;
 
   figures::Format format() const { return format_; }
 
  private:
-  void drawSubject(report::ReportFolder& folder, const Subject& subject,
+  void drawSubject(tables::OutputFolder& folder, const Subject& subject,
                    const figures::Overlay* overlay) const;
   std::string fileName(const std::string& stem) const;
 

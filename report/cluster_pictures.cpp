@@ -5,9 +5,12 @@
 #include "figures/pictures.hpp"
 #include "report/points_report.hpp"
 #include "report/report_viewer.hpp"
+#include "tables/numbers.hpp"
 
 namespace vantrel_atlas {
 namespace {
+
+using tables::formatNumber;
 
 constexpr int kValueDecimals = 3;
 
@@ -30,7 +33,7 @@ figures::Overlay overlayOf(const ClusterFindings& findings) {
                           findings.options.threshold);
 }
 
-std::optional<report::Section> viewerOf(report::ReportFolder& folder, const LoadedAtlases& atlases,
+std::optional<report::Section> viewerOf(tables::OutputFolder& folder, const LoadedAtlases& atlases,
                                         const std::string& dataDirectory,
                                         const ClusterFindings& findings) {
   const atlas::StatMap& map = *findings.map;
@@ -146,7 +149,7 @@ ClusterPictures::ClusterPictures(const Options& options) : options_(options) {
     figures_.emplace(options.figuresDir, "");
   }
   if (!options.reportDir.empty()) {
-    report_.emplace(options.reportDir, report::ReportFolder::kReportFigures);
+    report_.emplace(options.reportDir, "figures");
   }
 }
 
@@ -181,7 +184,8 @@ void ClusterPictures::finish(const LoadedAtlases& atlases, const RunProvenance& 
                                    std::to_string(map.nx) + "x" + std::to_string(map.ny) + "x" +
                                    std::to_string(map.nz) + " " + map.datatype + " voxels"};
     const auto viewer = viewerOf(*report_, atlases, options_.dataDirectory, findings);
-    report_->finish(clustersPage(atlases, reportProvenance(provenance, options_.commandLine, input),
+    report_->finish("index.html",
+                    clustersPage(atlases, reportProvenance(provenance, options_.commandLine, input),
                                  findings, links, viewer));
   }
 }

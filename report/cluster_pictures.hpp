@@ -4,11 +4,11 @@
 
 #include <optional>
 
-#include "maps/clusters_report.hpp"
+#include "maps/cluster_tables.hpp"
 #include "atlas/labelling.hpp"
 #include "vantrel-atlas/options.hpp"
-#include "atlas/provenance_report.hpp"
-#include "tables/report_folder.hpp"
+#include "atlas/provenance_text.hpp"
+#include "tables/output_folder.hpp"
 
 namespace vantrel_atlas {
 
@@ -24,7 +24,7 @@ class ClusterPictures {
 
  private:
   const Options& options_;
-  std::optional<report::ReportFolder> figures_, report_;
+  std::optional<tables::OutputFolder> figures_, report_;
 };
 
 }  // namespace vantrel_atlas

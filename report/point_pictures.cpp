@@ -12,7 +12,7 @@ PointPictures::PointPictures(const Options& options) : options_(options) {
     figures_.emplace(options.figuresDir, "");
   }
   if (!options.reportDir.empty()) {
-    report_.emplace(options.reportDir, report::ReportFolder::kReportFigures);
+    report_.emplace(options.reportDir, "figures");
   }
 }
 
@@ -59,7 +59,8 @@ void PointPictures::finish(const LoadedAtlases& atlases, const RunProvenance& pr
       points.push_back(subject.answer.mni);
     }
     const auto viewer = pointsViewer(*report_, atlases, options_.dataDirectory, points);
-    report_->finish(pointsPage(atlases, reportProvenance(provenance, options_.commandLine, input),
+    report_->finish("index.html",
+                    pointsPage(atlases, reportProvenance(provenance, options_.commandLine, input),
                                subjects_, links, viewer));
   }
 }

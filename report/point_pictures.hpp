@@ -8,9 +8,9 @@
 #include "atlas/labelling.hpp"
 #include "vantrel-atlas/options.hpp"
 #include "figures/pictures.hpp"
-#include "atlas/point_report.hpp"
-#include "atlas/provenance_report.hpp"
-#include "tables/report_folder.hpp"
+#include "atlas/point_answers.hpp"
+#include "atlas/provenance_text.hpp"
+#include "tables/output_folder.hpp"
 
 namespace vantrel_atlas {
 
@@ -30,7 +30,7 @@ class PointPictures {
 
  private:
   const Options& options_;
-  std::optional<report::ReportFolder> figures_, report_;
+  std::optional<tables::OutputFolder> figures_, report_;
   std::vector<Subject> subjects_;
   std::vector<figures::Mark> marks_;
 };

@@ -6,9 +6,12 @@
 
 #include "atlas/provenance.hpp"
 #include "vantrel_version.h"
+#include "tables/numbers.hpp"
 
 namespace vantrel_atlas {
 namespace {
+
+using tables::formatNumber;
 
 std::string gridText(const atlas::AtlasProvenance& p) {
   return std::to_string(p.grid[0]) + "x" + std::to_string(p.grid[1]) + "x" +

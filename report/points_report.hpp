@@ -8,7 +8,7 @@
 
 #include "atlas/labelling.hpp"
 #include "figures/pictures.hpp"
-#include "atlas/provenance_report.hpp"
+#include "atlas/provenance_text.hpp"
 #include "report/page.hpp"
 
 namespace vantrel_atlas {

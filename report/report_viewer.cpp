@@ -11,7 +11,7 @@
 namespace vantrel_atlas {
 namespace {
 
-std::optional<report::Section> viewerOf(report::ReportFolder& folder,
+std::optional<report::Section> viewerOf(tables::OutputFolder& folder,
                                         const report::ViewerScene& scene) {
   const std::optional<std::filesystem::path> files = report::viewerFiles();
   if (!files) {
@@ -29,7 +29,7 @@ report::ViewerScene sceneOf(const LoadedAtlases& atlases, const std::string& dat
 
 }  // namespace
 
-std::optional<report::Section> pointsViewer(report::ReportFolder& folder,
+std::optional<report::Section> pointsViewer(tables::OutputFolder& folder,
                                             const LoadedAtlases& atlases,
                                             const std::string& dataDirectory,
                                             const std::vector<atlas::Vec3>& points) {
@@ -38,7 +38,7 @@ std::optional<report::Section> pointsViewer(report::ReportFolder& folder,
   return viewerOf(folder, scene);
 }
 
-std::optional<report::Section> clustersViewer(report::ReportFolder& folder,
+std::optional<report::Section> clustersViewer(tables::OutputFolder& folder,
                                               const LoadedAtlases& atlases,
                                               const std::string& dataDirectory,
                                               report::FloatGrid clusters, double threshold) {

@@ -8,19 +8,19 @@
 
 #include "atlas/labelling.hpp"
 #include "report/page.hpp"
-#include "tables/report_folder.hpp"
+#include "tables/output_folder.hpp"
 #include "report/viewer_volume.hpp"
 
 namespace vantrel_atlas {
 
 // Throws std::runtime_error naming a file that cannot be read or written.
-std::optional<report::Section> pointsViewer(report::ReportFolder& folder,
+std::optional<report::Section> pointsViewer(tables::OutputFolder& folder,
                                             const LoadedAtlases& atlases,
                                             const std::string& dataDirectory,
                                             const std::vector<atlas::Vec3>& points);
 
 // `clusters` holds the map's values inside its clusters and 0 elsewhere.
-std::optional<report::Section> clustersViewer(report::ReportFolder& folder,
+std::optional<report::Section> clustersViewer(tables::OutputFolder& folder,
                                               const LoadedAtlases& atlases,
                                               const std::string& dataDirectory,
                                               report::FloatGrid clusters, double threshold);

@@ -12,8 +12,8 @@
 #include <string>
 #include <system_error>
 
-#include "tables/replace_file.hpp"
 #include "report/html.hpp"
+#include "tables/staged_files.hpp"
 
 namespace report {
 namespace {
@@ -42,9 +42,9 @@ std::vector<std::uint8_t> readVolume(const fs::path& path) {
   return bytes;
 }
 
-void writeFile(ReportFolder& folder, const fs::path& path,
+void writeFile(tables::OutputFolder& folder, const fs::path& path,
                const std::function<void(std::ofstream&)>& body) {
-  figures::replaceFile(path, [&](const fs::path& temporary) {
+  tables::writeWhole(path, [&](const fs::path& temporary) {
     std::ofstream out(temporary, std::ios::binary);
     body(out);
     out.close();
@@ -104,7 +104,8 @@ float largestMagnitude(const std::vector<float>& values) {
 
 class ViewerWriter {
  public:
-  explicit ViewerWriter(ReportFolder& folder) : folder_(folder), dir_(folder.dir() / kFolder) {}
+  explicit ViewerWriter(tables::OutputFolder& folder)
+      : folder_(folder), dir_(folder.dir() / kFolder) {}
 
   void makeFolder() {
     std::error_code error;
@@ -143,7 +144,7 @@ class ViewerWriter {
   const std::string& volumeScripts() const { return scripts_; }
 
  private:
-  ReportFolder& folder_;
+  tables::OutputFolder& folder_;
   fs::path dir_;
   std::string scripts_;
 };
@@ -189,7 +190,8 @@ std::optional<fs::path> viewerFiles() {
   return found == candidates.end() ? std::nullopt : std::optional<fs::path>(*found);
 }
 
-Section viewerSection(ReportFolder& folder, const fs::path& files, const ViewerScene& scene) {
+Section viewerSection(tables::OutputFolder& folder, const fs::path& files,
+                      const ViewerScene& scene) {
   ViewerWriter writer(folder);
   writer.makeFolder();
   for (const char* file : kSharedFiles) {

@@ -10,7 +10,7 @@
 #include "atlas/label_atlas.hpp"
 #include "imaging/transform.hpp"
 #include "report/page.hpp"
-#include "tables/report_folder.hpp"
+#include "tables/output_folder.hpp"
 #include "report/viewer_volume.hpp"
 
 namespace report {
@@ -30,7 +30,7 @@ std::optional<std::filesystem::path> viewerFiles();
 
 // Writes the viewer's files into folder.dir()/viewer and returns the section that shows them.
 // Throws std::runtime_error naming a file that cannot be read or written.
-Section viewerSection(ReportFolder& folder, const std::filesystem::path& files,
+Section viewerSection(tables::OutputFolder& folder, const std::filesystem::path& files,
                       const ViewerScene& scene);
 
 }  // namespace report
