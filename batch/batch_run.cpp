@@ -8,7 +8,6 @@
 
 #include "batch/ordered_pool.hpp"
 #include "batch/row_format.hpp"
-#include "src/exit_status.h"
 #include "src/protocol/protocol.hpp"
 
 namespace vantrel::batch {
@@ -48,7 +47,7 @@ exchange::Outcome queryWithRetries(const sockaddr_in& daemon, const TextBuffer& 
 
 Slot labelLine(const InputLine& line, const BatchOptions& options, const sockaddr_in& daemon) {
   if (line.rejected) {
-    return {Status::kRejected, rejectedRow(options.format, line)};
+    return {Status::kRejected, tables::rejectedRow(options.format, line)};
   }
   const Query query{options.code, options.cubesize, line.point};
   TextBuffer request;
@@ -63,16 +62,16 @@ Slot labelLine(const InputLine& line, const BatchOptions& options, const sockadd
   return {Status::kLabelled, answerRow(options.format, line, query, answer)};
 }
 
-void count(BatchSummary& summary, Status status) {
+void count(tables::RunCounts& counts, Status status) {
   switch (status) {
     case Status::kLabelled:
-      ++summary.labelled;
+      ++counts.labelled;
       break;
     case Status::kRejected:
-      ++summary.rejected;
+      ++counts.rejected;
       break;
     case Status::kFailed:
-      ++summary.failed;
+      ++counts.failed;
       break;
   }
 }
@@ -107,17 +106,17 @@ std::string failureReason(exchange::Outcome outcome, double timeoutSeconds) {
   return "answered";
 }
 
-BatchSummary labelTable(const std::vector<InputLine>& table, const BatchOptions& options,
-                        const sockaddr_in& daemon, std::FILE* out, ProgressBar& progress) {
+tables::RunCounts labelTable(const std::vector<InputLine>& table, const BatchOptions& options,
+                             const sockaddr_in& daemon, std::FILE* out, ProgressBar& progress) {
   std::vector<Slot> slots(table.size());
-  BatchSummary summary;
+  tables::RunCounts counts;
   OrderedRun run;
   run.count = table.size();
   run.jobs = options.jobs;
   run.work = [&](std::size_t i) { slots[i] = labelLine(table[i], options, daemon); };
   run.deliver = [&](std::size_t i) {
     std::fwrite(slots[i].row.data(), 1, slots[i].row.size(), out);
-    count(summary, slots[i].status);
+    count(counts, slots[i].status);
     slots[i].row = std::string{};
     progress.update(i + 1);
   };
@@ -125,18 +124,7 @@ BatchSummary labelTable(const std::vector<InputLine>& table, const BatchOptions&
   runInOrder(run);
   std::fflush(out);
   progress.clear();
-  return summary;
-}
-
-std::string summaryLine(const BatchSummary& summary) {
-  return "vantrel-batch: " + std::to_string(summary.labelled) + " labelled, " +
-         std::to_string(summary.rejected) + " rejected, " + std::to_string(summary.failed) +
-         " failed\n";
-}
-
-int exitStatusFor(const BatchSummary& summary) {
-  return (summary.rejected > 0 ? kExitBatchRejectedLines : kExitSuccess) +
-         (summary.failed > 0 ? kExitBatchFailedQueries : kExitSuccess);
+  return counts;
 }
 
 }  // namespace vantrel::batch

@@ -9,18 +9,13 @@
 #include <string>
 #include <vector>
 
-#include "tables/point_table.hpp"
 #include "batch/options.hpp"
 #include "batch/progress_bar.hpp"
 #include "src/exchange/exchange.hpp"
+#include "tables/point_table.hpp"
+#include "tables/run_summary.hpp"
 
 namespace vantrel::batch {
-
-struct BatchSummary {
-  std::size_t labelled = 0;
-  std::size_t rejected = 0;
-  std::size_t failed = 0;
-};
 
 // Why a query failed, as its row reports it.
 std::string failureReason(exchange::Outcome outcome, double timeoutSeconds);
@@ -31,10 +26,7 @@ std::chrono::milliseconds backoffBefore(int retry);
 
 // Queries the daemon for every point of `table`, `options.jobs` at a time,
 // and writes one entry per line to `out` in input order.
-BatchSummary labelTable(const std::vector<InputLine>& table, const BatchOptions& options,
-                        const sockaddr_in& daemon, std::FILE* out, ProgressBar& progress);
-
-std::string summaryLine(const BatchSummary& summary);
-int exitStatusFor(const BatchSummary& summary);
+tables::RunCounts labelTable(const std::vector<InputLine>& table, const BatchOptions& options,
+                             const sockaddr_in& daemon, std::FILE* out, ProgressBar& progress);
 
 }  // namespace vantrel::batch

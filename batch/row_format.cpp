@@ -2,8 +2,8 @@
 // nlohmann::json.
 #include "batch/row_format.hpp"
 
-#include <algorithm>
 #include <nlohmann/json.hpp>
+#include <string_view>
 
 #include "src/answer/answer_parse.hpp"
 
@@ -13,12 +13,9 @@ namespace {
 
 // Keys keep the order they are set in, so every row reads line, status, point first.
 using json = nlohmann::ordered_json;
-
-// Bytes that are not UTF-8 (the input and the daemon may send any) become
-// U+FFFD instead of making the row unwritable.
-std::string jsonLine(const json& object) {
-  return object.dump(-1, ' ', false, json::error_handler_t::replace) + '\n';
-}
+using tables::jsonLine;
+using tables::lineNote;
+using tables::TsvRow;
 
 std::string spaced(const std::array<std::string, 3>& given) {
   return given[0] + ' ' + given[1] + ' ' + given[2];
@@ -28,69 +25,71 @@ std::string spaced(const Point3& point) {
   return std::to_string(point[0]) + ' ' + std::to_string(point[1]) + ' ' + std::to_string(point[2]);
 }
 
-std::string linePrefix(const InputLine& line) {
-  return "# line " + std::to_string(line.number) + ": ";
-}
-
 // Comment lines keep the rows themselves exactly the printer's.
 std::string conversionNote(const InputLine& line) {
   if (line.mni) {
-    return linePrefix(line) + "MNI " + spaced(line.given) + " is Talairach " + spaced(line.point) +
-           '\n';
+    return lineNote(line.number,
+                    "MNI " + spaced(line.given) + " is Talairach " + spaced(line.point));
   }
   if (line.rounded) {
-    return linePrefix(line) + "rounded " + spaced(line.given) + " to " + spaced(line.point) + '\n';
+    return lineNote(line.number, "rounded " + spaced(line.given) + " to " + spaced(line.point));
   }
   return {};
 }
 
-// A tab or line end from the daemon would start a column or a row of its own.
-std::string cell(const char* text) {
-  std::string kept(text);
-  std::replace_if(
-      kept.begin(), kept.end(), [](char c) { return c == '\t' || c == '\n' || c == '\r'; }, ' ');
-  return kept;
+void addPointCells(TsvRow& row, const Point3& point) {
+  for (const std::int32_t coordinate : point) {
+    row.cell(std::to_string(coordinate));
+  }
 }
 
 // The levels of a pair's label get a column each, as the printer's tabular layout has it.
-std::string levelColumns(const char* label) {
-  std::string columns = cell(label);
-  std::replace(columns.begin(), columns.end(), ',', '\t');
-  return columns;
+void addLevelCells(TsvRow& row, std::string_view label) {
+  for (std::size_t comma = label.find(','); comma != std::string_view::npos;
+       comma = label.find(',')) {
+    row.cell(label.substr(0, comma));
+    label.remove_prefix(comma + 1);
+  }
+  row.cell(label);
 }
 
-std::string pointColumns(const Point3& point) {
-  return std::to_string(point[0]) + '\t' + std::to_string(point[1]) + '\t' +
-         std::to_string(point[2]) + '\t';
-}
-
-std::string extraColumns(const std::vector<std::string>& extra) {
-  std::string columns;
-  for (const std::string& field : extra) {
-    columns += '\t';
-    columns += field;
-  }
-  return columns;
-}
-
-// An answer without a field or a complete pair is the printer's bare line end.
-std::string tsvRows(const Point3& point, const AnswerParse& parse, const std::string& extra) {
-  if (parse.kind == AnswerKind::kMessage) {
-    return pointColumns(point) + cell(parse.message) + extra + '\n';
-  }
-  if (parse.count == 0) {
-    return extra + '\n';
-  }
-  std::string rows = pointColumns(point);
-  for (std::size_t i = 0; i < parse.count; ++i) {
-    if (parse.kind == AnswerKind::kFields) {
-      rows += (i > 0 ? "\t" : "") + cell(parse.field(i));
-    } else {
-      rows += (i > 0 ? "\t\t\t" : "") + std::to_string(parse.pairs[i].count) + '\t' +
-              levelColumns(parse.label(i)) + (i == 0 ? extra : "") + '\n';
+// An answer without a field or a complete pair is the printer's bare line end; the extra
+// fields follow an empty first cell.
+std::string tsvRows(const Point3& point, const AnswerParse& parse,
+                    const std::vector<std::string>& extra) {
+  std::string rows;
+  TsvRow row(rows);
+  if (parse.kind != AnswerKind::kMessage && parse.count == 0) {
+    if (!extra.empty()) {
+      row.cell("").cells(extra);
     }
+    row.end();
+    return rows;
   }
-  return parse.kind == AnswerKind::kFields ? rows + extra + '\n' : rows;
+  addPointCells(row, point);
+  if (parse.kind == AnswerKind::kMessage) {
+    row.cell(parse.message).cells(extra).end();
+    return rows;
+  }
+  if (parse.kind == AnswerKind::kFields) {
+    for (std::size_t i = 0; i < parse.count; ++i) {
+      row.cell(parse.field(i));
+    }
+    row.cells(extra).end();
+    return rows;
+  }
+  for (std::size_t i = 0; i < parse.count; ++i) {
+    if (i > 0) {
+      row.cell("").cell("").cell("");
+    }
+    row.cell(std::to_string(parse.pairs[i].count));
+    addLevelCells(row, parse.label(i));
+    if (i == 0) {
+      row.cells(extra);
+    }
+    row.end();
+  }
+  return rows;
 }
 
 json xyz(double x, double y, double z) {
@@ -140,7 +139,7 @@ std::string answerRow(OutputFormat format, const InputLine& line, const Query& q
   AnswerParse parse;
   parseOrvoAnswer(query.code, answer, parse);
   if (format == OutputFormat::kTsv) {
-    return conversionNote(line) + tsvRows(query.point, parse, extraColumns(line.extra));
+    return conversionNote(line) + tsvRows(query.point, parse, line.extra);
   }
   json object = pointObject(line, "labelled");
   addAnswer(object, parse);
@@ -148,18 +147,10 @@ std::string answerRow(OutputFormat format, const InputLine& line, const Query& q
   return jsonLine(object);
 }
 
-std::string rejectedRow(OutputFormat format, const InputLine& line) {
-  if (format == OutputFormat::kTsv) {
-    return linePrefix(line) + "rejected: " + line.reason + '\n';
-  }
-  return jsonLine(
-      {{"line", line.number}, {"status", "rejected"}, {"error", line.reason}, {"text", line.text}});
-}
-
 std::string failedRow(OutputFormat format, const InputLine& line, const std::string& reason) {
   if (format == OutputFormat::kTsv) {
-    return conversionNote(line) + linePrefix(line) + "failed: " + spaced(line.point) + ": " +
-           reason + '\n';
+    return conversionNote(line) +
+           lineNote(line.number, "failed: " + spaced(line.point) + ": " + reason);
   }
   json object = pointObject(line, "failed");
   object["error"] = reason;

@@ -1,13 +1,14 @@
 // The words under a figure: the point's coordinates and every atlas's answer, in the form the
 // report's tables also show them.
 #include "figures/captions.hpp"
+#include "tables/numbers.hpp"
 
-#include "atlas/provenance_report.hpp"
+#include "atlas/provenance_text.hpp"
 
 namespace figures {
 namespace {
 
-using vantrel_atlas::formatNumber;
+using tables::formatNumber;
 
 constexpr int kDistanceDecimals = 2;
 

@@ -1,6 +1,7 @@
 // The figures of clusters: one per peak over the clusters in heat and cold colours, and a glass
 // brain of the whole map numbering each cluster at its first peak.
 #include "figures/cluster_figures.hpp"
+#include "tables/numbers.hpp"
 
 #include <string>
 
@@ -8,7 +9,7 @@ namespace figures {
 namespace {
 
 using vantrel_atlas::Cluster;
-using vantrel_atlas::formatNumber;
+using tables::formatNumber;
 
 constexpr int kValueDecimals = 3;
 

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "figures/figure_set.hpp"
-#include "maps/clusters_report.hpp"
+#include "maps/cluster_tables.hpp"
 
 namespace figures {
 

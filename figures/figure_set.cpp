@@ -11,7 +11,7 @@
 
 #include "figures/captions.hpp"
 #include "figures/slice_figure.hpp"
-#include "tables/replace_file.hpp"
+#include "tables/staged_files.hpp"
 
 namespace figures {
 namespace {
@@ -28,7 +28,7 @@ RegionLookup outlinesOf(const vantrel_atlas::LoadedAtlases& atlases) {
 }
 
 void shareFigure(const fs::path& from, const fs::path& to) {
-  replaceFile(to, [&](const fs::path& temporary) {
+  tables::writeWhole(to, [&](const fs::path& temporary) {
     std::error_code unlinkable;
     fs::create_hard_link(from, temporary, unlinkable);
     std::error_code error;
@@ -48,7 +48,7 @@ std::string FigureSet::fileName(const std::string& stem) const {
   return stem + extensionOf(format_);
 }
 
-void FigureSet::drawSubject(report::ReportFolder& folder, const Subject& subject,
+void FigureSet::drawSubject(tables::OutputFolder& folder, const Subject& subject,
                             const Overlay* overlay) const {
   const SliceFigure figure{subject.answer.mni, subject.title, captionOf(atlases_, subject.answer),
                            outlinesOf(atlases_), overlay};
@@ -57,7 +57,7 @@ void FigureSet::drawSubject(report::ReportFolder& folder, const Subject& subject
               [&](cairo_t* cr) { drawSliceFigure(cr, anatomy_, figure); });
 }
 
-std::vector<std::string> FigureSet::draw(report::ReportFolder& folder,
+std::vector<std::string> FigureSet::draw(tables::OutputFolder& folder,
                                          const std::vector<Subject>& subjects,
                                          const GlassBrain& glass) const {
   // The glass brain first, on this thread: it also sets up the fonts before threads share them.
@@ -98,7 +98,7 @@ std::vector<std::string> FigureSet::draw(report::ReportFolder& folder,
   return names;
 }
 
-void shareFigures(const report::ReportFolder& from, report::ReportFolder& to,
+void shareFigures(const tables::OutputFolder& from, tables::OutputFolder& to,
                   const std::vector<std::string>& names) {
   for (const std::string& name : names) {
     const fs::path source = from.figurePath(name), target = to.figurePath(name);

@@ -9,7 +9,7 @@
 #include "figures/anatomy.hpp"
 #include "figures/glass_brain.hpp"
 #include "figures/surface_output.hpp"
-#include "tables/report_folder.hpp"
+#include "tables/output_folder.hpp"
 
 namespace figures {
 
@@ -35,11 +35,11 @@ class FigureSet {
 
   // Writes every subject's figure, over `glass.overlay` when there is one, and then the glass
   // brain, into `folder`; returns their file names, in that order.
-  std::vector<std::string> draw(report::ReportFolder& folder, const std::vector<Subject>& subjects,
+  std::vector<std::string> draw(tables::OutputFolder& folder, const std::vector<Subject>& subjects,
                                 const GlassBrain& glass) const;
 
  private:
-  void drawSubject(report::ReportFolder& folder, const Subject& subject,
+  void drawSubject(tables::OutputFolder& folder, const Subject& subject,
                    const Overlay* overlay) const;
   std::string fileName(const std::string& stem) const;
 
@@ -50,7 +50,7 @@ class FigureSet {
 
 // Puts the figures `names` of `from` into `to` too: a second name for the same file where the
 // file system allows one, else a copy. Throws std::runtime_error naming a file it cannot place.
-void shareFigures(const report::ReportFolder& from, report::ReportFolder& to,
+void shareFigures(const tables::OutputFolder& from, tables::OutputFolder& to,
                   const std::vector<std::string>& names);
 
 }  // namespace figures

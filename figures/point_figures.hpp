@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "atlas/point_report.hpp"
+#include "atlas/point_answers.hpp"
 #include "figures/figure_set.hpp"
 
 namespace figures {

@@ -8,7 +8,7 @@
 #include <stdexcept>
 
 #include "figures/png_file.hpp"
-#include "tables/replace_file.hpp"
+#include "tables/staged_files.hpp"
 
 namespace figures {
 namespace {
@@ -86,7 +86,7 @@ const char* extensionOf(Format format) {
 
 void writeFigure(const std::filesystem::path& path, Format format, int width, int height,
                  const Painter& paint) {
-  replaceFile(path, [&](const std::filesystem::path& temporary) {
+  tables::writeWhole(path, [&](const std::filesystem::path& temporary) {
     paintInto(format, temporary, width, height, paint, path);
   });
 }

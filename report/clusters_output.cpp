@@ -1,6 +1,7 @@
 // --figures and --report of clusters: a figure per peak, a glass brain of the whole map, and a
 // page with the cluster and peak tables, each cluster's composition under its row.
 #include "report/clusters_output.hpp"
+#include "tables/numbers.hpp"
 
 #include <filesystem>
 #include <optional>
@@ -16,7 +17,7 @@ namespace {
 
 using vantrel_atlas::Cluster;
 using vantrel_atlas::ClusterFindings;
-using vantrel_atlas::formatNumber;
+using tables::formatNumber;
 using vantrel_atlas::LoadedAtlases;
 using vantrel_atlas::Peak;
 

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "figures/figure_set.hpp"
-#include "maps/clusters_report.hpp"
+#include "maps/cluster_tables.hpp"
 #include "report/output_folders.hpp"
 
 namespace report {

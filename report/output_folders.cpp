@@ -10,7 +10,7 @@ OutputFolders::OutputFolders(const std::string& figuresFolder, const std::string
     figures_.emplace(figuresFolder, "");
   }
   if (!reportFolder.empty()) {
-    report_.emplace(reportFolder, ReportFolder::kReportFigures);
+    report_.emplace(reportFolder, kReportFigures);
   }
 }
 

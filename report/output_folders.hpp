@@ -8,9 +8,13 @@
 #include <vector>
 
 #include "figures/figure_set.hpp"
-#include "tables/report_folder.hpp"
+#include "tables/output_folder.hpp"
 
 namespace report {
+
+// A report is its page beside the folder of its figures.
+inline constexpr const char* kReportPage = "index.html";
+inline constexpr const char* kReportFigures = "figures";
 
 // What --report asks for.
 struct ReportOptions {
@@ -27,7 +31,7 @@ class OutputFolders {
   bool wanted() const { return figures_ || report_; }
   bool reporting() const { return report_.has_value(); }
   // Only while reporting().
-  ReportFolder& report() { return *report_; }
+  tables::OutputFolder& report() { return *report_; }
 
   // Draws every figure into the figures folder, else the report's, and gives the report the
   // same files; returns the report's links to them, in the order of FigureSet::draw, or none
@@ -37,10 +41,10 @@ class OutputFolders {
                                 const figures::GlassBrain& glass);
 
   // Writes the report's page, last. Only while reporting().
-  void finish(const std::string& html) { report_->finish(html); }
+  void finish(const std::string& html) { report_->finish(kReportPage, html); }
 
  private:
-  std::optional<ReportFolder> figures_, report_;
+  std::optional<tables::OutputFolder> figures_, report_;
 };
 
 }  // namespace report

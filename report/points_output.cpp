@@ -1,6 +1,7 @@
 // --figures and --report of point and table: a figure per point, a glass brain, and a page with
 // one row per point linking to its figure.
 #include "report/points_output.hpp"
+#include "tables/numbers.hpp"
 
 #include <filesystem>
 #include <optional>
@@ -13,7 +14,7 @@
 namespace report {
 namespace {
 
-using vantrel_atlas::formatNumber;
+using tables::formatNumber;
 
 // `links` holds each subject's figure, then the glass brain's; the viewer, where there is
 // one, follows the glass brain.

@@ -2,7 +2,7 @@
 // one row per point linking to its figure.
 #pragma once
 
-#include "atlas/provenance_report.hpp"
+#include "atlas/provenance_text.hpp"
 #include "figures/figure_set.hpp"
 #include "figures/point_figures.hpp"
 #include "report/output_folders.hpp"

@@ -1,6 +1,7 @@
 // Where a report's answers came from: the program, the data, the transform, every atlas and
 // the input.
 #include "report/run_provenance.hpp"
+#include "tables/numbers.hpp"
 
 #include <ctime>
 
@@ -10,7 +11,7 @@
 namespace report {
 namespace {
 
-using vantrel_atlas::formatNumber;
+using tables::formatNumber;
 
 std::string gridText(const atlas::AtlasProvenance& p) {
   return std::to_string(p.grid[0]) + "x" + std::to_string(p.grid[1]) + "x" +

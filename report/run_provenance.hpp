@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "atlas/provenance_report.hpp"
+#include "atlas/provenance_text.hpp"
 #include "report/page.hpp"
 
 namespace report {

@@ -14,7 +14,7 @@
 
 #include "report/assets.hpp"
 #include "report/html.hpp"
-#include "tables/replace_file.hpp"
+#include "tables/staged_files.hpp"
 
 namespace report {
 namespace {
@@ -44,9 +44,9 @@ std::vector<std::uint8_t> readVolume(const fs::path& path) {
   return bytes;
 }
 
-void writeFile(ReportFolder& folder, const fs::path& path,
+void writeFile(tables::OutputFolder& folder, const fs::path& path,
                const std::function<void(std::ofstream&)>& body) {
-  figures::replaceFile(path, [&](const fs::path& temporary) {
+  tables::writeWhole(path, [&](const fs::path& temporary) {
     std::ofstream out(temporary, std::ios::binary);
     body(out);
     out.close();
@@ -106,7 +106,8 @@ float largestMagnitude(const std::vector<float>& values) {
 
 class ViewerWriter {
  public:
-  explicit ViewerWriter(ReportFolder& folder) : folder_(folder), dir_(folder.dir() / kFolder) {}
+  explicit ViewerWriter(tables::OutputFolder& folder)
+      : folder_(folder), dir_(folder.dir() / kFolder) {}
 
   void makeFolder() {
     std::error_code error;
@@ -145,7 +146,7 @@ class ViewerWriter {
   const std::string& volumeScripts() const { return scripts_; }
 
  private:
-  ReportFolder& folder_;
+  tables::OutputFolder& folder_;
   fs::path dir_;
   std::string scripts_;
 };
@@ -171,7 +172,7 @@ std::optional<fs::path> viewerFiles() {
 
 }  // namespace
 
-std::optional<Section> viewerSection(ReportFolder& folder, const ViewerScene& scene) {
+std::optional<Section> viewerSection(tables::OutputFolder& folder, const ViewerScene& scene) {
   const std::optional<fs::path> files = viewerFiles();
   if (!files) {
     return std::nullopt;

@@ -10,8 +10,8 @@
 #include "atlas/label_atlas.hpp"
 #include "imaging/transform.hpp"
 #include "report/page.hpp"
+#include "tables/output_folder.hpp"
 #include "report/viewer_volume.hpp"
-#include "tables/report_folder.hpp"
 
 namespace report {
 
@@ -28,6 +28,6 @@ struct ViewerScene {
 // from the folder the build installs them to; then the scene's volumes and settings. None when
 // the build had no NiiVue to carry. Throws std::runtime_error naming a file that cannot be read
 // or written.
-std::optional<Section> viewerSection(ReportFolder& folder, const ViewerScene& scene);
+std::optional<Section> viewerSection(tables::OutputFolder& folder, const ViewerScene& scene);
 
 }  // namespace report

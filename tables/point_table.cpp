@@ -5,13 +5,18 @@
 #include <cmath>
 #include <cstdlib>
 #include <limits>
+#include <string_view>
 
 #include "imaging/transform.hpp"
 #include "src/text/text.hpp"
 #include "src/vantrel.hpp"
 
-namespace atlas {
+namespace tables {
 
+using atlas::applyAffine;
+using atlas::mniToTalairach;
+using atlas::roundHalfUp;
+using atlas::Vec3;
 using vantrel::isFloat;
 using vantrel::isInt;
 using vantrel::kMaxTextLength;
@@ -37,8 +42,8 @@ bool fitsInt32(double value) {
 
 constexpr const char* kAxisNames[] = {"X", "Y", "Z"};
 
-bool isBlank(const std::string& line) {
-  return line.find_first_not_of(" \t") == std::string::npos;
+bool isBlank(std::string_view line) {
+  return line.find_first_not_of(" \t") == std::string_view::npos;
 }
 
 std::string withoutLeadingBlanks(const char* field) {
@@ -129,22 +134,26 @@ std::optional<Point3> talairachFromMni(const Values3& mni) {
   return roundToPoint(applyAffine(mniToTalairach(), mni));
 }
 
-LineRole readLine(const std::string& rawLine, std::size_t number, bool mni, bool headerPossible,
-                  InputLine& out) {
-  std::string line = rawLine;
-  if (!line.empty() && line.back() == '\r') {
-    line.pop_back();
+namespace {
+
+// The line ends before the limit or is cut there: then its rest decides only whether the whole
+// line is blank.
+LineRole readLineAsRead(const TextLine& read, std::size_t number, bool mni, bool headerPossible,
+                        InputLine& out) {
+  std::string_view line = read.text;
+  if (!read.cut && !line.empty() && line.back() == '\r') {
+    line.remove_suffix(1);
   }
-  if (isBlank(line) || line.front() == '#') {
+  if ((isBlank(line) && read.restBlank) || line.front() == '#') {
     return LineRole::kSkipped;
   }
   out = InputLine{};
   out.number = number;
   out.text = line;
-  if (line.size() > kMaxTextLength) {
+  if (read.cut || line.size() > kMaxTextLength) {
     return reject(out, "the line is longer than 8191 characters");
   }
-  const std::vector<std::string> fields = tabFields(line);
+  const std::vector<std::string> fields = tabFields(out.text);
   if (fields.size() < 3) {
     return reject(out, "fewer than three tab-separated fields");
   }
@@ -164,25 +173,42 @@ LineRole readLine(const std::string& rawLine, std::size_t number, bool mni, bool
     return reject(out, std::string(kAxisNames[firstNotNumber]) +
                            " is not a number: " + fields[firstNotNumber]);
   }
-  out.rounded = !recordMatches(line, "iii");
+  out.rounded = !recordMatches(out.text, "iii");
   return takePoint(fields, mni, out);
+}
+
+}  // namespace
+
+LineRole readLine(const std::string& line, std::size_t number, bool mni, bool headerPossible,
+                  InputLine& out) {
+  return readLineAsRead({line, false, true}, number, mni, headerPossible, out);
+}
+
+// Keeping one character past the limit tells a line at the limit from one beyond it.
+PointTableReader::PointTableReader(std::istream& in, bool mni)
+    : lines_(in, kMaxTextLength + 1), mni_(mni) {}
+
+std::optional<LineRole> PointTableReader::next(InputLine& out) {
+  while (lines_.next(line_)) {
+    const LineRole role = readLineAsRead(line_, ++number_, mni_, headerPossible_, out);
+    if (role != LineRole::kSkipped) {
+      headerPossible_ = false;
+      return role;
+    }
+  }
+  return std::nullopt;
 }
 
 std::vector<InputLine> readTable(std::istream& in, bool mni) {
   std::vector<InputLine> table;
-  std::string line;
-  bool headerPossible = true;
-  for (std::size_t number = 1; std::getline(in, line); ++number) {
-    InputLine read;
-    const LineRole role = readLine(line, number, mni, headerPossible, read);
-    if (role != LineRole::kSkipped) {
-      headerPossible = false;
-    }
-    if (role == LineRole::kPoint) {
-      table.push_back(std::move(read));
+  PointTableReader reader(in, mni);
+  InputLine line;
+  while (const std::optional<LineRole> role = reader.next(line)) {
+    if (*role == LineRole::kPoint) {
+      table.push_back(std::move(line));
     }
   }
   return table;
 }
 
-}  // namespace atlas
+}  // namespace tables

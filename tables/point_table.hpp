@@ -10,7 +10,9 @@
 #include <string>
 #include <vector>
 
-namespace atlas {
+#include "tables/line_reader.hpp"
+
+namespace tables {
 
 using Point3 = std::array<std::int32_t, 3>;
 using Values3 = std::array<double, 3>;
@@ -40,7 +42,8 @@ struct InputLine {
   std::size_t number = 0;  // 1-based, counting every line read
   bool rejected = false;
   std::string reason;                // why the line was rejected
-  std::string text;                  // the line as read, without its line end
+  std::string text;                  // the line as read, without its line end; only its start
+                                     // when it is longer than the limit
   Point3 point{};                    // the Talairach point to query
   bool rounded = false;              // a coordinate was written with a decimal point
   bool mni = false;                  // the coordinates were MNI and were converted
@@ -58,7 +61,25 @@ enum class LineRole { kSkipped, kHeader, kPoint };
 LineRole readLine(const std::string& line, std::size_t number, bool mni, bool headerPossible,
                   InputLine& out);
 
+// Reads a table a line at a time. A line longer than the limit is rejected without ever being
+// held whole: a table that is one endless line costs no more memory than a short one.
+class PointTableReader {
+ public:
+  PointTableReader(std::istream& in, bool mni);
+
+  // The next line that is a point (a rejected one too) or the header, with what it is; nothing
+  // at the end of the table. Blank lines and comments are passed over.
+  std::optional<LineRole> next(InputLine& out);
+
+ private:
+  LineReader lines_;
+  TextLine line_;
+  bool mni_;
+  std::size_t number_ = 0;
+  bool headerPossible_ = true;
+};
+
 // Every line of `in` that yields a row, in input order.
 std::vector<InputLine> readTable(std::istream& in, bool mni);
 
-}  // namespace atlas
+}  // namespace tables

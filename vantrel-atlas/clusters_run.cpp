@@ -8,8 +8,8 @@
 #include "src/exit_status.h"
 #include "maps/cluster_map.hpp"
 #include "report/clusters_output.hpp"
-#include "maps/clusters_report.hpp"
-#include "tables/staged_outputs.hpp"
+#include "maps/cluster_tables.hpp"
+#include "tables/staged_files.hpp"
 
 namespace vantrel_atlas {
 namespace {
@@ -62,12 +62,12 @@ void composeClusters(const LoadedAtlases& atlases, ClusterFindings& findings) {
 
 void writeReportFiles(const std::string& prefix, const LoadedAtlases& atlases,
                       const RunProvenance& provenance, const ClusterFindings& findings) {
-  StagedOutputs outputs;
+  tables::StagedFiles outputs;
   outputs.stageText(prefix + "_clusters.tsv", clustersTsv(atlases, provenance, findings));
   outputs.stageText(prefix + "_peaks.tsv", peaksTsv(atlases, provenance, findings));
   outputs.stageText(prefix + ".json", clustersJson(atlases, provenance, findings));
-  outputs.stage(prefix + "_clusters.nii.gz", [&](const std::string& temporary) {
-    writeClusterMap(temporary, *findings.map, findings.report.clusters);
+  outputs.stage(prefix + "_clusters.nii.gz", [&](const std::filesystem::path& temporary) {
+    writeClusterMap(temporary.string(), *findings.map, findings.report.clusters);
   });
   outputs.commit();
 }

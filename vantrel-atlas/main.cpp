@@ -1,10 +1,8 @@
 // vantrel-atlas's entry point: lists the atlases, labels one point or a table, reports clusters.
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <iostream>
+#include <optional>
 #include <stdexcept>
 
 #include "src/exit_status.h"
@@ -12,17 +10,17 @@
 #include "atlas/labelling.hpp"
 #include "vantrel-atlas/options.hpp"
 #include "report/points_output.hpp"
-#include "atlas/point_report.hpp"
-#include "atlas/provenance_report.hpp"
+#include "atlas/point_answers.hpp"
+#include "atlas/provenance_text.hpp"
+#include "tables/rows.hpp"
+#include "tables/run_summary.hpp"
+#include "tables/table_input.hpp"
 #include "vantrel-atlas/table_run.hpp"
 
 namespace {
 
 using namespace vantrel_atlas;
-
-std::string jsonLine(const nlohmann::ordered_json& object) {
-  return object.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n";
-}
+using tables::jsonLine;
 
 int listAtlases(const Options& options, const LoadedAtlases& atlases) {
   const RunProvenance provenance = provenanceOf(options.dataDirectory, atlases.atlases());
@@ -69,8 +67,7 @@ int labelTableFrom(std::istream& in, const Options& options, const LoadedAtlases
   const TableSummary summary =
       labelTable(in, stdout, atlases, options, provenance, pictures.wanted() ? keep : PointSink{});
   pictures.finish(atlases, provenance);
-  std::fputs(summaryLine(summary).c_str(), stderr);
-  return exitStatusFor(summary);
+  return tables::endRun("vantrel-atlas", summary, tables::Failures::kImpossible);
 }
 
 int run(const Options& options) {
@@ -82,12 +79,10 @@ int run(const Options& options) {
   if (options.command == Command::kClusters) {
     return runClusters(options);
   }
-  std::ifstream file;
-  if (options.command == Command::kTable && options.input != "-") {
-    file.open(options.input);
-    if (!file.is_open()) {
-      std::fprintf(stderr, "vantrel-atlas: cannot read %s: %s\n", options.input.c_str(),
-                   std::strerror(errno));
+  std::optional<tables::TableInput> input;
+  if (options.command == Command::kTable) {
+    input.emplace("vantrel-atlas", options.input);
+    if (!input->readable()) {
       return vantrel::kExitBadInput;
     }
   }
@@ -104,7 +99,7 @@ int run(const Options& options) {
     case Command::kClusters:
       break;
   }
-  return labelTableFrom(options.input == "-" ? std::cin : file, options, atlases, pictures);
+  return labelTableFrom(input->stream(), options, atlases, pictures);
 }
 
 }  // namespace

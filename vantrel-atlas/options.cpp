@@ -226,10 +226,10 @@ atlas::Vec3 parseCoordinates(const std::vector<std::string>& words) {
   atlas::Vec3 point{};
   for (std::size_t axis = 0; axis < 3; ++axis) {
     const char* text = values[axis].c_str();
-    if (atlas::coordinateForm(text) == atlas::CoordinateForm::kNotANumber) {
+    if (tables::coordinateForm(text) == tables::CoordinateForm::kNotANumber) {
       throw std::invalid_argument("coordinate '" + values[axis] + "' is not a number");
     }
-    point[axis] = atlas::coordinateValue(text);
+    point[axis] = tables::coordinateValue(text);
     if (!(std::abs(point[axis]) <= kCoordinateLimit)) {
       throw std::invalid_argument("coordinate '" + values[axis] + "' is beyond +-1e9 mm");
     }

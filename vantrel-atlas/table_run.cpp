@@ -5,35 +5,27 @@
 
 #include <cmath>
 #include <future>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "atlas/point_answers.hpp"
 #include "tables/point_table.hpp"
-#include "src/exit_status.h"
-#include "atlas/point_report.hpp"
+#include "tables/rows.hpp"
 
 namespace vantrel_atlas {
 namespace {
 
 constexpr std::size_t kBlockLines = 16384;
 
-bool withinLimit(const atlas::Values3& values) {
+bool withinLimit(const tables::Values3& values) {
   for (double v : values) {
     if (!(std::abs(v) <= kCoordinateLimit)) {
       return false;
     }
   }
   return true;
-}
-
-std::string rejectedRow(Format format, const atlas::InputLine& line) {
-  if (format == Format::kTsv) {
-    return "# line " + std::to_string(line.number) + ": rejected: " + line.reason + "\n";
-  }
-  const nlohmann::ordered_json object{
-      {"line", line.number}, {"status", "rejected"}, {"error", line.reason}, {"text", line.text}};
-  return object.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n";
 }
 
 // Splits a header line's fields by the same rule the table reader splits points by.
@@ -56,7 +48,7 @@ class BlockWriter {
               const PointSink& sink)
       : out_(out), atlases_(atlases), options_(options), sink_(sink) {}
 
-  void add(atlas::InputLine line, TableSummary& summary) {
+  void add(tables::InputLine line, TableSummary& summary) {
     if (!line.rejected && !withinLimit(line.givenValues)) {
       line.rejected = true;
       line.reason = "a coordinate is beyond +-1e9 mm";
@@ -107,9 +99,11 @@ class BlockWriter {
   void writeRows(std::size_t begin, std::size_t end, std::string& text,
                  std::vector<Labelled>& kept) const {
     for (std::size_t i = begin; i < end; ++i) {
-      const atlas::InputLine& line = writing_[i];
+      const tables::InputLine& line = writing_[i];
       if (line.rejected) {
-        text += rejectedRow(options_.format, line);
+        text += tables::rejectedRow(
+            options_.format == Format::kTsv ? tables::RowFormat::kTsv : tables::RowFormat::kJson,
+            line);
         continue;
       }
       const GivenPoint given{line.number, options_.talairach, line.givenValues, line.extra};
@@ -129,7 +123,7 @@ class BlockWriter {
   const LoadedAtlases& atlases_;
   const Options& options_;
   const PointSink& sink_;
-  std::vector<atlas::InputLine> block_, writing_;
+  std::vector<tables::InputLine> block_, writing_;
   std::future<void> pending_;
 };
 
@@ -139,47 +133,31 @@ TableSummary labelTable(std::istream& in, std::FILE* out, const LoadedAtlases& a
                         const Options& options, const RunProvenance& provenance,
                         const PointSink& sink) {
   const bool tsv = options.format == Format::kTsv;
-  const std::string opening =
-      tsv ? provenanceComments(provenance, options.talairach)
-          : nlohmann::ordered_json{{"provenance", provenanceJson(provenance)}}.dump(
-                -1, ' ', false, nlohmann::ordered_json::error_handler_t::replace) +
-                "\n";
+  const std::string opening = tsv ? provenanceComments(provenance, options.talairach)
+                                  : tables::jsonLine({{"provenance", provenanceJson(provenance)}});
   std::fputs(opening.c_str(), out);
   TableSummary summary;
   BlockWriter writer(out, atlases, options, sink);
-  bool headerPossible = true;
-  std::string text;
-  for (std::size_t number = 1; std::getline(in, text); ++number) {
-    atlas::InputLine line;
-    const atlas::LineRole role = atlas::readLine(text, number, false, headerPossible, line);
-    if (role == atlas::LineRole::kSkipped) {
-      continue;
-    }
-    if (headerPossible && tsv) {
+  tables::PointTableReader reader(in, false);
+  bool first = true;
+  tables::InputLine line;
+  while (const std::optional<tables::LineRole> role = reader.next(line)) {
+    if (first && tsv) {
       const std::vector<std::string> names =
-          role == atlas::LineRole::kHeader ? extraNamesOf(line.text) : std::vector<std::string>{};
+          role == tables::LineRole::kHeader ? extraNamesOf(line.text) : std::vector<std::string>{};
       std::fputs(tsvHeader(atlases, names).c_str(), out);
     }
-    headerPossible = false;
-    if (role == atlas::LineRole::kPoint) {
+    first = false;
+    if (role == tables::LineRole::kPoint) {
       writer.add(std::move(line), summary);
     }
   }
-  if (headerPossible && tsv) {
+  if (first && tsv) {
     std::fputs(tsvHeader(atlases, {}).c_str(), out);
   }
   writer.finish();
   std::fflush(out);
   return summary;
-}
-
-std::string summaryLine(const TableSummary& summary) {
-  return "vantrel-atlas: " + std::to_string(summary.labelled) + " labelled, " +
-         std::to_string(summary.rejected) + " rejected\n";
-}
-
-int exitStatusFor(const TableSummary& summary) {
-  return summary.rejected > 0 ? vantrel::kExitBatchRejectedLines : vantrel::kExitSuccess;
 }
 
 }  // namespace vantrel_atlas

@@ -8,16 +8,15 @@
 #include <istream>
 
 #include "atlas/labelling.hpp"
+#include "atlas/point_answers.hpp"
+#include "atlas/provenance_text.hpp"
+#include "tables/run_summary.hpp"
 #include "vantrel-atlas/options.hpp"
-#include "atlas/point_report.hpp"
-#include "atlas/provenance_report.hpp"
 
 namespace vantrel_atlas {
 
-struct TableSummary {
-  std::size_t labelled = 0;
-  std::size_t rejected = 0;
-};
+// Labelling in-process fails no point: a run counts labelled and rejected lines only.
+using TableSummary = tables::RunCounts;
 
 // Sees every labelled point, in input order, for figures drawn after the table.
 using PointSink = std::function<void(const GivenPoint&, const PointAnswer&)>;
@@ -25,9 +24,5 @@ using PointSink = std::function<void(const GivenPoint&, const PointAnswer&)>;
 TableSummary labelTable(std::istream& in, std::FILE* out, const LoadedAtlases& atlases,
                         const Options& options, const RunProvenance& provenance,
                         const PointSink& sink = {});
-
-// "vantrel-atlas: N labelled, M rejected\n"
-std::string summaryLine(const TableSummary& summary);
-int exitStatusFor(const TableSummary& summary);
 
 }  // namespace vantrel_atlas

@@ -18,7 +18,7 @@ using kit::FakeDaemon;
 using std::chrono::milliseconds;
 
 struct RunOutput {
-  BatchSummary summary;
+  tables::RunCounts counts;
   std::vector<std::string> rows;
 };
 
@@ -28,7 +28,7 @@ std::vector<InputLine> pointsAlongX(int count) {
     table << x << "\t0\t0\n";
   }
   std::istringstream in(table.str());
-  return atlas::readTable(in, false);
+  return tables::readTable(in, false);
 }
 
 RunOutput runAgainst(int port, const std::vector<InputLine>& table, BatchOptions options) {
@@ -62,8 +62,8 @@ TEST(LabelTable, ADaemonThatDiesMidRunLeavesAFailedRowForEveryLaterPoint) {
   options.retries = 0;
   const RunOutput run = runAgainst(daemon.port(), pointsAlongX(30), options);
   ASSERT_EQ(run.rows.size(), 30U);
-  EXPECT_EQ(run.summary.labelled, kAnswered);
-  EXPECT_EQ(run.summary.failed, 30U - kAnswered);
+  EXPECT_EQ(run.counts.labelled, kAnswered);
+  EXPECT_EQ(run.counts.failed, 30U - kAnswered);
   for (std::size_t i = 0; i < run.rows.size(); ++i) {
     // A connection still queued when the daemon stops listening is reset, not refused.
     const std::string failed =
@@ -71,7 +71,6 @@ TEST(LabelTable, ADaemonThatDiesMidRunLeavesAFailedRowForEveryLaterPoint) {
     const std::string labelled = std::to_string(i) + "\t0\t0\ta\tb";
     EXPECT_TRUE(run.rows[i].rfind(failed, 0) == 0 || run.rows[i] == labelled) << run.rows[i];
   }
-  EXPECT_EQ(exitStatusFor(run.summary), 4);
 }
 
 // The daemon answers out of order, goes away with queries in flight and comes back 300 ms
@@ -100,14 +99,7 @@ TEST(LabelTable, ADaemonThatRestartsMidTableLosesNoRowAndKeepsTheOrder) {
   for (int x = 0; x < kPoints; ++x) {
     EXPECT_EQ(run.rows[x], std::to_string(x) + "\t0\t0\ta");
   }
-  EXPECT_EQ(exitStatusFor(run.summary), 0);
-}
-
-TEST(BackoffBefore, DoublesAndStaysBounded) {
-  const std::pair<int, int> cases[] = {{1, 200}, {2, 400}, {4, 1600}, {5, 2000}, {10, 2000}};
-  for (const auto& [retry, expected] : cases) {
-    EXPECT_EQ(backoffBefore(retry), milliseconds(expected)) << retry;
-  }
+  EXPECT_EQ(run.counts.failed, 0U);
 }
 
 TEST(LabelTable, AQueryWithoutAReplyTimesOutAloneAndOnTime) {
@@ -127,23 +119,18 @@ TEST(LabelTable, AQueryWithoutAReplyTimesOutAloneAndOnTime) {
                                             std::to_string(x) + " 0 0: no reply within 0.2 s"
                                       : std::to_string(x) + "\t0\t0\ta");
   }
-  EXPECT_EQ(run.summary.failed, 4U);
+  EXPECT_EQ(run.counts.failed, 4U);
 }
 
 TEST(LabelTable, RejectedLinesAreCountedAndNeverSent) {
   FakeDaemon daemon([](const std::string&) { return kit::replyWith("a"); });
   std::istringstream in("1\t2\t3\n1\tx\t3\n");
-  const RunOutput run = runAgainst(daemon.port(), atlas::readTable(in, false), BatchOptions{});
+  const RunOutput run = runAgainst(daemon.port(), tables::readTable(in, false), BatchOptions{});
   EXPECT_EQ(run.rows,
             (std::vector<std::string>{"1\t2\t3\ta", "# line 2: rejected: Y is not a number: x"}));
   EXPECT_EQ(daemon.accepted(), 1U);
-  EXPECT_EQ(exitStatusFor(run.summary), 2);
-  EXPECT_EQ(summaryLine(run.summary), "vantrel-batch: 1 labelled, 1 rejected, 0 failed\n");
-}
-
-// The runs above end with 0, 2 and 4 alone.
-TEST(ExitStatusFor, AddsTheRejectedAndTheFailedStatuses) {
-  EXPECT_EQ(exitStatusFor({0, 1, 1}), 6);
+  EXPECT_EQ(run.counts.labelled, 1U);
+  EXPECT_EQ(run.counts.rejected, 1U);
 }
 
 }  // namespace

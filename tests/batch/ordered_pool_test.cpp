@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <condition_variable>
+#include <mutex>
 #include <stdexcept>
 #include <thread>
 #include <vector>
@@ -56,29 +58,31 @@ TEST(RunInOrder, AFailingItemIsRaisedInItsTurnAfterTheItemsBeforeIt) {
   EXPECT_EQ(delivered, (std::vector<std::size_t>{0, 1, 2, 3, 4}));
 }
 
-// Item 0 holds delivery back until the others are done, then a while longer.
+// Item 0 holds delivery back until the caller has reported the other two as done, so the
+// report can only come while the item it waits for is outstanding.
 TEST(RunInOrder, ReportsProgressWhileTheNextItemIsOutstanding) {
-  std::vector<std::size_t> reports;
-  std::atomic<int> othersDone{0};
+  std::mutex mutex;
+  std::condition_variable reported;
+  bool othersReported = false;
   OrderedRun run;
   run.count = 3;
   run.jobs = 3;
   run.tick = milliseconds(10);
   run.work = [&](std::size_t i) {
-    if (i > 0) {
-      ++othersDone;
-      return;
+    if (i == 0) {
+      std::unique_lock<std::mutex> lock(mutex);
+      reported.wait_for(lock, std::chrono::seconds(30), [&] { return othersReported; });
     }
-    for (int wait = 0; wait < 200 && othersDone < 2; ++wait) {
-      std::this_thread::sleep_for(milliseconds(5));
-    }
-    std::this_thread::sleep_for(milliseconds(60));
   };
   run.deliver = [](std::size_t) {};
-  run.progress = [&](std::size_t done) { reports.push_back(done); };
+  run.progress = [&](std::size_t done) {
+    const std::lock_guard<std::mutex> lock(mutex);
+    othersReported = othersReported || done == 2;
+    reported.notify_one();
+  };
   runInOrder(run);
-  ASSERT_FALSE(reports.empty());
-  EXPECT_EQ(reports.back(), 2U);
+  const std::lock_guard<std::mutex> lock(mutex);
+  EXPECT_TRUE(othersReported);
 }
 
 }  // namespace

@@ -1,13 +1,16 @@
 // Tests of the point tables: coordinate fields, rounding half up, MNI to Talairach against
-// published values, good and bad lines, skipped lines, the header, line numbers.
+// published values, good and bad lines, skipped lines, the header, line numbers, and lines far
+// past the limit.
 #include "tables/point_table.hpp"
 
 #include <gtest/gtest.h>
 
 #include <sstream>
 
-namespace atlas {
+namespace tables {
 namespace {
+
+constexpr std::size_t kLimit = 8191;
 
 TEST(CoordinateForm, TellsIntegersDecimalsAndNonNumbersApart) {
   struct Case {
@@ -81,12 +84,6 @@ TEST(ReadLine, TakesGoodLinesAndGivesTheReasonForBadOnes) {
       {"1\tabc\t3", LineRole::kPoint, "Y is not a number: abc", {}, false, {}},
       {"1\t2\t-", LineRole::kPoint, "Z is not a number: -", {}, false, {}},
       {"99999999999\t2\t3", LineRole::kPoint, "a coordinate is out of range", {}, false, {}},
-      {std::string(8192, '1'),
-       LineRole::kPoint,
-       "the line is longer than 8191 characters",
-       {},
-       false,
-       {}},
   };
   for (const Case& c : cases) {
     InputLine read;
@@ -136,5 +133,40 @@ TEST(ReadTable, SkipsOneHeaderAndNumbersEveryLineRead) {
   EXPECT_EQ(readTable(mixedFirst, false).at(0).reason, "X is not a number: x");
 }
 
+// What the reader made of a table: each row's line number and its reason ("" when accepted).
+std::vector<std::pair<std::size_t, std::string>> rowsOf(const std::string& text) {
+  std::istringstream in(text);
+  std::vector<std::pair<std::size_t, std::string>> rows;
+  for (const InputLine& line : readTable(in, false)) {
+    EXPECT_LE(line.text.size(), kLimit + 1);
+    rows.emplace_back(line.number, line.reason);
+  }
+  return rows;
+}
+
+// The limit counts the line without its carriage return, and a line beyond it is rejected,
+// blank or a comment though its start may look, without being held whole.
+TEST(ReadTable, RejectsLinesPastTheLimitAsItReadsAndGoesOn) {
+  const std::string tooLong = "the line is longer than 8191 characters";
+  const std::string point = "1\t2\t3\t";
+  const std::string atLimit = point + std::string(kLimit - point.size(), 'x');
+  const std::string endless(4 << 20, '7');
+  struct Case {
+    std::string table;
+    std::vector<std::pair<std::size_t, std::string>> rows;
+  };
+  const Case cases[] = {
+      {atLimit + "\r\n" + atLimit + "\n", {{1, ""}, {2, ""}}},
+      {atLimit + "x\n" + atLimit + "x\r\n", {{1, tooLong}, {2, tooLong}}},
+      {endless + "\n4\t5\t6\n", {{1, tooLong}, {2, ""}}},
+      {"4\t5\t6\n" + endless, {{1, ""}, {2, tooLong}}},
+      {std::string(kLimit + 9, ' ') + "\r\n#" + endless + "\n4\t5\t6", {{3, ""}}},
+      {std::string(kLimit + 9, ' ') + "\r 1\n4\t5\t6", {{1, tooLong}, {2, ""}}},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(rowsOf(c.table), c.rows) << c.table.substr(0, 40);
+  }
+}
+
 }  // namespace
-}  // namespace atlas
+}  // namespace tables

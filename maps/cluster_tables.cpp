@@ -1,15 +1,19 @@
-// The cluster report written out: the cluster table and the peak table as TSV, and JSON.
-#include "maps/clusters_report.hpp"
+// What a map's clusters hold, written out: the cluster table and the peak table as TSV, and
+// the whole as JSON.
+#include "maps/cluster_tables.hpp"
 
 #include <cmath>
 
-#include "atlas/point_report.hpp"
-#include "vantrel_version.h"
+#include "atlas/point_answers.hpp"
+#include "tables/numbers.hpp"
+#include "tables/rows.hpp"
 
 namespace vantrel_atlas {
 namespace {
 
 using json = nlohmann::ordered_json;
+using tables::appendNumber;
+using tables::formatNumber;
 
 constexpr int kCoordinateDecimals = 3;
 constexpr int kValueDecimals = 6;
@@ -51,12 +55,11 @@ std::string mapComments(const ClusterFindings& f) {
   return text;
 }
 
-void appendPeakCells(std::string& out, const Peak& peak) {
+void addPeakCells(tables::TsvRow& row, const Peak& peak) {
   for (double coordinate : peak.world) {
-    appendNumber(out, coordinate, kCoordinateDecimals);
-    out += '\t';
+    row.cell(coordinate, kCoordinateDecimals);
   }
-  appendNumber(out, peak.value, kValueDecimals);
+  row.cell(peak.value, kValueDecimals);
 }
 
 json optionsJson(const ClusterFindings& f) {
@@ -141,27 +144,27 @@ std::string compositionCell(const LoadedAtlases& atlases, std::size_t a,
 std::string clustersTsv(const LoadedAtlases& atlases, const RunProvenance& provenance,
                         const ClusterFindings& f) {
   std::string out = provenanceComments(provenance, false) + mapComments(f);
-  out += "cluster\tsign\tvoxels\tvolume_mm3\tpeak_x\tpeak_y\tpeak_z\tpeak_value";
+  tables::TsvRow row(out);
+  row.cell("cluster").cell("sign").cell("voxels").cell("volume_mm3");
+  row.cell("peak_x").cell("peak_y").cell("peak_z").cell("peak_value");
   for (const atlas::LabelAtlas& a : atlases.atlases()) {
     const std::string key(a.entry().key);
-    out += "\t" + key + "\t" + key + "_composition";
+    row.cell(key).cell(key + "_composition");
   }
-  out += '\n';
+  row.end();
   for (std::size_t c = 0; c < f.report.clusters.size(); ++c) {
     const Cluster& cluster = f.report.clusters[c];
-    out += std::to_string(cluster.number) + '\t' + signText(cluster) + '\t' +
-           std::to_string(cluster.voxels.size()) + '\t';
-    appendNumber(out, static_cast<double>(cluster.voxels.size()) * f.map->voxelVolumeMm3(), 3);
-    out += '\t';
-    appendPeakCells(out, cluster.peaks.front());
+    row.cell(std::to_string(cluster.number)).cell(signText(cluster));
+    row.cell(std::to_string(cluster.voxels.size()))
+        .cell(static_cast<double>(cluster.voxels.size()) * f.map->voxelVolumeMm3(), 3);
+    addPeakCells(row, cluster.peaks.front());
     const PointAnswer& peak = f.peakLabels[c].front();
     for (std::size_t a = 0; a < atlases.atlases().size(); ++a) {
       const std::uint16_t label = peak.atlases[a].label;
-      out += '\t';
-      out += label != 0 ? atlases.atlases()[a].label(label).name : std::string();
-      out += '\t' + compositionCell(atlases, a, f.parts[c][a]);
+      row.cell(label != 0 ? atlases.atlases()[a].label(label).name : std::string());
+      row.cell(compositionCell(atlases, a, f.parts[c][a]));
     }
-    out += '\n';
+    row.end();
   }
   return out;
 }
@@ -169,19 +172,20 @@ std::string clustersTsv(const LoadedAtlases& atlases, const RunProvenance& prove
 std::string peaksTsv(const LoadedAtlases& atlases, const RunProvenance& provenance,
                      const ClusterFindings& f) {
   std::string out = provenanceComments(provenance, false) + mapComments(f);
-  out += "cluster\tpeak\tx\ty\tz\tvalue";
+  tables::TsvRow row(out);
+  row.cell("cluster").cell("peak").cell("x").cell("y").cell("z").cell("value");
   for (const atlas::LabelAtlas& a : atlases.atlases()) {
     const std::string key(a.entry().key);
-    out += "\t" + key + "\t" + key + "_nearest\t" + key + "_mm";
+    row.cell(key).cell(key + "_nearest").cell(key + "_mm");
   }
-  out += '\n';
+  row.end();
   for (std::size_t c = 0; c < f.report.clusters.size(); ++c) {
     const Cluster& cluster = f.report.clusters[c];
     for (std::size_t p = 0; p < cluster.peaks.size(); ++p) {
-      out += std::to_string(cluster.number) + '\t' + std::to_string(p + 1) + '\t';
-      appendPeakCells(out, cluster.peaks[p]);
-      appendAtlasCells(out, atlases, f.peakLabels[c][p]);
-      out += '\n';
+      row.cell(std::to_string(cluster.number)).cell(std::to_string(p + 1));
+      addPeakCells(row, cluster.peaks[p]);
+      addAtlasCells(row, atlases, f.peakLabels[c][p]);
+      row.end();
     }
   }
   return out;
@@ -199,7 +203,7 @@ std::string clustersJson(const LoadedAtlases& atlases, const RunProvenance& prov
   const json document{{"provenance", std::move(provenanceObject)},
                       {"map", mapJson(f)},
                       {"clusters", std::move(clusters)}};
-  return document.dump(-1, ' ', false, json::error_handler_t::replace) + "\n";
+  return tables::jsonLine(document);
 }
 
 }  // namespace vantrel_atlas

@@ -1,4 +1,4 @@
-// One labelled point written for a person, as a TSV row or as a JSON object.
+// A point's answers written out: as text for a person, as a TSV row, or as a JSON object.
 #pragma once
 
 #include <cstddef>
@@ -8,8 +8,9 @@
 #include <vector>
 
 #include "atlas/label_atlas.hpp"
-#include "imaging/transform.hpp"
 #include "atlas/labelling.hpp"
+#include "imaging/transform.hpp"
+#include "tables/rows.hpp"
 
 namespace vantrel_atlas {
 
@@ -31,9 +32,8 @@ std::string tsvHeader(const LoadedAtlases& atlases, const std::vector<std::strin
 void appendTsvRow(std::string& out, const LoadedAtlases& atlases, const GivenPoint& given,
                   const PointAnswer& answer);
 
-// The cells of every atlas: label, nearest label and its distance (and within, with --within),
-// each after a tab.
-void appendAtlasCells(std::string& out, const LoadedAtlases& atlases, const PointAnswer& answer);
+// The cells of every atlas: label, nearest label and its distance (and within, with --within).
+void addAtlasCells(tables::TsvRow& row, const LoadedAtlases& atlases, const PointAnswer& answer);
 
 // The "labels" array of a point's JSON object: one entry per atlas.
 nlohmann::ordered_json labelsJson(const LoadedAtlases& atlases, const PointAnswer& answer);
@@ -41,8 +41,5 @@ nlohmann::ordered_json labelsJson(const LoadedAtlases& atlases, const PointAnswe
 // One JSON object and its newline.
 std::string pointJson(const LoadedAtlases& atlases, const GivenPoint& given,
                       const PointAnswer& answer);
-
-// Appends `value` fixed with at most `decimals` decimals, trailing zeros dropped.
-void appendNumber(std::string& out, double value, int decimals);
 
 }  // namespace vantrel_atlas

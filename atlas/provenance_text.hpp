@@ -25,7 +25,4 @@ std::string provenanceText(const RunProvenance& run);
 std::string provenanceComments(const RunProvenance& run, bool talairachInput);
 nlohmann::ordered_json provenanceJson(const RunProvenance& run);
 
-// "-38", "10.125": fixed with at most `decimals` decimals, trailing zeros dropped.
-std::string formatNumber(double value, int decimals);
-
 }  // namespace vantrel_atlas

@@ -1,15 +1,16 @@
-// The cluster report written out: the cluster table and the peak table as TSV, and JSON.
+// What a map's clusters hold, written out: the cluster table and the peak table as TSV, and
+// the whole as JSON.
 #pragma once
 
 #include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
 
-#include "maps/stat_map.hpp"
+#include "atlas/labelling.hpp"
+#include "atlas/provenance_text.hpp"
 #include "maps/clusters.hpp"
 #include "maps/composition.hpp"
-#include "atlas/labelling.hpp"
-#include "atlas/provenance_report.hpp"
+#include "maps/stat_map.hpp"
 
 namespace vantrel_atlas {
 

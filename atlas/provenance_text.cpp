@@ -1,14 +1,15 @@
 // Where the answers of a run come from, written as text, as TSV comment lines or as JSON.
-#include "atlas/provenance_report.hpp"
+#include "atlas/provenance_text.hpp"
 
 #include "atlas/provenance.hpp"
-#include "atlas/point_report.hpp"
+#include "tables/numbers.hpp"
 #include "vantrel_version.h"
 
 namespace vantrel_atlas {
 namespace {
 
 using json = nlohmann::ordered_json;
+using tables::formatNumber;
 
 std::string packageText(const RunProvenance& run) {
   return std::string(atlas::kDataPackage) + " " +
@@ -88,12 +89,6 @@ json provenanceJson(const RunProvenance& run) {
           {"data", {{"directory", run.dataDirectory}, {"package", std::move(package)}}},
           {"transform", {{"name", atlas::kTransformName}, {"citation", atlas::kTransformCitation}}},
           {"atlases", std::move(atlases)}};
-}
-
-std::string formatNumber(double value, int decimals) {
-  std::string text;
-  appendNumber(text, value, decimals);
-  return text;
 }
 
 }  // namespace vantrel_atlas

@@ -1,14 +1,13 @@
-// The folder a report is written into, index.html beside a figures/ folder, or the folder
-// --figures names. Output that fails part way takes back every file and folder it made.
-#include "tables/report_folder.hpp"
+// A folder a run writes into file by file, with its figures in a subfolder of their own. A run
+// that fails part way takes back every file and folder it made, and only those.
+#include "tables/output_folder.hpp"
 
-#include <fstream>
 #include <stdexcept>
 #include <system_error>
 
-#include "tables/replace_file.hpp"
+#include "tables/staged_files.hpp"
 
-namespace report {
+namespace tables {
 namespace {
 
 // Makes a folder and any missing parents, recording each one it made, outermost first.
@@ -34,7 +33,7 @@ void makeFolders(const std::filesystem::path& dir, std::vector<std::filesystem::
 
 }  // namespace
 
-ReportFolder::ReportFolder(std::filesystem::path dir, std::string figures)
+OutputFolder::OutputFolder(std::filesystem::path dir, std::string figures)
     : dir_(std::move(dir)), figures_(std::move(figures)) {
   try {
     makeFolders(dir_, made_);
@@ -47,41 +46,34 @@ ReportFolder::ReportFolder(std::filesystem::path dir, std::string figures)
   }
 }
 
-ReportFolder::~ReportFolder() {
+OutputFolder::~OutputFolder() {
   if (!finished_) {
     takeBack();
   }
 }
 
-void ReportFolder::takeBack() {
+void OutputFolder::takeBack() {
   std::error_code ignored;
   for (auto it = made_.rbegin(); it != made_.rend(); ++it) {
     std::filesystem::remove(*it, ignored);
   }
 }
 
-std::filesystem::path ReportFolder::figurePath(const std::string& name) const {
+std::filesystem::path OutputFolder::figurePath(const std::string& name) const {
   return dir_ / figures_ / name;
 }
 
-std::string ReportFolder::figureHref(const std::string& name) const {
+std::string OutputFolder::figureHref(const std::string& name) const {
   return figures_.empty() ? name : figures_ + "/" + name;
 }
 
-void ReportFolder::wrote(const std::filesystem::path& file) {
+void OutputFolder::wrote(const std::filesystem::path& file) {
   made_.push_back(file);
 }
 
-void ReportFolder::finish(const std::string& html) {
-  figures::replaceFile(dir_ / "index.html", [&](const std::filesystem::path& temporary) {
-    std::ofstream out(temporary, std::ios::binary);
-    out << html;
-    out.close();
-    if (!out) {
-      throw std::runtime_error((dir_ / "index.html").string() + ": cannot write the report");
-    }
-  });
+void OutputFolder::finish(const std::string& name, const std::string& text) {
+  writeTextWhole(dir_ / name, text);
   finished_ = true;
 }
 
-}  // namespace report
+}  // namespace tables

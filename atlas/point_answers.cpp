@@ -1,17 +1,18 @@
-// One labelled point written for a person, as a TSV row or as a JSON object.
-#include "atlas/point_report.hpp"
+// A point's answers written out: as text for a person, as a TSV row, or as a JSON object.
+#include "atlas/point_answers.hpp"
 
-#include <array>
-#include <charconv>
 #include <cmath>
 #include <nlohmann/json.hpp>
+#include <string_view>
 
-#include "atlas/provenance_report.hpp"
+#include "tables/numbers.hpp"
 
 namespace vantrel_atlas {
 namespace {
 
 using json = nlohmann::ordered_json;
+using tables::appendNumber;
+using tables::formatNumber;
 
 constexpr int kCoordinateDecimals = 3;
 constexpr int kDistanceDecimals = 2;
@@ -66,34 +67,7 @@ json xyzJson(const atlas::Vec3& p) {
   return {{"x", p[0]}, {"y", p[1]}, {"z", p[2]}};
 }
 
-void appendCell(std::string& out, const std::string& text) {
-  out += '\t';
-  out += text;
-}
-
 }  // namespace
-
-void appendNumber(std::string& out, double value, int decimals) {
-  static constexpr std::array<double, 7> kScales{1, 10, 100, 1e3, 1e4, 1e5, 1e6};
-  const double scale = kScales[static_cast<std::size_t>(decimals)];
-  double rounded = std::round(value * scale) / scale;
-  if (rounded == 0) {
-    rounded = 0;  // never "-0"
-  }
-  char buffer[64];
-  const auto [end, ec] =
-      std::to_chars(buffer, buffer + sizeof buffer, rounded, std::chars_format::fixed, decimals);
-  char* last = ec == std::errc() ? end : buffer;
-  if (decimals > 0 && last != buffer) {
-    while (last[-1] == '0') {
-      --last;
-    }
-    if (last[-1] == '.') {
-      --last;
-    }
-  }
-  out.append(buffer, last);
-}
 
 std::string pointText(const LoadedAtlases& atlases, const PointAnswer& answer) {
   std::string text = "MNI        " + xyzText(answer.mni) + "\n";
@@ -119,51 +93,48 @@ std::string pointText(const LoadedAtlases& atlases, const PointAnswer& answer) {
 }
 
 std::string tsvHeader(const LoadedAtlases& atlases, const std::vector<std::string>& extraNames) {
-  std::string header = "x\ty\tz";
+  std::string header;
+  tables::TsvRow row(header);
+  row.cell("x").cell("y").cell("z");
   for (const atlas::LabelAtlas& a : atlases.atlases()) {
     const std::string key(a.entry().key);
-    header += "\t" + key + "\t" + key + "_nearest\t" + key + "_mm";
+    row.cell(key).cell(key + "_nearest").cell(key + "_mm");
     if (atlases.radii().withinMm) {
-      header += "\t" + key + "_within";
+      row.cell(key + "_within");
     }
   }
-  for (const std::string& name : extraNames) {
-    appendCell(header, name);
-  }
-  return header + "\n";
+  row.cells(extraNames).end();
+  return header;
 }
 
 void appendTsvRow(std::string& out, const LoadedAtlases& atlases, const GivenPoint& given,
                   const PointAnswer& answer) {
+  tables::TsvRow row(out);
   for (std::size_t axis = 0; axis < 3; ++axis) {
-    if (axis > 0) {
-      out += '\t';
-    }
-    appendNumber(out, answer.mni[axis], kCoordinateDecimals);
+    row.cell(answer.mni[axis], kCoordinateDecimals);
   }
-  appendAtlasCells(out, atlases, answer);
-  for (const std::string& field : given.extra) {
-    appendCell(out, field);
-  }
-  out += '\n';
+  addAtlasCells(row, atlases, answer);
+  row.cells(given.extra).end();
 }
 
-void appendAtlasCells(std::string& out, const LoadedAtlases& atlases, const PointAnswer& answer) {
+void addAtlasCells(tables::TsvRow& row, const LoadedAtlases& atlases, const PointAnswer& answer) {
   for (std::size_t i = 0; i < answer.atlases.size(); ++i) {
     const AtlasAnswer& a = answer.atlases[i];
-    appendCell(out, a.label != 0 ? labelOf(atlases, i, a.label).name : std::string());
-    appendCell(out, a.nearest ? labelOf(atlases, i, a.nearest->index).name : std::string());
-    out += '\t';
+    row.cell(a.label != 0 ? labelOf(atlases, i, a.label).name : std::string_view());
     if (a.nearest) {
-      appendNumber(out, a.nearest->distanceMm, kDistanceDecimals);
+      row.cell(labelOf(atlases, i, a.nearest->index).name)
+          .cell(a.nearest->distanceMm, kDistanceDecimals);
+    } else {
+      row.cell("").cell("");
     }
     if (atlases.radii().withinMm) {
-      out += '\t';
+      std::string within;
       for (const atlas::LabelDistance& d : a.within) {
-        out += &d == a.within.data() ? "" : ";";
-        out += labelOf(atlases, i, d.index).name + ":";
-        appendNumber(out, d.distanceMm, kDistanceDecimals);
+        within += &d == a.within.data() ? "" : ";";
+        within += labelOf(atlases, i, d.index).name + ":";
+        appendNumber(within, d.distanceMm, kDistanceDecimals);
       }
+      row.cell(within);
     }
   }
 }
@@ -207,7 +178,7 @@ std::string pointJson(const LoadedAtlases& atlases, const GivenPoint& given,
   if (given.line) {
     object["extra"] = given.extra;
   }
-  return object.dump(-1, ' ', false, json::error_handler_t::replace) + "\n";
+  return tables::jsonLine(object);
 }
 
 }  // namespace vantrel_atlas
