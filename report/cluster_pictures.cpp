@@ -141,7 +141,7 @@ std::string clustersPage(const LoadedAtlases& atlases, const report::Provenance&
 
 }  // namespace
 
-ClusterPictures::ClusterPictures(const Options& options) : options_(options) {
+ClusterPictures::ClusterPictures(const PictureOptions& options) : options_(options) {
   if (!options.figuresDir.empty()) {
     figures_.emplace(options.figuresDir, "");
   }

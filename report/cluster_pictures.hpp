@@ -6,8 +6,8 @@
 
 #include "maps/clusters_report.hpp"
 #include "atlas/labelling.hpp"
-#include "vantrel-atlas/options.hpp"
 #include "atlas/provenance_report.hpp"
+#include "report/point_pictures.hpp"
 #include "tables/report_folder.hpp"
 
 namespace vantrel_atlas {
@@ -15,7 +15,7 @@ namespace vantrel_atlas {
 class ClusterPictures {
  public:
   // Throws std::runtime_error naming a folder that is a file or cannot be made.
-  explicit ClusterPictures(const Options& options);
+  explicit ClusterPictures(const PictureOptions& options);
 
   // Draws every figure and writes the report. On failure, throws and takes back every file
   // it wrote.
@@ -23,7 +23,7 @@ class ClusterPictures {
               const ClusterFindings& findings);
 
  private:
-  const Options& options_;
+  PictureOptions options_;
   std::optional<report::ReportFolder> figures_, report_;
 };
 

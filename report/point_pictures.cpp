@@ -7,7 +7,7 @@
 
 namespace vantrel_atlas {
 
-PointPictures::PointPictures(const Options& options) : options_(options) {
+PointPictures::PointPictures(const PictureOptions& options) : options_(options) {
   if (!options.figuresDir.empty()) {
     figures_.emplace(options.figuresDir, "");
   }
@@ -51,9 +51,8 @@ void PointPictures::finish(const LoadedAtlases& atlases, const RunProvenance& pr
   }
   if (report_) {
     const std::vector<std::string> links = maker.draw(*report_, subjects_, glass);
-    const auto input = options_.command == Command::kTable
-                           ? std::optional(inputSource(options_.input))
-                           : std::nullopt;
+    const auto input =
+        options_.input.empty() ? std::nullopt : std::optional(inputSource(options_.input));
     std::vector<atlas::Vec3> points;
     for (const Subject& subject : subjects_) {
       points.push_back(subject.answer.mni);

@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "atlas/labelling.hpp"
-#include "vantrel-atlas/options.hpp"
 #include "figures/pictures.hpp"
 #include "atlas/point_report.hpp"
 #include "atlas/provenance_report.hpp"
@@ -14,10 +13,20 @@
 
 namespace vantrel_atlas {
 
+// What --figures and --report ask for, and what a report says of its run.
+struct PictureOptions {
+  std::string figuresDir;  // empty: no figures
+  std::string reportDir;   // empty: no report
+  std::string figureFormat = "png";
+  std::string dataDirectory;
+  std::string commandLine;  // as typed
+  std::string input;        // the table read; empty for one point
+};
+
 class PointPictures {
  public:
   // Throws std::runtime_error naming a folder that is a file or cannot be made.
-  explicit PointPictures(const Options& options);
+  explicit PointPictures(const PictureOptions& options);
 
   bool wanted() const { return figures_ || report_; }
 
@@ -29,7 +38,7 @@ class PointPictures {
   void finish(const LoadedAtlases& atlases, const RunProvenance& provenance);
 
  private:
-  const Options& options_;
+  PictureOptions options_;
   std::optional<report::ReportFolder> figures_, report_;
   std::vector<Subject> subjects_;
   std::vector<figures::Mark> marks_;

@@ -8,7 +8,7 @@
 #include <istream>
 
 #include "atlas/labelling.hpp"
-#include "vantrel-atlas/options.hpp"
+#include "vantrel-atlas/commands.hpp"
 #include "atlas/point_report.hpp"
 #include "atlas/provenance_report.hpp"
 
@@ -23,7 +23,7 @@ struct TableSummary {
 using PointSink = std::function<void(const GivenPoint&, const PointAnswer&)>;
 
 TableSummary labelTable(std::istream& in, std::FILE* out, const LoadedAtlases& atlases,
-                        const Options& options, const RunProvenance& provenance,
+                        const RowOptions& options, const RunProvenance& provenance,
                         const PointSink& sink = {});
 
 // "vantrel-atlas: N labelled, M rejected\n"
