@@ -17,6 +17,9 @@
 namespace vantrel::batch {
 namespace {
 
+constexpr const char* kDescription =
+    "Labels a table of Talairach points through the Orvo daemon, several queries at a time.";
+
 constexpr const char* kFooter =
     R"(Input: tab-separated lines with X, Y and Z in the first three fields; further
 fields are carried through. Blank lines, lines starting with '#' and a header
@@ -108,24 +111,25 @@ int runBatch(const BatchOptions& options) {
   return exitStatusFor(summary);
 }
 
+// Every failure stops the run before any query; what a run found adds up, 6 being both.
+app::ExitTable exitTable() {
+  using app::Failure;
+  const std::vector<Failure> beforeAnyQuery = {Failure::kUsage, Failure::kUnreadableInput,
+                                               Failure::kUnknownHost, Failure::kBadInput};
+  return {{kExitSuccess, {}},
+          {kExitBadInput, beforeAnyQuery},
+          {kExitBatchRejectedLines, {}},
+          {kExitBatchFailedQueries, {}},
+          {kExitBatchRejectedLines + kExitBatchFailedQueries, {}}};
+}
+
 }  // namespace
 
 app::Program program() {
-  using app::Failure;
-  return {
-      .name = "vantrel-batch",
-      .description =
-          "Labels a table of Talairach points through the Orvo daemon, several "
-          "queries at a time.",
-      .exits = {{kExitSuccess, {}},
-                {kExitBadInput,
-                 {Failure::kUsage, Failure::kUnreadableInput, Failure::kUnknownHost,
-                  Failure::kBadInput}},
-                {kExitBatchRejectedLines, {}},
-                {kExitBatchFailedQueries, {}},
-                {kExitBatchRejectedLines + kExitBatchFailedQueries, {}}},
-      .commands = {app::command("", declareBatch, runBatch)},
-  };
+  return {.name = "vantrel-batch",
+          .description = kDescription,
+          .exits = exitTable(),
+          .commands = {app::command("", declareBatch, runBatch)}};
 }
 
 }  // namespace vantrel::batch

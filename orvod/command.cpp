@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <chrono>
 #include <csignal>
-#include <iostream>
 #include <thread>
 
 #include "orvod/answer.hpp"
@@ -17,6 +16,9 @@
 
 namespace orvod {
 namespace {
+
+constexpr const char* kDescription =
+    "Answers Orvo queries (codes 1, 2 and 3) about Talairach points from brain atlases.";
 
 struct DaemonOptions {
   std::string dataDirectory = atlas::kDefaultDataDirectory;
@@ -61,25 +63,27 @@ int runDaemon(const DaemonOptions& options) {
   const atlas::Labeller labeller(atlas::loadAtlasSet(options.dataDirectory));
   Server server(serverOptions,
                 [&labeller](std::string_view bytes) { return answerBlock(labeller, bytes); });
-  std::cerr << "orvod: listening on " << server.endpoint() << std::endl;
+  app::message("listening on " + server.endpoint());
   server.run();
   return 0;
+}
+
+// A daemon started by hand or by systemd: usage errors keep the statuses CLI11 gives them.
+app::ExitTable exitTable() {
+  using app::Failure;
+  return {{0, {}},
+          {1, {Failure::kUnreadableInput, Failure::kBadInput}},
+          {app::kCli11Status, {Failure::kUsage}}};
 }
 
 }  // namespace
 
 app::Program program() {
-  using app::Failure;
-  return {
-      .name = "orvod",
-      .description =
-          "Answers Orvo queries (codes 1, 2 and 3) about Talairach points from brain atlases.",
-      .exits = {{0, {}},
-                {1, {Failure::kUnreadableInput, Failure::kBadInput}},
-                {app::kCli11Status, {Failure::kUsage}}},
-      .commands = {app::command("", declareDaemon, runDaemon)},
-      .usageShowsPath = true,
-  };
+  return {.name = "orvod",
+          .description = kDescription,
+          .exits = exitTable(),
+          .commands = {app::command("", declareDaemon, runDaemon)},
+          .usageShowsPath = true};
 }
 
 }  // namespace orvod

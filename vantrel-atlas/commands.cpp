@@ -7,19 +7,29 @@
 
 namespace vantrel_atlas {
 
-app::Program program() {
+namespace {
+
+constexpr const char* kDescription =
+    "Labels MNI points in-process with every label atlas of mricron-data, with the nearest "
+    "structure and where each answer came from.";
+
+// Every failure ends with 1; a table with rejected lines ends as vantrel-batch's does.
+app::ExitTable exitTable() {
   using app::Failure;
-  return {
-      .name = "vantrel-atlas",
-      .description =
-          "Labels MNI points in-process with every label atlas of mricron-data, with the nearest "
-          "structure and where each answer came from.",
-      .exits = {{vantrel::kExitSuccess, {}},
-                {vantrel::kExitBadInput,
-                 {Failure::kUsage, Failure::kUnreadableInput, Failure::kBadInput}},
-                {vantrel::kExitBatchRejectedLines, {}}},
-      .commands = {listCommand(), pointCommand(), tableCommand(), clustersCommand()},
-  };
+  const std::vector<Failure> failures = {Failure::kUsage, Failure::kUnreadableInput,
+                                         Failure::kBadInput};
+  return {{vantrel::kExitSuccess, {}},
+          {vantrel::kExitBadInput, failures},
+          {vantrel::kExitBatchRejectedLines, {}}};
+}
+
+}  // namespace
+
+app::Program program() {
+  return {.name = "vantrel-atlas",
+          .description = kDescription,
+          .exits = exitTable(),
+          .commands = {listCommand(), pointCommand(), tableCommand(), clustersCommand()}};
 }
 
 void addDataOption(CLI::App& cli, std::string& dataDirectory) {
