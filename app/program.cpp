@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <iostream>
 
 #include "vantrel_version.h"
@@ -53,7 +54,7 @@ int statusOf(const ExitTable& table, Failure failure) {
   if (row == table.end()) {
     row = listing(Failure::kBadInput);
   }
-  return row == table.end() ? 1 : row->status;
+  return row == table.end() ? EXIT_FAILURE : row->status;
 }
 
 CommandLine declare(const Program& program) {

@@ -45,7 +45,8 @@ struct ExitStatus {
 };
 using ExitTable = std::vector<ExitStatus>;
 
-// The status the table gives a failure; a failure it does not list ends as kBadInput does.
+// The status the table gives a failure; a failure it does not list ends as kBadInput does, and
+// EXIT_FAILURE where the table lists neither.
 int statusOf(const ExitTable& table, Failure failure);
 
 // What a parsed command line runs: the command's work, ending with its exit status.
