@@ -1,11 +1,12 @@
-// The command line of vantrel-batch.
+// vantrel-batch's options, and the program they make up.
 #pragma once
 
 #include <cstdint>
-#include <optional>
 #include <string>
 
+#include "app/program.hpp"
 #include "batch/row_format.hpp"
+#include "src/vantrel.hpp"
 
 namespace vantrel::batch {
 
@@ -13,8 +14,8 @@ struct BatchOptions {
   std::string input;  // a path, or "-" for standard input
   std::int32_t code = 2;
   std::int32_t cubesize = 5;
-  std::string host;
-  int port = 0;
+  std::string host = DAEMONHOST;
+  int port = kDaemonPort;
   unsigned jobs = 8;
   double timeoutSeconds = 10.0;
   int retries = 2;  // more attempts for a query that was refused, reset or timed out
@@ -22,13 +23,7 @@ struct BatchOptions {
   bool mni = false;
 };
 
-// The options, or the exit status of a run that ends here: 0 after --help or
-// --version, kExitBadInput after a usage error (CLI11 has printed it).
-struct ParsedOptions {
-  BatchOptions options;
-  std::optional<int> exitNow;
-};
-
-ParsedOptions parseOptions(int argc, const char* const argv[]);
+// vantrel-batch: its one command, its exit statuses.
+app::Program program();
 
 }  // namespace vantrel::batch

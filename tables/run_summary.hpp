@@ -1,4 +1,4 @@
-// How a table run ends: what became of its lines, the line that sums them up, the exit status.
+// How a table run ends: what became of its lines, the words that sum them up, the exit status.
 #pragma once
 
 #include <cstddef>
@@ -15,14 +15,11 @@ struct RunCounts {
 // Only a run that asks a daemon can fail a point, and only its summary counts failures.
 enum class Failures { kCounted, kImpossible };
 
-// "<program>: N labelled, M rejected, K failed" and a line end; without the failures when they
-// are impossible.
-std::string summaryLine(const char* program, const RunCounts& counts, Failures failures);
+// "N labelled, M rejected, K failed"; without the failures when they are impossible. The
+// program prints it under its own name.
+std::string summaryOf(const RunCounts& counts, Failures failures);
 
 // Rejected lines and failed queries each have their status, and the two add up when both occur.
 int exitStatusFor(const RunCounts& counts);
-
-// Writes the summary line to standard error and gives the exit status.
-int endRun(const char* program, const RunCounts& counts, Failures failures);
 
 }  // namespace tables

@@ -3,21 +3,20 @@
 #include "tables/table_input.hpp"
 
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <iostream>
+#include <stdexcept>
 
 namespace tables {
 
-TableInput::TableInput(const char* program, const std::string& path)
-    : standardInput_(path == "-"), readable_(standardInput_) {
+TableInput::TableInput(const std::string& path) : standardInput_(path == "-") {
   if (standardInput_) {
     return;
   }
   file_.open(path);
-  readable_ = file_.is_open();
-  if (!readable_) {
-    std::fprintf(stderr, "%s: cannot read %s: %s\n", program, path.c_str(), std::strerror(errno));
+  if (!file_.is_open()) {
+    const int error = errno;
+    throw std::runtime_error("cannot read " + path + ": " + std::strerror(error));
   }
 }
 

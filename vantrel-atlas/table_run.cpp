@@ -44,7 +44,7 @@ std::vector<std::string> extraNamesOf(const std::string& header) {
 
 class BlockWriter {
  public:
-  BlockWriter(std::FILE* out, const LoadedAtlases& atlases, const Options& options,
+  BlockWriter(std::FILE* out, const LoadedAtlases& atlases, const RowOptions& options,
               const PointSink& sink)
       : out_(out), atlases_(atlases), options_(options), sink_(sink) {}
 
@@ -121,7 +121,7 @@ class BlockWriter {
 
   std::FILE* out_;
   const LoadedAtlases& atlases_;
-  const Options& options_;
+  const RowOptions& options_;
   const PointSink& sink_;
   std::vector<tables::InputLine> block_, writing_;
   std::future<void> pending_;
@@ -130,7 +130,7 @@ class BlockWriter {
 }  // namespace
 
 TableSummary labelTable(std::istream& in, std::FILE* out, const LoadedAtlases& atlases,
-                        const Options& options, const RunProvenance& provenance,
+                        const RowOptions& options, const RunProvenance& provenance,
                         const PointSink& sink) {
   const bool tsv = options.format == Format::kTsv;
   const std::string opening = tsv ? provenanceComments(provenance, options.talairach)

@@ -11,7 +11,7 @@
 #include "atlas/point_answers.hpp"
 #include "atlas/provenance_text.hpp"
 #include "tables/run_summary.hpp"
-#include "vantrel-atlas/options.hpp"
+#include "vantrel-atlas/commands.hpp"
 
 namespace vantrel_atlas {
 
@@ -22,7 +22,7 @@ using TableSummary = tables::RunCounts;
 using PointSink = std::function<void(const GivenPoint&, const PointAnswer&)>;
 
 TableSummary labelTable(std::istream& in, std::FILE* out, const LoadedAtlases& atlases,
-                        const Options& options, const RunProvenance& provenance,
+                        const RowOptions& options, const RunProvenance& provenance,
                         const PointSink& sink = {});
 
 }  // namespace vantrel_atlas

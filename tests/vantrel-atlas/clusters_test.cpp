@@ -9,9 +9,9 @@
 #include <nlohmann/json.hpp>
 #include <sstream>
 
+#include "testkit/process.hpp"
 #include "tests/atlas/atlas_fixture.hpp"
 #include "tests/maps/map_file.hpp"
-#include "testkit/process.hpp"
 
 namespace {
 

@@ -1,11 +1,15 @@
-// Tests of the coordinates of the point command: the ways researchers write them.
-#include "vantrel-atlas/options.hpp"
-
+// Tests of vantrel-atlas point: the ways researchers write coordinates, and Talairach input
+// through the built program.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <stdexcept>
 
-namespace vantrel_atlas {
+#include "imaging/transform.hpp"
+#include "tests/vantrel-atlas/atlas_program.hpp"
+#include "vantrel-atlas/commands.hpp"
+
+namespace vantrel_atlas::test {
 namespace {
 
 TEST(ParseCoordinates, TakesBlanksOrCommasBetweenPlainOrDecimalNumbers) {
@@ -45,5 +49,24 @@ TEST(ParseCoordinates, RefusesWhatIsNotThreeNumbersWithinRange) {
   }
 }
 
+TEST(PointCommand, AnswersTalairachInputAsItsExactMniConversion) {
+  ATLAS_SKIP_WITHOUT_DATA();
+  const atlas::Vec3 talairach{-36.6, -24.2, 52.3};
+  const vantrel::kit::ProcessResult viaTalairach =
+      runAtlas({"point", "--space", "talairach", "--within", "4", "--format", "json", "-36.6",
+                "-24.2", "52.3"});
+  ASSERT_EQ(viaTalairach.exitStatus, 0) << viaTalairach.err;
+  const nlohmann::json answer = jsonRecords(viaTalairach.out).at(1);
+  const atlas::Vec3 mni = atlas::applyAffine(atlas::talairachToMni(), talairach);
+  EXPECT_EQ(answer["mni"], (nlohmann::json{{"x", mni[0]}, {"y", mni[1]}, {"z", mni[2]}}));
+  char text[3][32];
+  for (int i = 0; i < 3; ++i) {
+    std::snprintf(text[i], sizeof text[i], "%.17g", mni[i]);
+  }
+  const vantrel::kit::ProcessResult viaMni =
+      runAtlas({"point", "--within", "4", "--format", "json", text[0], text[1], text[2]});
+  EXPECT_EQ(jsonRecords(viaMni.out).at(1)["labels"], answer["labels"]);
+}
+
 }  // namespace
-}  // namespace vantrel_atlas
+}  // namespace vantrel_atlas::test

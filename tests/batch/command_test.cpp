@@ -1,4 +1,4 @@
-// End-to-end tests of the vantrel-batch program: input, output streams and exit statuses.
+// Tests of vantrel-batch's command through the built program: output streams and exit statuses.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -67,9 +67,7 @@ TEST_F(BatchProgram, EndsWithTheStatusOfWhatWentWrong) {
   const std::string table = writeTable("1\t2\t3\n");
   const Case cases[] = {
       {{table}, 0, "1\t2\t3\t* outside\n"},
-      {{"--code", "5", table}, 1, ""},
       {{"--cube", "3", table}, 1, ""},
-      {{"/no/such/table.tsv"}, 1, ""},
       {{"-"}, 0, ""},
   };
   for (const Case& c : cases) {

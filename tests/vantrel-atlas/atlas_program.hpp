@@ -1,0 +1,31 @@
+// Runs the built vantrel-atlas on the test's atlas folder, and reads its JSON lines back.
+#pragma once
+
+#include <algorithm>
+#include <nlohmann/json.hpp>
+#include <string>
+#include <vector>
+
+#include "testkit/process.hpp"
+#include "tests/atlas/atlas_fixture.hpp"
+
+namespace vantrel_atlas::test {
+
+// The command first, then the test's atlas folder unless the case names its own.
+inline vantrel::kit::ProcessResult runAtlas(std::vector<std::string> args) {
+  if (!args.empty() && std::find(args.begin(), args.end(), "--data") == args.end()) {
+    args.insert(args.begin() + 1, {"--data", ATLAS_TEST_DATA_DIR});
+  }
+  return vantrel::kit::runProcess(VANTREL_ATLAS_BINARY, args);
+}
+
+inline std::vector<nlohmann::json> jsonRecords(const std::string& out) {
+  std::vector<nlohmann::json> lines;
+  std::size_t at = 0;
+  for (std::size_t end; (end = out.find('\n', at)) != std::string::npos; at = end + 1) {
+    lines.push_back(nlohmann::json::parse(out.substr(at, end - at)));
+  }
+  return lines;
+}
+
+}  // namespace vantrel_atlas::test

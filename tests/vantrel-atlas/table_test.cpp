@@ -1,0 +1,35 @@
+// Tests of vantrel-atlas table through the built program. The reading rules are vantrel-batch's
+// and tested there; here: the table's own columns, the rejected lines, the count and the status.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "tests/vantrel-atlas/atlas_program.hpp"
+
+namespace vantrel_atlas::test {
+namespace {
+
+TEST(TableCommand, LabelsATableInOrderAndCountsRejectedLines) {
+  ATLAS_SKIP_WITHOUT_DATA();
+  const std::filesystem::path path = std::filesystem::temp_directory_path() /
+                                     ("vantrel-atlas-test-" + std::to_string(getpid()) + ".tsv");
+  std::ofstream(path) << "# peaks\nx\ty\tz\tname\n-38\t-22\t56\tM1\n1\tNaN\t3\n"
+                         "2e9\t0\t0\n100\t100\t100\tfar\n";
+  const vantrel::kit::ProcessResult r = runAtlas({"table", "--atlas", "aal,jhu189", path.string()});
+  std::filesystem::remove(path);
+  EXPECT_EQ(r.exitStatus, 2);
+  EXPECT_EQ(r.err, "vantrel-atlas: 2 labelled, 2 rejected\n");
+  const std::string rows = r.out.substr(r.out.find("\nx\t") + 1);
+  EXPECT_EQ(rows,
+            "x\ty\tz\taal\taal_nearest\taal_mm\tjhu189\tjhu189_nearest\tjhu189_mm\tname\n"
+            "-38\t-22\t56\tPostcentral_L\tPostcentral_L\t0\tPrCG_L\tPrCG_L\t0\tM1\n"
+            "# line 4: rejected: Y is not a number: NaN\n"
+            "# line 5: rejected: X is not a number: 2e9\n"
+            "100\t100\t100\t\t\t\t\t\t\tfar\n");
+  EXPECT_NE(r.out.find("# atlas jhu189: jhu189.nii.gz, sha256 "), std::string::npos);
+}
+
+}  // namespace
+}  // namespace vantrel_atlas::test

@@ -1,0 +1,166 @@
+// vantrel-atlas clusters: a statistical map in, labelled clusters and peaks out.
+#include <cstdio>
+#include <thread>
+
+#include "atlas/provenance.hpp"
+#include "imaging/map_header.hpp"
+#include "maps/cluster_map.hpp"
+#include "maps/cluster_tables.hpp"
+#include "report/clusters_output.hpp"
+#include "src/exit_status.h"
+#include "tables/staged_files.hpp"
+#include "vantrel-atlas/commands.hpp"
+
+namespace vantrel_atlas {
+namespace {
+
+constexpr const char* kClustersFooter =
+    R"(Voxels with value >= T form positive clusters; with --two-sided, voxels <= -T
+form negative ones. Clusters are numbered by voxel count, largest first (ties: the
+greater absolute peak), the same number in every output. A cluster's first peak is
+its extreme voxel (ties: lowest z, then y, then x); further peaks are local extrema
+taken by value, none closer than --peak-distance to one already taken. Each peak
+is labelled as point labels a point. The composition gives, per atlas, the labels
+the cluster's voxel centres fall in: voxels, percent of the cluster and percent of
+the region's volume in the atlas. NaN and infinite values join no cluster.
+--out PREFIX also writes PREFIX_clusters.tsv, PREFIX_peaks.tsv, PREFIX.json and the
+cluster map PREFIX_clusters.nii.gz, each renamed into place once complete.
+Exit status: 0 reported (also when no voxel passes the threshold); 1 usage error,
+unreadable or refused map, unreadable atlases or unwritable output.)";
+
+struct ClustersCommandOptions {
+  AtlasChoice atlases;
+  ClusterOptions clusters;
+  std::int64_t volume = 0;
+  std::string format;
+  std::string outPrefix;  // empty: standard output only
+  Pictures pictures;
+  std::string map;
+};
+
+void declareClusters(CLI::App& cli, ClustersCommandOptions& options) {
+  cli.description("Clusters and peaks of a statistical map, labelled");
+  addDataOption(cli, options.atlases.dataDirectory);
+  ClusterOptions& c = options.clusters;
+  cli.add_option("--threshold", c.threshold, "Cluster voxels with value >= T (no default)")
+      ->required();
+  cli.add_flag("--two-sided", c.twoSided, "Also cluster voxels with value <= -T");
+  cli.add_option("--min-voxels", c.minVoxels, "Drop clusters of fewer voxels")
+      ->check(CLI::Range(std::int64_t{1}, atlas::kMaxMapVoxels))
+      ->capture_default_str();
+  cli.add_option("--connectivity", c.connectivity, "6 faces, 18 and edges, 26 and corners")
+      ->check(CLI::IsMember({6, 18, 26}))
+      ->capture_default_str();
+  cli.add_option("--peaks", c.maxPeaks, "Peaks per cluster, at most")
+      ->check(CLI::Range(1, 1000))
+      ->capture_default_str();
+  cli.add_option("--peak-distance", c.peakDistanceMm, "Least distance between peaks, mm")
+      ->check(CLI::Range(0.0, 1000.0))
+      ->capture_default_str();
+  cli.add_option("--volume", options.volume, "Volume of a 4-D map, from 0")
+      ->check(CLI::NonNegativeNumber)
+      ->capture_default_str();
+  addAtlasOptions(cli, options.atlases);
+  addFormatOption(cli, options.format, {"tsv", "json"});
+  cli.add_option("--out", options.outPrefix, "Also write the report files under PREFIX");
+  addPictureOptions(cli, options.pictures, true);
+  cli.add_option("map", options.map, "Statistical map, .nii or .nii.gz")->required();
+  cli.footer(kClustersFooter);
+}
+
+void warnUnlessStandardSpace(const atlas::StatMap& map, const std::string& path) {
+  if (!map.standardSpace) {
+    app::warn(path + ": neither transform code names a standard space; its " + map.transform +
+              " (" + map.transformCode + ") is taken as MNI");
+  }
+}
+
+void labelPeaks(const LoadedAtlases& atlases, ClusterFindings& findings) {
+  for (const Cluster& cluster : findings.report.clusters) {
+    auto& answers = findings.peakLabels.emplace_back();
+    for (const Peak& peak : cluster.peaks) {
+      answers.push_back(atlases.labelMni(peak.world));
+    }
+  }
+}
+
+// Each atlas's region volumes take a pass over the whole atlas, so two threads share them.
+std::vector<RegionVolumes> regionVolumesOfEach(const std::vector<atlas::LabelAtlas>& atlases) {
+  std::vector<RegionVolumes> volumes(atlases.size());
+  const auto every = [&](std::size_t first) {
+    for (std::size_t i = first; i < atlases.size(); i += 2) {
+      volumes[i] = regionVolumesOf(atlases[i]);
+    }
+  };
+  std::thread helper(every, 1);
+  every(0);
+  helper.join();
+  return volumes;
+}
+
+void composeClusters(const LoadedAtlases& atlases, ClusterFindings& findings) {
+  if (findings.report.clusters.empty()) {
+    return;
+  }
+  const std::vector<RegionVolumes> volumes = regionVolumesOfEach(atlases.atlases());
+  findings.parts.resize(findings.report.clusters.size());
+  for (std::size_t a = 0; a < volumes.size(); ++a) {
+    for (std::size_t c = 0; c < findings.report.clusters.size(); ++c) {
+      findings.parts[c].push_back(compositionOf(findings.report.clusters[c], *findings.map,
+                                                atlases.atlases()[a], volumes[a]));
+    }
+  }
+}
+
+void writeReportFiles(const std::string& prefix, const LoadedAtlases& atlases,
+                      const RunProvenance& provenance, const ClusterFindings& findings) {
+  tables::StagedFiles outputs;
+  outputs.stageText(prefix + "_clusters.tsv", clustersTsv(atlases, provenance, findings));
+  outputs.stageText(prefix + "_peaks.tsv", peaksTsv(atlases, provenance, findings));
+  outputs.stageText(prefix + ".json", clustersJson(atlases, provenance, findings));
+  outputs.stage(prefix + "_clusters.nii.gz", [&](const std::filesystem::path& temporary) {
+    writeClusterMap(temporary.string(), *findings.map, findings.report.clusters);
+  });
+  outputs.commit();
+}
+
+int runClusters(const ClustersCommandOptions& options) {
+  const std::vector<const atlas::AtlasEntry*> entries = chosenAtlases(options.atlases);
+  app::checkUsage([&] { checkClusterOptions(options.clusters); });
+  requireDataFolder(options.atlases.dataDirectory);
+  // Made first, so that a folder that cannot be written stops the run before any work.
+  report::ClustersOutput pictures(figureOptions(options.pictures), reportOptions(options.pictures, ""));
+  const atlas::StatMap map = atlas::readStatMap(options.map, options.volume);
+  warnUnlessStandardSpace(map, options.map);
+  ClusterFindings findings{&map,
+                           {options.map, atlas::sha256OfFile(options.map), options.volume},
+                           options.clusters,
+                           findClusters(map, options.clusters),
+                           {},
+                           {}};
+  if (findings.report.clusters.empty()) {
+    app::message(options.map + ": no voxel is beyond the threshold");
+  }
+  const AtlasChoice& choice = options.atlases;
+  const LoadedAtlases atlases(entries, choice.dataDirectory, choice.radii, false);
+  labelPeaks(atlases, findings);
+  composeClusters(atlases, findings);
+  const RunProvenance provenance = provenanceOf(choice.dataDirectory, atlases.atlases());
+  if (!options.outPrefix.empty()) {
+    writeReportFiles(options.outPrefix, atlases, provenance, findings);
+  }
+  pictures.finish(atlases, provenance, findings);
+  const std::string table = formatNamed(options.format) == Format::kJson
+                                ? clustersJson(atlases, provenance, findings)
+                                : clustersTsv(atlases, provenance, findings);
+  std::fputs(table.c_str(), stdout);
+  return vantrel::kExitSuccess;
+}
+
+}  // namespace
+
+app::Command clustersCommand() {
+  return app::command("clusters", declareClusters, runClusters);
+}
+
+}  // namespace vantrel_atlas

@@ -1,0 +1,106 @@
+// vantrel-atlas as a whole: its commands, its exit statuses, and the options its commands share.
+#include "vantrel-atlas/commands.hpp"
+
+#include <filesystem>
+
+#include "src/exit_status.h"
+
+namespace vantrel_atlas {
+
+namespace {
+
+constexpr const char* kDescription =
+    "Labels MNI points in-process with every label atlas of mricron-data, with the nearest "
+    "structure and where each answer came from.";
+
+// Every failure ends with 1; a table with rejected lines ends as vantrel-batch's does.
+app::ExitTable exitTable() {
+  using app::Failure;
+  const std::vector<Failure> failures = {Failure::kUsage, Failure::kUnreadableInput,
+                                         Failure::kBadInput};
+  return {{vantrel::kExitSuccess, {}},
+          {vantrel::kExitBadInput, failures},
+          {vantrel::kExitBatchRejectedLines, {}}};
+}
+
+}  // namespace
+
+app::Program program() {
+  return {.name = "vantrel-atlas",
+          .description = kDescription,
+          .exits = exitTable(),
+          .commands = {listCommand(), pointCommand(), tableCommand(), clustersCommand()}};
+}
+
+void addDataOption(CLI::App& cli, std::string& dataDirectory) {
+  cli.add_option("--data", dataDirectory, "Folder of the mricron-data atlases")
+      ->capture_default_str();
+}
+
+void addAtlasOptions(CLI::App& cli, AtlasChoice& choice) {
+  cli.add_option("--atlas", choice.keys, "Comma-separated atlas keys")->capture_default_str();
+  cli.add_option("--nearest", choice.radii.nearestMm,
+                 "Search for the nearest label this far, in mm (0: no search)")
+      ->check(CLI::Range(0.0, 50.0))
+      ->capture_default_str();
+}
+
+void addLabellingOptions(CLI::App& cli, Labelling& labelling) {
+  cli.add_option("--space", labelling.space, "Space of the coordinates given")
+      ->check(CLI::IsMember({"mni", "talairach"}))
+      ->capture_default_str();
+  addAtlasOptions(cli, labelling.atlases);
+  cli.add_option("--within", labelling.atlases.radii.withinMm,
+                 "List every label with a voxel this close, in mm")
+      ->check(CLI::Range(0.0, 50.0));
+}
+
+void addFormatOption(CLI::App& cli, std::string& format, std::initializer_list<const char*> names) {
+  const std::vector<std::string> formats(names.begin(), names.end());
+  std::string help = formats.front();
+  for (std::size_t i = 1; i < formats.size(); ++i) {
+    help += (i + 1 == formats.size() ? " or " : ", ") + formats[i];
+  }
+  format = formats.front();
+  cli.add_option("--format", format, help)->check(CLI::IsMember(formats));
+}
+
+void addPictureOptions(CLI::App& cli, Pictures& pictures, bool report) {
+  cli.add_option("--figures", pictures.figuresDir,
+                 "Write a figure per point and a glass brain into this folder");
+  cli.add_option("--figure-format", pictures.figureFormat, "png, svg or pdf")
+      ->check(CLI::IsMember({"png", "svg", "pdf"}))
+      ->capture_default_str();
+  if (report) {
+    cli.add_option("--report", pictures.reportDir,
+                   "Write an HTML report, index.html and its figures, into this folder");
+  }
+}
+
+Format formatNamed(const std::string& name) {
+  if (name == "json") {
+    return Format::kJson;
+  }
+  return name == "tsv" ? Format::kTsv : Format::kText;
+}
+
+std::vector<const atlas::AtlasEntry*> chosenAtlases(const AtlasChoice& choice) {
+  return app::checkUsage([&] { return atlas::selectAtlases(choice.keys); });
+}
+
+void requireDataFolder(const std::string& dataDirectory) {
+  if (!std::filesystem::is_directory(dataDirectory)) {
+    throw app::Error(app::Failure::kUnreadableInput,
+                     "data folder " + dataDirectory + " does not exist");
+  }
+}
+
+figures::PictureOptions figureOptions(const Pictures& pictures) {
+  return {pictures.figuresDir, *figures::parseFormat(pictures.figureFormat)};
+}
+
+report::ReportOptions reportOptions(const Pictures& pictures, const std::string& input) {
+  return {pictures.reportDir, app::commandLine(), input};
+}
+
+}  // namespace vantrel_atlas

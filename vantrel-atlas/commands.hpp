@@ -1,0 +1,88 @@
+// The commands of vantrel-atlas and what they share: the atlases they answer from, the space and
+// format of points, and the pictures they draw.
+#pragma once
+
+#include <CLI/CLI.hpp>
+#include <initializer_list>
+#include <nlohmann/json.hpp>
+#include <string>
+#include <vector>
+
+#include "app/program.hpp"
+#include "atlas/catalogue.hpp"
+#include "atlas/labelling.hpp"
+#include "figures/figure_set.hpp"
+#include "tables/rows.hpp"
+#include "report/output_folders.hpp"
+
+namespace vantrel_atlas {
+
+// list, point, table and clusters, with vantrel-atlas's exit statuses.
+app::Program program();
+
+app::Command listCommand();
+app::Command pointCommand();
+app::Command tableCommand();
+app::Command clustersCommand();
+
+enum class Format { kText, kTsv, kJson };
+
+// How a table's rows are read and written: the space of the coordinates given and the format.
+struct RowOptions {
+  Format format = Format::kTsv;
+  bool talairach = false;
+};
+
+// The largest coordinate accepted, in millimetres: far beyond every grid, and small enough
+// for exact index arithmetic.
+inline constexpr double kCoordinateLimit = 1e9;
+
+// X, Y and Z from the words of the command line: blanks or commas between them, each a plain
+// or decimal number within +-1e9. Throws std::invalid_argument saying what is wrong.
+atlas::Vec3 parseCoordinates(const std::vector<std::string>& words);
+
+// The atlases a command answers from: their folder, their keys and how far to search.
+struct AtlasChoice {
+  std::string dataDirectory = atlas::kDefaultDataDirectory;
+  std::string keys = "aal,ho-cort,jhu-wm,aicha,jhu189,natbrainlab";
+  SearchRadii radii;
+};
+
+// How point and table label: the atlases, and the space of the coordinates given.
+struct Labelling {
+  AtlasChoice atlases;
+  std::string space = "mni";
+};
+
+// What --figures, --figure-format and --report ask for.
+struct Pictures {
+  std::string figuresDir;  // empty: no figures
+  std::string figureFormat = "png";
+  std::string reportDir;  // empty: no report
+};
+
+// What the figures of a run need, and what its report needs: the folder, the command line and
+// the input (a table; empty for a point or a map).
+figures::PictureOptions figureOptions(const Pictures& pictures);
+report::ReportOptions reportOptions(const Pictures& pictures, const std::string& input);
+
+// --data, the first option of every command.
+void addDataOption(CLI::App& cli, std::string& dataDirectory);
+// --atlas and --nearest.
+void addAtlasOptions(CLI::App& cli, AtlasChoice& choice);
+// --space, --atlas, --nearest and --within.
+void addLabellingOptions(CLI::App& cli, Labelling& labelling);
+// --format, one of `names`; the first name is the default when none is given.
+void addFormatOption(CLI::App& cli, std::string& format, std::initializer_list<const char*> names);
+// --figures and --figure-format, and --report where the command writes one.
+void addPictureOptions(CLI::App& cli, Pictures& pictures, bool report);
+
+Format formatNamed(const std::string& name);
+
+// The atlases chosen, in order; an unknown key is a usage error.
+std::vector<const atlas::AtlasEntry*> chosenAtlases(const AtlasChoice& choice);
+// Throws app::Error when the data folder is missing, before any atlas is read.
+void requireDataFolder(const std::string& dataDirectory);
+
+
+}  // namespace vantrel_atlas
