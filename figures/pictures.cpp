@@ -21,12 +21,12 @@ figures::RegionLookup outlinesOf(const LoadedAtlases& atlases) {
     return {};
   }
   const atlas::LabelAtlas& first = atlases.atlases().front();
-  return [&first](const atlas::Vec3& mni) { return int{first.indexAt(first.voxelAt(mni))}; };
+  return [&first](const imaging::Vec3& mni) { return int{first.indices().atWorld(mni)}; };
 }
 
 }  // namespace
 
-std::string coordinatesText(const atlas::Vec3& point) {
+std::string coordinatesText(const imaging::Vec3& point) {
   return formatNumber(point[0], 2) + ", " + formatNumber(point[1], 2) + ", " +
          formatNumber(point[2], 2);
 }

@@ -27,7 +27,7 @@ std::string answerText(const LoadedAtlases& atlases, std::size_t atlas, const At
 std::vector<std::string> captionOf(const LoadedAtlases& atlases, const PointAnswer& answer);
 
 // "-38, -22, 56"
-std::string coordinatesText(const atlas::Vec3& point);
+std::string coordinatesText(const imaging::Vec3& point);
 
 class PictureMaker {
  public:

@@ -5,9 +5,11 @@
 
 #include "orvod/label_table.hpp"
 #include "atlas/catalogue.hpp"
-#include "imaging/label_volume.hpp"
+#include "imaging/volume.hpp"
 
 namespace atlas {
+
+using LabelVolume = imaging::Volume<std::uint8_t>;
 
 struct AtlasSet {
   LabelVolume grey;        // AAL, 1 mm: grey-matter regions

@@ -13,40 +13,40 @@ constexpr int kValueDecimals = 3;
 
 // The map's values inside the clusters, 0 elsewhere, for the heat and cold colours.
 std::vector<float> clusterValues(const ClusterFindings& findings) {
-  const atlas::StatMap& map = *findings.map;
-  std::vector<float> values(map.values.size(), 0.0f);
-  for (const Cluster& cluster : findings.report.clusters) {
+  const maps::StatMap& map = *findings.map;
+  std::vector<float> values(map.volume.values().size(), 0.0f);
+  for (const maps::Cluster& cluster : findings.report.clusters) {
     for (const std::int64_t v : cluster.voxels) {
       values[static_cast<std::size_t>(v)] =
-          static_cast<float>(map.values[static_cast<std::size_t>(v)]);
+          static_cast<float>(map[static_cast<std::size_t>(v)]);
     }
   }
   return values;
 }
 
 figures::Overlay overlayOf(const ClusterFindings& findings) {
-  const atlas::StatMap& map = *findings.map;
-  return figures::Overlay(map.nx, map.ny, map.nz, clusterValues(findings), map.voxelToWorld,
+  const maps::StatMap& map = *findings.map;
+  return figures::Overlay(imaging::Volume<float>(map.grid(), clusterValues(findings)),
                           findings.options.threshold);
 }
 
 std::optional<report::Section> viewerOf(report::ReportFolder& folder, const LoadedAtlases& atlases,
                                         const std::string& dataDirectory,
                                         const ClusterFindings& findings) {
-  const atlas::StatMap& map = *findings.map;
+  const maps::StatMap& map = *findings.map;
   return clustersViewer(folder, atlases, dataDirectory,
-                        {{map.nx, map.ny, map.nz}, map.voxelToWorld, clusterValues(findings)},
+                        imaging::Volume<float>(map.grid(), clusterValues(findings)),
                         findings.options.threshold);
 }
 
-std::string peakName(const Cluster& cluster, std::size_t peak) {
+std::string peakName(const maps::Cluster& cluster, std::size_t peak) {
   return "cluster-" + std::to_string(cluster.number) + "-peak-" + std::to_string(peak + 1);
 }
 
 std::vector<Subject> subjectsOf(const ClusterFindings& findings) {
   std::vector<Subject> subjects;
   for (std::size_t c = 0; c < findings.report.clusters.size(); ++c) {
-    const Cluster& cluster = findings.report.clusters[c];
+    const maps::Cluster& cluster = findings.report.clusters[c];
     for (std::size_t p = 0; p < cluster.peaks.size(); ++p) {
       subjects.push_back({peakName(cluster, p),
                           "Cluster " + std::to_string(cluster.number) + " (" +
@@ -58,7 +58,7 @@ std::vector<Subject> subjectsOf(const ClusterFindings& findings) {
   return subjects;
 }
 
-std::vector<std::string> peakCells(const Peak& peak) {
+std::vector<std::string> peakCells(const maps::Peak& peak) {
   return {formatNumber(peak.world[0], 3), formatNumber(peak.world[1], 3),
           formatNumber(peak.world[2], 3), formatNumber(peak.value, kValueDecimals)};
 }
@@ -74,11 +74,11 @@ report::Table clusterTable(const LoadedAtlases& atlases, const ClusterFindings& 
   }
   std::size_t firstPeak = 0;
   for (std::size_t c = 0; c < findings.report.clusters.size(); ++c) {
-    const Cluster& cluster = findings.report.clusters[c];
+    const maps::Cluster& cluster = findings.report.clusters[c];
     const auto voxels = static_cast<double>(cluster.voxels.size());
     report::Row row{{std::to_string(cluster.number), cluster.sign > 0 ? "+" : "-",
                      std::to_string(cluster.voxels.size()),
-                     formatNumber(voxels * findings.map->voxelVolumeMm3(), 1)},
+                     formatNumber(voxels * findings.map->grid().voxelVolumeMm3(), 1)},
                     cluster.peaks.front().world,
                     links[firstPeak]};
     for (const auto& cell : peakCells(cluster.peaks.front()))
@@ -101,7 +101,7 @@ report::Table peakTable(const LoadedAtlases& atlases, const ClusterFindings& fin
   }
   std::size_t subject = 0;
   for (std::size_t c = 0; c < findings.report.clusters.size(); ++c) {
-    const Cluster& cluster = findings.report.clusters[c];
+    const maps::Cluster& cluster = findings.report.clusters[c];
     for (std::size_t p = 0; p < cluster.peaks.size(); ++p, ++subject) {
       report::Row row{{std::to_string(cluster.number), std::to_string(p + 1)},
                       cluster.peaks[p].world,
@@ -165,7 +165,7 @@ void ClusterPictures::finish(const LoadedAtlases& atlases, const RunProvenance& 
        "clusters, at their first peak, over the outline of the Colin brain."},
       {},
       &overlay};
-  for (const Cluster& cluster : findings.report.clusters) {
+  for (const maps::Cluster& cluster : findings.report.clusters) {
     glass.marks.push_back({cluster.peaks.front().world, std::to_string(cluster.number)});
   }
   const std::vector<Subject> subjects = subjectsOf(findings);
@@ -175,11 +175,13 @@ void ClusterPictures::finish(const LoadedAtlases& atlases, const RunProvenance& 
   }
   if (report_) {
     const std::vector<std::string> links = maker.draw(*report_, subjects, glass);
-    const atlas::StatMap& map = *findings.map;
+    const maps::StatMap& map = *findings.map;
     const report::Source input{"map", findings.source.path, findings.source.sha256,
                                "volume " + std::to_string(findings.source.volume) + " of " +
-                                   std::to_string(map.nx) + "x" + std::to_string(map.ny) + "x" +
-                                   std::to_string(map.nz) + " " + map.datatype + " voxels"};
+                                   std::to_string(map.grid().size()[0]) + "x" +
+                                   std::to_string(map.grid().size()[1]) + "x" +
+                                   std::to_string(map.grid().size()[2]) + " " +
+                                   map.header.datatype + " voxels"};
     const auto viewer = viewerOf(*report_, atlases, options_.dataDirectory, findings);
     report_->finish(clustersPage(atlases, reportProvenance(provenance, options_.commandLine, input),
                                  findings, links, viewer));

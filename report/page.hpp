@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "imaging/transform.hpp"
+#include "imaging/affine.hpp"
 
 namespace report {
 
@@ -51,7 +51,7 @@ Section figureSection(const std::string& id, const std::string& title, const std
 
 struct Row {
   std::vector<std::string> cells;
-  std::optional<atlas::Vec3> mni;  // carried as data-mni-x/y/z on the row
+  std::optional<imaging::Vec3> mni;  // carried as data-mni-x/y/z on the row
   std::string figure;              // relative path; the first cell links to it
 };
 

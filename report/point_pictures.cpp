@@ -54,7 +54,7 @@ void PointPictures::finish(const LoadedAtlases& atlases, const RunProvenance& pr
     const auto input = options_.command == Command::kTable
                            ? std::optional(inputSource(options_.input))
                            : std::nullopt;
-    std::vector<atlas::Vec3> points;
+    std::vector<imaging::Vec3> points;
     for (const Subject& subject : subjects_) {
       points.push_back(subject.answer.mni);
     }

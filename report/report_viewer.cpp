@@ -32,7 +32,7 @@ report::ViewerScene sceneOf(const LoadedAtlases& atlases, const std::string& dat
 std::optional<report::Section> pointsViewer(report::ReportFolder& folder,
                                             const LoadedAtlases& atlases,
                                             const std::string& dataDirectory,
-                                            const std::vector<atlas::Vec3>& points) {
+                                            const std::vector<imaging::Vec3>& points) {
   report::ViewerScene scene = sceneOf(atlases, dataDirectory);
   scene.points = points;
   return viewerOf(folder, scene);
@@ -41,7 +41,7 @@ std::optional<report::Section> pointsViewer(report::ReportFolder& folder,
 std::optional<report::Section> clustersViewer(report::ReportFolder& folder,
                                               const LoadedAtlases& atlases,
                                               const std::string& dataDirectory,
-                                              report::FloatGrid clusters, double threshold) {
+                                              imaging::Volume<float> clusters, double threshold) {
   report::ViewerScene scene = sceneOf(atlases, dataDirectory);
   scene.clusters = std::move(clusters);
   scene.threshold = threshold;

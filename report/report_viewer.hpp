@@ -17,12 +17,12 @@ namespace vantrel_atlas {
 std::optional<report::Section> pointsViewer(report::ReportFolder& folder,
                                             const LoadedAtlases& atlases,
                                             const std::string& dataDirectory,
-                                            const std::vector<atlas::Vec3>& points);
+                                            const std::vector<imaging::Vec3>& points);
 
 // `clusters` holds the map's values inside its clusters and 0 elsewhere.
 std::optional<report::Section> clustersViewer(report::ReportFolder& folder,
                                               const LoadedAtlases& atlases,
                                               const std::string& dataDirectory,
-                                              report::FloatGrid clusters, double threshold);
+                                              imaging::Volume<float> clusters, double threshold);
 
 }  // namespace vantrel_atlas

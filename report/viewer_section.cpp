@@ -89,8 +89,8 @@ nlohmann::json atlasJson(const atlas::LabelAtlas& atlas, const std::string& volu
   }
   return {{"key", std::string(atlas.entry().key)},
           {"volume", volume},
-          {"voxelToWorld", nlohmann::json(atlas.voxelToMni())},
-          {"worldToVoxel", nlohmann::json(atlas::invert(atlas.voxelToMni()))},
+          {"voxelToWorld", nlohmann::json(atlas.grid().voxelToWorld())},
+          {"worldToVoxel", nlohmann::json(atlas.grid().worldToVoxel())},
           {"labels", labels}};
 }
 
@@ -210,7 +210,7 @@ Section viewerSection(ReportFolder& folder, const fs::path& files, const ViewerS
     writer.volume(kClustersVolume, gzippedNifti(*scene.clusters));
     config["overlay"] = {{"volume", kClustersVolume},
                          {"threshold", scene.threshold},
-                         {"max", largestMagnitude(scene.clusters->values)}};
+                         {"max", largestMagnitude(scene.clusters->values())}};
   }
   writer.data(config);
   return {"viewer", "Viewer", sectionHtml(writer.volumeScripts())};

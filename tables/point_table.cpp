@@ -6,7 +6,8 @@
 #include <cstdlib>
 #include <limits>
 
-#include "imaging/transform.hpp"
+#include "atlas/talairach.hpp"
+#include "imaging/affine.hpp"
 #include "src/text/text.hpp"
 #include "src/vantrel.hpp"
 
@@ -114,7 +115,7 @@ double coordinateValue(const char* field) {
 }
 
 std::optional<Point3> roundToPoint(const Values3& values) {
-  const Vec3 rounded = roundHalfUp(values);
+  const imaging::Vec3 rounded = imaging::roundHalfUp(values);
   Point3 point{};
   for (std::size_t axis = 0; axis < point.size(); ++axis) {
     if (!fitsInt32(rounded[axis])) {
@@ -126,7 +127,7 @@ std::optional<Point3> roundToPoint(const Values3& values) {
 }
 
 std::optional<Point3> talairachFromMni(const Values3& mni) {
-  return roundToPoint(applyAffine(mniToTalairach(), mni));
+  return roundToPoint(imaging::applyAffine(atlas::mniToTalairach(), mni));
 }
 
 LineRole readLine(const std::string& rawLine, std::size_t number, bool mni, bool headerPossible,

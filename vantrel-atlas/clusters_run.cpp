@@ -14,30 +14,31 @@
 namespace vantrel_atlas {
 namespace {
 
-void warnUnlessStandardSpace(const atlas::StatMap& map, const std::string& path) {
-  if (!map.standardSpace) {
+void warnUnlessStandardSpace(const maps::StatMap& map, const std::string& path) {
+  if (!map.header.standardSpace) {
     std::fprintf(stderr,
                  "vantrel-atlas: warning: %s: neither transform code names a standard space; "
                  "its %s (%s) is taken as MNI\n",
-                 path.c_str(), map.transform.c_str(), map.transformCode.c_str());
+                 path.c_str(), imaging::nameOf(map.grid().transform()),
+                 map.header.transformCode.c_str());
   }
 }
 
 void labelPeaks(const LoadedAtlases& atlases, ClusterFindings& findings) {
-  for (const Cluster& cluster : findings.report.clusters) {
+  for (const maps::Cluster& cluster : findings.report.clusters) {
     auto& answers = findings.peakLabels.emplace_back();
-    for (const Peak& peak : cluster.peaks) {
+    for (const maps::Peak& peak : cluster.peaks) {
       answers.push_back(atlases.labelMni(peak.world));
     }
   }
 }
 
 // Each atlas's region volumes take a pass over the whole atlas, so two threads share them.
-std::vector<RegionVolumes> regionVolumesOfEach(const std::vector<atlas::LabelAtlas>& atlases) {
-  std::vector<RegionVolumes> volumes(atlases.size());
+std::vector<maps::RegionVolumes> regionVolumesOfEach(const std::vector<atlas::LabelAtlas>& atlases) {
+  std::vector<maps::RegionVolumes> volumes(atlases.size());
   const auto every = [&](std::size_t first) {
     for (std::size_t i = first; i < atlases.size(); i += 2) {
-      volumes[i] = regionVolumesOf(atlases[i]);
+      volumes[i] = maps::regionVolumesOf(atlases[i]);
     }
   };
   std::thread helper(every, 1);
@@ -50,11 +51,11 @@ void composeClusters(const LoadedAtlases& atlases, ClusterFindings& findings) {
   if (findings.report.clusters.empty()) {
     return;
   }
-  const std::vector<RegionVolumes> volumes = regionVolumesOfEach(atlases.atlases());
+  const std::vector<maps::RegionVolumes> volumes = regionVolumesOfEach(atlases.atlases());
   findings.parts.resize(findings.report.clusters.size());
   for (std::size_t a = 0; a < volumes.size(); ++a) {
     for (std::size_t c = 0; c < findings.report.clusters.size(); ++c) {
-      findings.parts[c].push_back(compositionOf(findings.report.clusters[c], *findings.map,
+      findings.parts[c].push_back(maps::compositionOf(findings.report.clusters[c], *findings.map,
                                                 atlases.atlases()[a], volumes[a]));
     }
   }
@@ -67,7 +68,7 @@ void writeReportFiles(const std::string& prefix, const LoadedAtlases& atlases,
   outputs.stageText(prefix + "_peaks.tsv", peaksTsv(atlases, provenance, findings));
   outputs.stageText(prefix + ".json", clustersJson(atlases, provenance, findings));
   outputs.stage(prefix + "_clusters.nii.gz", [&](const std::string& temporary) {
-    writeClusterMap(temporary, *findings.map, findings.report.clusters);
+    maps::writeClusterMap(temporary, *findings.map, findings.report.clusters);
   });
   outputs.commit();
 }
@@ -77,12 +78,12 @@ void writeReportFiles(const std::string& prefix, const LoadedAtlases& atlases,
 int runClusters(const Options& options) {
   // Made first, so that a folder that cannot be written stops the run before any work.
   ClusterPictures pictures(options);
-  const atlas::StatMap map = atlas::readStatMap(options.map, options.volume);
+  const maps::StatMap map = maps::readStatMap(options.map, options.volume);
   warnUnlessStandardSpace(map, options.map);
   ClusterFindings findings{&map,
                            {options.map, atlas::sha256OfFile(options.map), options.volume},
                            options.clusters,
-                           findClusters(map, options.clusters),
+                           maps::findClusters(map, options.clusters),
                            {},
                            {}};
   if (findings.report.clusters.empty()) {

@@ -7,7 +7,7 @@
 #include <stdexcept>
 
 #include "atlas/catalogue.hpp"
-#include "imaging/map_header.hpp"
+#include "imaging/nifti_read.hpp"
 #include "tables/point_table.hpp"
 #include "src/exit_status.h"
 #include "vantrel_version.h"
@@ -101,12 +101,12 @@ void addPictureOptions(CLI::App& command, Options& options, bool report) {
 void addClustersCommand(CLI::App& app, Options& options, Raw& raw) {
   CLI::App* command =
       addCommand(app, "clusters", "Clusters and peaks of a statistical map, labelled", options);
-  ClusterOptions& c = options.clusters;
+  maps::ClusterOptions& c = options.clusters;
   command->add_option("--threshold", c.threshold, "Cluster voxels with value >= T (no default)")
       ->required();
   command->add_flag("--two-sided", c.twoSided, "Also cluster voxels with value <= -T");
   command->add_option("--min-voxels", c.minVoxels, "Drop clusters of fewer voxels")
-      ->check(CLI::Range(std::int64_t{1}, atlas::kMaxMapVoxels))
+      ->check(CLI::Range(std::int64_t{1}, imaging::kMaxVoxels))
       ->capture_default_str();
   command->add_option("--connectivity", c.connectivity, "6 faces, 18 and edges, 26 and corners")
       ->check(CLI::IsMember({6, 18, 26}))
@@ -193,7 +193,7 @@ void finish(Options& options, const Raw& raw) {
   try {
     options.atlases = atlas::selectAtlases(raw.atlases);
     if (options.command == Command::kClusters) {
-      checkClusterOptions(options.clusters);
+      maps::checkClusterOptions(options.clusters);
     }
     if (options.command == Command::kPoint) {
       options.point = parseCoordinates(raw.coordinates);
@@ -205,7 +205,7 @@ void finish(Options& options, const Raw& raw) {
 
 }  // namespace
 
-atlas::Vec3 parseCoordinates(const std::vector<std::string>& words) {
+imaging::Vec3 parseCoordinates(const std::vector<std::string>& words) {
   std::string joined;
   for (const std::string& word : words) {
     joined += word;
@@ -223,7 +223,7 @@ atlas::Vec3 parseCoordinates(const std::vector<std::string>& words) {
     throw std::invalid_argument("expected three coordinates X Y Z, got " +
                                 std::to_string(values.size()));
   }
-  atlas::Vec3 point{};
+  imaging::Vec3 point{};
   for (std::size_t axis = 0; axis < 3; ++axis) {
     const char* text = values[axis].c_str();
     if (atlas::coordinateForm(text) == atlas::CoordinateForm::kNotANumber) {

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "atlas/catalogue.hpp"
-#include "imaging/transform.hpp"
+#include "imaging/affine.hpp"
 #include "maps/clusters.hpp"
 #include "atlas/labelling.hpp"
 
@@ -24,7 +24,7 @@ struct Options {
   std::vector<const atlas::AtlasEntry*> atlases;
   SearchRadii radii;
   std::string dataDirectory;
-  atlas::Vec3 point{};               // point: X Y Z as given
+  imaging::Vec3 point{};               // point: X Y Z as given
   std::string input;                 // table: a path, or "-" for standard input
   std::string figuresDir;            // --figures; empty: no figures
   std::string reportDir;             // --report; empty: no report
@@ -33,7 +33,7 @@ struct Options {
   // clusters: the map, its volume, what makes a cluster and where the report files go
   std::string map;
   std::int64_t volume = 0;
-  ClusterOptions clusters;
+  maps::ClusterOptions clusters;
   std::string outPrefix;  // empty: standard output only
 };
 
@@ -48,7 +48,7 @@ ParsedOptions parseOptions(int argc, const char* const argv[]);
 
 // X, Y and Z from the words of the command line: blanks or commas between them, each a plain
 // or decimal number within +-1e9. Throws std::invalid_argument saying what is wrong.
-atlas::Vec3 parseCoordinates(const std::vector<std::string>& words);
+imaging::Vec3 parseCoordinates(const std::vector<std::string>& words);
 
 // The largest coordinate accepted, in millimetres: far beyond every grid, and small enough
 // for exact index arithmetic.

@@ -1,6 +1,6 @@
 // Tests of the Talairach to MNI transform and its rounding; volume_test covers the inverse of
 // other affines.
-#include "imaging/transform.hpp"
+#include "imaging/affine.hpp"
 
 #include <gtest/gtest.h>
 

@@ -5,7 +5,7 @@
 
 #include "tests/maps/map_file.hpp"
 
-namespace vantrel_atlas {
+namespace maps {
 namespace {
 
 class ClusterMapTest : public atlas::fixture::MapFiles {};
@@ -20,7 +20,7 @@ TEST_F(ClusterMapTest, KeepsTheGridAndTransformsInTheSmallestType) {
                                    i.qoffset_x = 7;
                                    i.qfac = 1;
                                  }};
-  const atlas::StatMap map = atlas::readStatMap(writeMap("stat.nii.gz", shape, {}));
+  const StatMap map = readStatMap(writeMap("stat.nii.gz", shape, {}));
   // As many clusters as `count`; the first holds voxel 1, the last voxel 59.
   struct Case {
     std::int64_t count;
@@ -54,4 +54,4 @@ TEST_F(ClusterMapTest, KeepsTheGridAndTransformsInTheSmallestType) {
 }
 
 }  // namespace
-}  // namespace vantrel_atlas
+}  // namespace maps

@@ -12,7 +12,7 @@ bool holds(const std::string& html, const std::string& part) {
 TEST(Page, HostileTextStaysTextAndRowsCarryTheirCoordinates) {
   Table table{{"line", "aal"}, {}};
   table.rows.push_back(
-      {{"2", "<script>x</script> & \"q\" 'a'"}, atlas::Vec3{-38, -22.5, 56}, "figures/a b#.png"});
+      {{"2", "<script>x</script> & \"q\" 'a'"}, imaging::Vec3{-38, -22.5, 56}, "figures/a b#.png"});
   table.rows.push_back({{"3", "none"}, std::nullopt, ""});
   const std::string html = renderPage({"Report <1>", {tableSection("points", "Points", table)}});
   struct Case {

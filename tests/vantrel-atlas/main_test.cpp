@@ -10,7 +10,8 @@
 #include <nlohmann/json.hpp>
 
 #include "tests/atlas/atlas_fixture.hpp"
-#include "imaging/transform.hpp"
+#include "atlas/talairach.hpp"
+#include "imaging/affine.hpp"
 #include "testkit/process.hpp"
 
 namespace {
@@ -64,12 +65,12 @@ TEST(VantrelAtlas, RefusesBadInputWithAMessageAndAUsageStatus) {
 
 TEST(VantrelAtlas, AnswersTalairachInputAsItsExactMniConversion) {
   ATLAS_SKIP_WITHOUT_DATA();
-  const atlas::Vec3 talairach{-36.6, -24.2, 52.3};
+  const imaging::Vec3 talairach{-36.6, -24.2, 52.3};
   const ProcessResult viaTalairach = run({"point", "--space", "talairach", "--within", "4",
                                           "--format", "json", "-36.6", "-24.2", "52.3"});
   ASSERT_EQ(viaTalairach.exitStatus, 0) << viaTalairach.err;
   const json answer = records(viaTalairach.out).at(1);
-  const atlas::Vec3 mni = atlas::applyAffine(atlas::talairachToMni(), talairach);
+  const imaging::Vec3 mni = imaging::applyAffine(atlas::talairachToMni(), talairach);
   EXPECT_EQ(answer["mni"], (json{{"x", mni[0]}, {"y", mni[1]}, {"z", mni[2]}}));
   char text[3][32];
   for (int i = 0; i < 3; ++i) {

@@ -9,7 +9,7 @@ namespace vantrel_atlas {
 namespace {
 
 TEST(ParseCoordinates, TakesBlanksOrCommasBetweenPlainOrDecimalNumbers) {
-  const std::pair<std::vector<std::string>, atlas::Vec3> cases[] = {
+  const std::pair<std::vector<std::string>, imaging::Vec3> cases[] = {
       {{"-38", "-22", "56"}, {-38, -22, 56}},
       {{"-38,", "-22,", "56"}, {-38, -22, 56}},
       {{"-38, -22, 56"}, {-38, -22, 56}},
