@@ -5,7 +5,7 @@
 #include <sstream>
 
 #include "tests/atlas/atlas_fixture.hpp"
-#include "tests/maps/map_file.hpp"
+#include "tests/imaging/nifti_file.hpp"
 #include "atlas/provenance.hpp"
 #include "testkit/process.hpp"
 
@@ -13,12 +13,12 @@ namespace {
 
 using vantrel::kit::runProcess;
 
-class ClusterPicturesTest : public atlas::fixture::MapFiles {};
+class ClusterPicturesTest : public imaging::fixture::MapFiles {};
 
 TEST_F(ClusterPicturesTest, EveryPeakGetsAFigureAndTheReportListsClustersThenPeaks) {
   ATLAS_SKIP_WITHOUT_DATA();
   // Two 3x3x3 blobs of opposite signs on the 2 mm MNI grid, far apart.
-  atlas::fixture::MapShape shape;
+  imaging::fixture::MapShape shape;
   shape.nx = 91, shape.ny = 109, shape.nz = 91;
   std::vector<double> values(91 * 109 * 91, 0.0);
   for (int d = 0; d < 27; ++d) {

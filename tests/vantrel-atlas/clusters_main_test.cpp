@@ -10,12 +10,12 @@
 #include <sstream>
 
 #include "tests/atlas/atlas_fixture.hpp"
-#include "tests/maps/map_file.hpp"
+#include "tests/imaging/nifti_file.hpp"
 #include "testkit/process.hpp"
 
 namespace {
 
-using atlas::fixture::MapShape;
+using imaging::fixture::MapShape;
 using vantrel::kit::runProcess;
 
 // 20x20x20 voxels of 2 mm: x from -20 leftwards to -58, y from -40, z from 40.
@@ -68,7 +68,7 @@ std::vector<std::vector<std::string>> rowsOf(const std::string& text) {
   return rows;
 }
 
-class ClustersCommand : public atlas::fixture::MapFiles {
+class ClustersCommand : public imaging::fixture::MapFiles {
  protected:
   void SetUp() override {
     ATLAS_SKIP_WITHOUT_DATA();
