@@ -197,7 +197,8 @@ void transformAxis(Work& work, const std::array<std::int64_t, 3>& size, int axis
 
 std::optional<std::vector<NearestEntry>> nearestLabelMap(const LabelAtlas& atlas,
                                                          const VoxelIndex& margin) {
-  const std::optional<std::array<double, 3>> spacing = wholeSquaredSpacing(atlas.grid().voxelToWorld());
+  const std::optional<std::array<double, 3>> spacing =
+      wholeSquaredSpacing(atlas.grid().voxelToWorld());
   if (!spacing) {
     return std::nullopt;
   }

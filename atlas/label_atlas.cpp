@@ -115,8 +115,8 @@ LabelAtlas loadLabelAtlas(const AtlasEntry& entry, const std::string& dataDirect
     correctWhiteMatterSform(voxelToMni);
     volume.setVoxelToWorld(voxelToMni);
   }
-  AtlasProvenance provenance{
-      path, sha256OfFile(path), volume.grid().size(), volume.grid().voxelSize(), labels.size()};
+  AtlasProvenance provenance{path, sha256OfFile(path), volume.grid().size(),
+                             volume.grid().voxelSize(), labels.size()};
   return LabelAtlas(entry, std::move(volume), std::move(labels), std::move(provenance));
 }
 

@@ -10,7 +10,8 @@ namespace figures {
 namespace {
 
 // One pass over the extent's millimetre grid fills all three projections at once.
-std::array<Silhouette, 3> silhouettesOf(const imaging::Volume<std::uint8_t>& brain, const Extent& extent) {
+std::array<Silhouette, 3> silhouettesOf(const imaging::Volume<std::uint8_t>& brain,
+                                        const Extent& extent) {
   std::array<Silhouette, 3> out;
   for (std::size_t p = 0; p < kPlanes.size(); ++p) {
     out[p].columns = columnsOf(extent, kPlanes[p]);

@@ -96,8 +96,8 @@ double Grid::voxelVolumeMm3() const {
 }
 
 Vec3 Grid::worldOf(const Index3& v) const {
-  return applyAffine(voxelToWorld_,
-                     {static_cast<double>(v[0]), static_cast<double>(v[1]), static_cast<double>(v[2])});
+  return applyAffine(voxelToWorld_, {static_cast<double>(v[0]), static_cast<double>(v[1]),
+                                     static_cast<double>(v[2])});
 }
 
 Index3 Grid::nearestVoxel(const Vec3& world) const {

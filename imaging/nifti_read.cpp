@@ -188,7 +188,7 @@ std::int64_t checkDataFits(const HeaderFields& f, std::int64_t volumes, std::int
       compressed ? fileBytes * kMaxInflation + kInflationSlack : fileBytes;
   if (needed > available) {
     refuse(path, "the header declares " + std::to_string(needed) +
-                            " bytes, more than the file holds (truncated?)");
+                     " bytes, more than the file holds (truncated?)");
   }
   return offset + (volume == kAllVolumes ? 0 : volume) * volumeBytes;
 }
@@ -256,17 +256,15 @@ void NiftiReader::readHeaderAndLayout() {
   const bool compressed = gzdirect(file_.get()) == 0;
   const std::int64_t readOffset = checkDataFits(fields, header_.volumes, perVolume * stored.bytes,
                                                 volume, compressed, path_, kind.version);
-  layout_ = {.datatype = fields.datatype,
-             .bytesPerValue = stored.bytes,
+  const auto dimOr1 = [&](int axis) { return axis <= fields.dim[0] ? fields.dim[axis] : 1; };
+  layout_ = {.size = {dimOr1(1), dimOr1(2), dimOr1(3)},
+             .volumesRead = volume == kAllVolumes ? header_.volumes : 1,
              .swapped = kind.swapped,
              .slope = fields.slope,
              .inter = fields.inter,
              .headerBytes = kind.version == 1 ? 348 : 540,
              .voxelOffset = static_cast<std::int64_t>(fields.voxOffset),
              .readOffset = readOffset};
-  const auto dimOr1 = [&](int axis) { return axis <= fields.dim[0] ? fields.dim[axis] : 1; };
-  grid_ = Grid({dimOr1(1), dimOr1(2), dimOr1(3)}, {{{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}}},
-               volume == kAllVolumes ? header_.volumes : 1);
 }
 
 // A rescaled label would no longer name its row in the label table, and a label can only be
@@ -275,8 +273,7 @@ void NiftiReader::checkLabels() const {
   if (header_.volumes > 1) {
     refuse("more than one volume in the file");
   }
-  const bool unscaled =
-      layout_.slope == 0.0 || (layout_.slope == 1.0 && layout_.inter == 0.0);
+  const bool unscaled = layout_.slope == 0.0 || (layout_.slope == 1.0 && layout_.inter == 0.0);
   if (!unscaled) {
     refuse("labels must not be scaled (scl_slope/scl_inter)");
   }
@@ -296,8 +293,8 @@ void NiftiReader::chooseGrid() {
   const bool sform = *chosen == Transform::kSform;
   header_.transformCode = nifti_xform_string(sform ? image->sform_code : image->qform_code);
   header_.standardSpace = isStandardSpace(image->sform_code) || isStandardSpace(image->qform_code);
-  grid_ = Grid(grid_.size(), sform ? transforms.sform : transforms.qform, grid_.volumes(),
-               *chosen);
+  grid_ =
+      Grid(layout_.size, sform ? transforms.sform : transforms.qform, layout_.volumesRead, *chosen);
 }
 
 void NiftiReader::skipTo(std::int64_t offset) {

@@ -31,7 +31,16 @@ struct ReadOptions {
 };
 
 enum class StoredType {
-  kInt8, kUInt8, kInt16, kUInt16, kInt32, kUInt32, kInt64, kUInt64, kFloat32, kFloat64
+  kInt8,
+  kUInt8,
+  kInt16,
+  kUInt16,
+  kInt32,
+  kUInt32,
+  kInt64,
+  kUInt64,
+  kFloat32,
+  kFloat64
 };
 
 // What a file's header says beside its grid.
@@ -78,8 +87,8 @@ class NiftiReader {
     void operator()(gzFile_s* file) const;
   };
   struct Layout {
-    int datatype = 0;
-    int bytesPerValue = 0;
+    Index3 size{};
+    std::int64_t volumesRead = 1;
     bool swapped = false;  // the file's byte order is not the host's
     double slope = 0, inter = 0;
     // In the file's uncompressed bytes: the header's end, the voxels' start, and the start of

@@ -51,8 +51,8 @@ void NiftiReader::readValues(std::vector<T>& values) {
              nifti_datatype_string(nifti::datatypeOf<T>()) + " labels");
     }
   }
-  const bool scaled = !options_.labels && layout_.slope != 0.0 &&
-                      !(layout_.slope == 1.0 && layout_.inter == 0.0);
+  const bool scaled =
+      !options_.labels && layout_.slope != 0.0 && !(layout_.slope == 1.0 && layout_.inter == 0.0);
   if (std::is_same_v<Stored, T> && !layout_.swapped && !scaled) {
     readExactly(values.data(), values.size() * sizeof(T), "inside its voxel data");
     return;

@@ -138,12 +138,12 @@ void writeLabelsLike(const std::string& path, const Volume<T>& labels, const Nif
   }
 }
 
-template void writeLabelsLike(const std::string&, const Volume<std::uint8_t>&,
-                              const NiftiHeader&, const LabelFields&);
-template void writeLabelsLike(const std::string&, const Volume<std::int16_t>&,
-                              const NiftiHeader&, const LabelFields&);
-template void writeLabelsLike(const std::string&, const Volume<std::int32_t>&,
-                              const NiftiHeader&, const LabelFields&);
+template void writeLabelsLike(const std::string&, const Volume<std::uint8_t>&, const NiftiHeader&,
+                              const LabelFields&);
+template void writeLabelsLike(const std::string&, const Volume<std::int16_t>&, const NiftiHeader&,
+                              const LabelFields&);
+template void writeLabelsLike(const std::string&, const Volume<std::int32_t>&, const NiftiHeader&,
+                              const LabelFields&);
 
 std::vector<std::uint8_t> gzippedNifti(const Volume<float>& volume, Space space) {
   const Grid& grid = volume.grid();

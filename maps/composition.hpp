@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "atlas/label_atlas.hpp"
-#include "maps/stat_map.hpp"
 #include "maps/clusters.hpp"
+#include "maps/stat_map.hpp"
 
 namespace maps {
 

@@ -4,9 +4,9 @@
 #include <cstdint>
 #include <vector>
 
-#include "maps/stat_map.hpp"
 #include "maps/clusters.hpp"
 #include "maps/neighbourhood.hpp"
+#include "maps/stat_map.hpp"
 
 namespace maps {
 

@@ -3,9 +3,9 @@
 
 #include <string>
 
-#include "orvod/label_table.hpp"
 #include "atlas/catalogue.hpp"
 #include "imaging/volume.hpp"
+#include "orvod/label_table.hpp"
 
 namespace atlas {
 

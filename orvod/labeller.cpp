@@ -143,8 +143,7 @@ TissueLabel Labeller::tissueAt(const TalairachPoint& point) const {
 std::uint8_t Labeller::parcelAt(const TalairachPoint& point) const {
   // The 2 mm parcel grid is sampled at the exact MNI point: rounding to 1 mm first would
   // shift half the points into the neighbouring 2 mm voxel.
-  const std::uint8_t value =
-      atlases_.parcels.atWorld(applyAffine(talairachToMni(), toVec(point)));
+  const std::uint8_t value = atlases_.parcels.atWorld(applyAffine(talairachToMni(), toVec(point)));
   return parcels_[value].name.empty() ? 0 : value;
 }
 

@@ -33,8 +33,9 @@ void Labeller::buildAnswerTable() {
   for (const LabelVolume* volume : {&atlases_.white, &atlases_.grey, &atlases_.brain}) {
     const imaging::Index3& size = volume->grid().size();
     for (int corner = 0; corner < 8; ++corner) {
-      const imaging::Vec3 world = volume->grid().worldOf(
-          {corner & 1 ? size[0] - 1 : 0, corner & 2 ? size[1] - 1 : 0, corner & 4 ? size[2] - 1 : 0});
+      const imaging::Vec3 world =
+          volume->grid().worldOf({corner & 1 ? size[0] - 1 : 0, corner & 2 ? size[1] - 1 : 0,
+                                  corner & 4 ? size[2] - 1 : 0});
       for (std::size_t axis = 0; axis < 3; ++axis) {
         low[axis] = std::min(low[axis], static_cast<std::int64_t>(std::floor(world[axis])) - 1);
         high[axis] = std::max(high[axis], static_cast<std::int64_t>(std::ceil(world[axis])) + 1);

@@ -22,12 +22,10 @@ TEST(Grid, FindsTheNearestVoxelRoundingHalvesUp) {
     Index3 voxel;
     bool inside;
   } cases[] = {
-      {{10, -3, 1}, {0, 0, 0}, true},
-      {{4, 1, 3}, {3, 2, 1}, true},
+      {{10, -3, 1}, {0, 0, 0}, true},   {{4, 1, 3}, {3, 2, 1}, true},
       {{7, -3, 1}, {2, 0, 0}, true},   // half-way between voxels 1 and 2
       {{11, -3, 1}, {0, 0, 0}, true},  // half a voxel outside rounds in
-      {{12, -3, 1}, {-1, 0, 0}, false},
-      {{2, -3, 1}, {4, 0, 0}, false},
+      {{12, -3, 1}, {-1, 0, 0}, false}, {{2, -3, 1}, {4, 0, 0}, false},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(grid.nearestVoxel(c.world), c.voxel) << c.world[0];

@@ -84,10 +84,11 @@ TEST_F(Nifti, ReadsEveryRealTypeInBothVersionsByteOrdersAndCompressions) {
 
 TEST_F(Nifti, ReadsLabelsExactlyInTheirStoredTypeAndTheTextBeforeThem) {
   constexpr std::int64_t kWide = (std::int64_t{1} << 62) + 1;  // no double holds it
-  const MapShape shape{.datatype = DT_INT64,
-                       .adjust = [](nifti_image& image) { static_cast<std::int64_t*>(image.data)[5] = kWide; },
-                       .swapped = true,
-                       .text = "1 Left\n2 Right\n"};
+  const MapShape shape{
+      .datatype = DT_INT64,
+      .adjust = [](nifti_image& image) { static_cast<std::int64_t*>(image.data)[5] = kWide; },
+      .swapped = true,
+      .text = "1 Left\n2 Right\n"};
   NiftiReader reader(writeMap("labels.nii.gz", shape, {}), {.labels = true});
   EXPECT_EQ(reader.bytesBeforeVoxels(14), "");
   EXPECT_EQ(reader.bytesBeforeVoxels(15), shape.text);
@@ -144,7 +145,8 @@ TEST_F(Nifti, TakesTheUsableSformElseTheQformAndSaysWhetherTheSpaceIsStandard) {
     const char* code;
     bool standard;
   } cases[] = {
-      {NIFTI_XFORM_MNI_152, false, NIFTI_XFORM_SCANNER_ANAT, Transform::kSform, 90, "MNI_152", true},
+      {NIFTI_XFORM_MNI_152, false, NIFTI_XFORM_SCANNER_ANAT, Transform::kSform, 90, "MNI_152",
+       true},
       {NIFTI_XFORM_ALIGNED_ANAT, false, 0, Transform::kSform, 90, "Aligned Anat", false},
       {0, false, NIFTI_XFORM_TALAIRACH, Transform::kQform, 5, "Talairach", true},
       {NIFTI_XFORM_ALIGNED_ANAT, true, NIFTI_XFORM_SCANNER_ANAT, Transform::kQform, 5,
@@ -187,7 +189,8 @@ TEST_F(Nifti, RefusesWhatItCannotReadWithOneLineNamingTheFile) {
       {save("huge.nii", patched(40, hugeDims)), {}, "more than the file holds"},
       {save("huge.nii.gz", patched(40, hugeDims)), {}, "more than the file holds"},
       {save("overflow.nii", nifti2), {}, "overflows"},
-      {save("five.nii", patched(40, std::string("\x05\0\x02\0\x02\0\x02\0\x02\0\x02", 11))), {},
+      {save("five.nii", patched(40, std::string("\x05\0\x02\0\x02\0\x02\0\x02\0\x02", 11))),
+       {},
        "more than four dimensions"},
       {save("offset.nii", patched(108, std::string("\0\0\xc8\x42", 4))), {}, "vox_offset"},
       {save("pair.nii", patched(344, std::string("ni1\0", 4))), {}, "two-file"},
@@ -199,15 +202,22 @@ TEST_F(Nifti, RefusesWhatItCannotReadWithOneLineNamingTheFile) {
       {writeMap("big.nii", {}, {}), {.maxVoxels = 23}, "a volume of 24 voxels is too large"},
       {(dir_ / "missing.nii").string(), {}, "cannot open"},
       {dir_.string(), {}, "is a directory"},
-      {writeMap("series.nii", {.nt = 2, .datatype = DT_UINT8}, {}), {.labels = true},
+      {writeMap("series.nii", {.nt = 2, .datatype = DT_UINT8}, {}),
+       {.labels = true},
        "more than one volume"},
-      {writeMap("scaled.nii", {.datatype = DT_UINT8, .adjust = [](nifti_image& image) {
-                                 image.scl_slope = 1;
-                                 image.scl_inter = 1;
-                               }}, {}),
-       {.labels = true}, "labels must not be scaled"},
+      {writeMap("scaled.nii",
+                {.datatype = DT_UINT8,
+                 .adjust =
+                     [](nifti_image& image) {
+                       image.scl_slope = 1;
+                       image.scl_inter = 1;
+                     }},
+                {}),
+       {.labels = true},
+       "labels must not be scaled"},
       {writeMap("float.nii", {}, {}), {.labels = true}, "FLOAT32, expected integer labels"},
-      {writeMap("wide.nii", {.datatype = DT_INT16}, {}), {.labels = true},
+      {writeMap("wide.nii", {.datatype = DT_INT16}, {}),
+       {.labels = true},
        "INT16, expected UINT8 labels"},
   };
   for (const Case& c : cases) {

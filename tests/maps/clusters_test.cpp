@@ -16,7 +16,9 @@ struct MapValues {
   MapValues(std::int64_t nx, std::int64_t ny, std::int64_t nz)
       : grid({nx, ny, nz}, {{{2, 0, 0, 0}, {0, 2, 0, 0}, {0, 0, 2, 0}}}),
         values(static_cast<std::size_t>(nx * ny * nz), 0.0) {}
-  double& at(std::int64_t x, std::int64_t y, std::int64_t z) { return values[grid.linearOf({x, y, z})]; }
+  double& at(std::int64_t x, std::int64_t y, std::int64_t z) {
+    return values[grid.linearOf({x, y, z})];
+  }
   std::int64_t indexOf(std::int64_t x, std::int64_t y, std::int64_t z) const {
     return static_cast<std::int64_t>(grid.linearOf({x, y, z}));
   }
@@ -121,7 +123,8 @@ TEST(Clusters, AreNumberedBySizeThenAbsolutePeakWithTheExtremeVoxelFirst) {
   values.at(13, 5, 6) = -11;
   values.at(17, 8, 8) = 4;   // 1 voxel
   values.at(1, 8, 8) = 2.9;  // below the threshold
-  const ClusterReport report = findClusters(values.map(), {.threshold = 3, .twoSided = true, .maxPeaks = 1});
+  const ClusterReport report =
+      findClusters(values.map(), {.threshold = 3, .twoSided = true, .maxPeaks = 1});
   struct Expected {
     std::size_t voxels;
     int sign;

@@ -29,9 +29,10 @@ int main(int argc, char** argv) {
       }
     }
   }
-  const std::vector<std::uint8_t> bytes =
-      imaging::gzippedNifti(imaging::Volume<float>(grid, std::move(values)), imaging::Space::kMni152);
+  const std::vector<std::uint8_t> bytes = imaging::gzippedNifti(
+      imaging::Volume<float>(grid, std::move(values)), imaging::Space::kMni152);
   std::ofstream out(argv[1], std::ios::binary);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  out.write(reinterpret_cast<const char*>(bytes.data()),
+            static_cast<std::streamsize>(bytes.size()));
   return out ? 0 : 1;
 }
