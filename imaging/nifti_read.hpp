@@ -73,8 +73,8 @@ class NiftiReader {
   // keep their label names; empty where there are none or more than `maxBytes`. Before read.
   std::string bytesBeforeVoxels(std::size_t maxBytes);
 
-  // The voxels, each converted to T: exact for labels, else scaled by scl_slope and scl_inter
-  // (a slope of 0 means none). Once.
+  // The voxels, each converted to T: exact for labels, into an integer T; else into a floating
+  // T, scaled by scl_slope and scl_inter (a slope of 0 means none). Once.
   template <typename T>
   Volume<T> read();
 

@@ -84,8 +84,8 @@ short sformCodeOf(Space space) {
   return NIFTI_XFORM_MNI_152;
 }
 
-// A float32 volume's NIfTI-1 header, field by field: nifticlib's own conversion would mark the
-// header "regular" and fill voxel sizes the viewer's files have never carried.
+// A float32 volume's NIfTI-1 header, field by field: nifticlib's conversion from an image
+// would set `regular`, leave dim[4..7] and pixdim[0] at 0, and so change the viewer's files.
 nifti_1_header floatHeader(const Grid& grid, Space space) {
   nifti_1_header h;
   std::memset(&h, 0, sizeof h);
