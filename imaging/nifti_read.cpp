@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstring>
 #include <filesystem>
+#include <optional>
 #include <stdexcept>
 
 #include "imaging/nifti_header.hpp"
@@ -28,35 +29,22 @@ struct HeaderFields {
   double voxOffset, slope, inter;
 };
 
-struct StoredKind {
-  StoredType type;
-  int bytes;  // 0: not a real scalar type
-};
-
-StoredKind storedKindOf(int datatype) {
+// The stored type of a real scalar datatype; nothing for complex, RGB and the rest.
+std::optional<StoredType> storedTypeOf(int datatype) {
   switch (datatype) {
     case DT_INT8:
-      return {StoredType::kInt8, 1};
     case DT_UINT8:
-      return {StoredType::kUInt8, 1};
     case DT_INT16:
-      return {StoredType::kInt16, 2};
     case DT_UINT16:
-      return {StoredType::kUInt16, 2};
     case DT_INT32:
-      return {StoredType::kInt32, 4};
     case DT_UINT32:
-      return {StoredType::kUInt32, 4};
     case DT_INT64:
-      return {StoredType::kInt64, 8};
     case DT_UINT64:
-      return {StoredType::kUInt64, 8};
     case DT_FLOAT32:
-      return {StoredType::kFloat32, 4};
     case DT_FLOAT64:
-      return {StoredType::kFloat64, 8};
+      return static_cast<StoredType>(datatype);
     default:
-      return {StoredType::kUInt8, 0};
+      return std::nullopt;
   }
 }
 
@@ -236,13 +224,13 @@ void NiftiReader::readHeaderAndLayout() {
   const HeaderKind kind = readHeader(file_.get(), path_, header_.bytes);
   const HeaderFields fields = fieldsOf(header_.bytes, kind.version, path_);
   const std::int64_t perVolume = checkDimensions(fields, options_.maxVoxels, path_);
-  const StoredKind stored = storedKindOf(fields.datatype);
-  if (stored.bytes == 0) {
+  const std::optional<StoredType> stored = storedTypeOf(fields.datatype);
+  if (!stored) {
     refuse(std::string("voxels are ") + nifti_datatype_string(fields.datatype) +
            ", not a real scalar type");
   }
   header_.version = kind.version;
-  header_.stored = stored.type;
+  header_.stored = *stored;
   header_.datatype = nifti_datatype_string(fields.datatype);
   header_.volumes = 4 <= fields.dim[0] ? fields.dim[4] : 1;
   const std::int64_t volume = options_.volume;
@@ -254,7 +242,8 @@ void NiftiReader::readHeaderAndLayout() {
     refuse("scl_slope or scl_inter is not finite");
   }
   const bool compressed = gzdirect(file_.get()) == 0;
-  const std::int64_t readOffset = checkDataFits(fields, header_.volumes, perVolume * stored.bytes,
+  const int bytesPerValue = visitStoredType(*stored, [](auto value) { return int{sizeof value}; });
+  const std::int64_t readOffset = checkDataFits(fields, header_.volumes, perVolume * bytesPerValue,
                                                 volume, compressed, path_, kind.version);
   const auto dimOr1 = [&](int axis) { return axis <= fields.dim[0] ? fields.dim[axis] : 1; };
   layout_ = {.size = {dimOr1(1), dimOr1(2), dimOr1(3)},

@@ -30,18 +30,47 @@ struct ReadOptions {
   std::int64_t maxVoxels = kMaxVoxels;  // in one volume
 };
 
+// The real scalar types a file can store, by their NIfTI datatype codes.
 enum class StoredType {
-  kInt8,
-  kUInt8,
-  kInt16,
-  kUInt16,
-  kInt32,
-  kUInt32,
-  kInt64,
-  kUInt64,
-  kFloat32,
-  kFloat64
+  kUInt8 = 2,
+  kInt16 = 4,
+  kInt32 = 8,
+  kFloat32 = 16,
+  kFloat64 = 64,
+  kInt8 = 256,
+  kUInt16 = 512,
+  kUInt32 = 768,
+  kInt64 = 1024,
+  kUInt64 = 1280,
 };
+
+// Calls visit(S{}) with S the C++ type of a stored type.
+template <typename Visit>
+decltype(auto) visitStoredType(StoredType type, Visit&& visit) {
+  switch (type) {
+    case StoredType::kInt8:
+      return visit(std::int8_t{});
+    case StoredType::kUInt8:
+      return visit(std::uint8_t{});
+    case StoredType::kInt16:
+      return visit(std::int16_t{});
+    case StoredType::kUInt16:
+      return visit(std::uint16_t{});
+    case StoredType::kInt32:
+      return visit(std::int32_t{});
+    case StoredType::kUInt32:
+      return visit(std::uint32_t{});
+    case StoredType::kInt64:
+      return visit(std::int64_t{});
+    case StoredType::kUInt64:
+      return visit(std::uint64_t{});
+    case StoredType::kFloat32:
+      return visit(float{});
+    case StoredType::kFloat64:
+      break;
+  }
+  return visit(double{});
+}
 
 // What a file's header says beside its grid.
 struct NiftiHeader {
@@ -104,8 +133,6 @@ class NiftiReader {
   void skipTo(std::int64_t offset);
   template <typename Stored, typename T>
   void readValues(std::vector<T>& values);
-  template <typename T>
-  void readInto(std::vector<T>& values);
 
   std::string path_;
   ReadOptions options_;
@@ -118,29 +145,8 @@ class NiftiReader {
 
 template <typename Visit>
 decltype(auto) NiftiReader::readStored(Visit&& visit) {
-  switch (header_.stored) {
-    case StoredType::kInt8:
-      return visit(read<std::int8_t>());
-    case StoredType::kUInt8:
-      return visit(read<std::uint8_t>());
-    case StoredType::kInt16:
-      return visit(read<std::int16_t>());
-    case StoredType::kUInt16:
-      return visit(read<std::uint16_t>());
-    case StoredType::kInt32:
-      return visit(read<std::int32_t>());
-    case StoredType::kUInt32:
-      return visit(read<std::uint32_t>());
-    case StoredType::kInt64:
-      return visit(read<std::int64_t>());
-    case StoredType::kUInt64:
-      return visit(read<std::uint64_t>());
-    case StoredType::kFloat32:
-      return visit(read<float>());
-    case StoredType::kFloat64:
-      break;
-  }
-  return visit(read<double>());
+  return visitStoredType(header_.stored,
+                         [&](auto stored) { return visit(read<decltype(stored)>()); });
 }
 
 // One file's volume, or volumes, at once.

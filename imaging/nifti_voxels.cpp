@@ -74,32 +74,6 @@ void NiftiReader::readValues(std::vector<T>& values) {
 }
 
 template <typename T>
-void NiftiReader::readInto(std::vector<T>& values) {
-  switch (header_.stored) {
-    case StoredType::kInt8:
-      return readValues<std::int8_t>(values);
-    case StoredType::kUInt8:
-      return readValues<std::uint8_t>(values);
-    case StoredType::kInt16:
-      return readValues<std::int16_t>(values);
-    case StoredType::kUInt16:
-      return readValues<std::uint16_t>(values);
-    case StoredType::kInt32:
-      return readValues<std::int32_t>(values);
-    case StoredType::kUInt32:
-      return readValues<std::uint32_t>(values);
-    case StoredType::kInt64:
-      return readValues<std::int64_t>(values);
-    case StoredType::kUInt64:
-      return readValues<std::uint64_t>(values);
-    case StoredType::kFloat32:
-      return readValues<float>(values);
-    case StoredType::kFloat64:
-      return readValues<double>(values);
-  }
-}
-
-template <typename T>
 Volume<T> NiftiReader::read() {
   if (std::is_integral_v<T> != options_.labels || read_) {
     throw std::logic_error("a NIfTI file is read once, into integers exactly when as labels");
@@ -107,7 +81,7 @@ Volume<T> NiftiReader::read() {
   read_ = true;
   skipTo(layout_.readOffset);
   std::vector<T> values(static_cast<std::size_t>(grid_.voxelCount() * grid_.volumes()));
-  readInto(values);
+  visitStoredType(header_.stored, [&](auto stored) { readValues<decltype(stored)>(values); });
   return Volume<T>(grid_, std::move(values));
 }
 
