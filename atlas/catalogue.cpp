@@ -60,7 +60,7 @@ std::vector<const AtlasEntry*> selectAtlases(std::string_view commaList) {
 
 namespace {
 
-const Affine kShippedWhiteMatterSform{{
+const imaging::Affine kShippedWhiteMatterSform{{
     {1, 0, 0, -91},
     {0, 1, 0, -126},
     {0, 0, 1, -72},
@@ -68,7 +68,7 @@ const Affine kShippedWhiteMatterSform{{
 
 // The MNI152 1 mm grid of the other FSL-lineage atlases in the package, x running right to
 // left. Of the offsets tried this one places the tracts best on white-matter-bright T1 voxels.
-const Affine kCorrectedWhiteMatterSform{{
+const imaging::Affine kCorrectedWhiteMatterSform{{
     {-1, 0, 0, 90},
     {0, 1, 0, -126},
     {0, 0, 1, -72},
@@ -76,7 +76,7 @@ const Affine kCorrectedWhiteMatterSform{{
 
 }  // namespace
 
-bool correctWhiteMatterSform(Affine& voxelToWorld) {
+bool correctWhiteMatterSform(imaging::Affine& voxelToWorld) {
   if (voxelToWorld != kShippedWhiteMatterSform) {
     return false;
   }

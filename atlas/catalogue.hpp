@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "imaging/transform.hpp"
+#include "imaging/affine.hpp"
 
 namespace atlas {
 
@@ -41,6 +41,6 @@ std::vector<const AtlasEntry*> selectAtlases(std::string_view commaList);
 // The shipped JHU white-matter header puts every right-hemisphere tract on the left. Returns
 // whether the matrix was that exact header and was corrected; a corrected future release is
 // left alone.
-bool correctWhiteMatterSform(Affine& voxelToWorld);
+bool correctWhiteMatterSform(imaging::Affine& voxelToWorld);
 
 }  // namespace atlas

@@ -9,6 +9,8 @@
 namespace atlas {
 namespace {
 
+using imaging::Affine;
+
 // In a line: no named voxel reached yet. Far above any squared distance in a grid, yet
 // small enough that sums with real distances stay exact in a double.
 constexpr double kUnreached = 1e12;
@@ -195,13 +197,14 @@ void transformAxis(Work& work, const std::array<std::int64_t, 3>& size, int axis
 
 std::optional<std::vector<NearestEntry>> nearestLabelMap(const LabelAtlas& atlas,
                                                          const VoxelIndex& margin) {
-  const std::optional<std::array<double, 3>> spacing = wholeSquaredSpacing(atlas.voxelToMni());
+  const std::optional<std::array<double, 3>> spacing =
+      wholeSquaredSpacing(atlas.grid().voxelToWorld());
   if (!spacing) {
     return std::nullopt;
   }
   std::array<std::int64_t, 3> size{};
   for (std::size_t axis = 0; axis < 3; ++axis) {
-    size[axis] = atlas.grid()[axis] + 2 * margin[axis];
+    size[axis] = atlas.grid().size()[axis] + 2 * margin[axis];
   }
   const auto count = static_cast<std::size_t>(size[0] * size[1] * size[2]);
   Work work{std::vector<std::uint32_t>(count), std::vector<std::uint16_t>(count)};
@@ -209,7 +212,7 @@ std::optional<std::vector<NearestEntry>> nearestLabelMap(const LabelAtlas& atlas
   for (std::int64_t k = -margin[2]; k < size[2] - margin[2]; ++k) {
     for (std::int64_t j = -margin[1]; j < size[1] - margin[1]; ++j) {
       for (std::int64_t i = -margin[0]; i < size[0] - margin[0]; ++i, ++at) {
-        work.label[at] = atlas.indexAt({i, j, k});
+        work.label[at] = atlas.indices().at({i, j, k});
         work.squared[at] = work.label[at] != 0 ? 0 : kUnreachedStored;
       }
     }

@@ -2,8 +2,6 @@
 // it came from. Read through its own sform, so grids of any size and voxel size sit side by side.
 #include "atlas/label_atlas.hpp"
 
-#include <zlib.h>
-
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
@@ -11,16 +9,14 @@
 
 #include "atlas/catalogue.hpp"
 #include "atlas/label_names.hpp"
-#include "imaging/nifti_header.hpp"
 #include "atlas/provenance.hpp"
+#include "imaging/nifti_read.hpp"
 
 namespace atlas {
 namespace {
 
-using nifti::refuse;
+using imaging::refuse;
 
-// Far beyond any atlas grid, yet small enough that index arithmetic cannot overflow.
-constexpr double kFarIndex = 1e12;
 // A label volume larger than this is not an atlas: refused before its voxels are read.
 constexpr std::int64_t kMaxVoxels = std::int64_t{1} << 26;
 constexpr std::size_t kMaxLabelText = std::size_t{1} << 20;
@@ -31,48 +27,15 @@ std::string joinPath(const std::string& directory, std::string_view file) {
   return (std::filesystem::path(directory) / file).string();
 }
 
-nifti::ImagePtr readHeader(const std::string& path) {
-  if (!std::filesystem::exists(path)) {
-    refuse(path, "no such file");
-  }
-  nifti_set_debug_level(0);
-  nifti::ImagePtr image(nifti_image_read(path.c_str(), 0));
-  if (!image) {
-    refuse(path, "not a readable NIfTI file");
-  }
-  nifti::checkSingleUnscaledVolume(*image, path);
-  if (image->nx < 1 || image->ny < 1 || image->nz < 1 ||
-      image->nx > kMaxVoxels / image->ny / image->nz) {
-    refuse(path, "the grid is empty or larger than any atlas");
-  }
-  return image;
-}
-
-// The text some atlases carry between the header and the voxels, after the four bytes that
-// say whether extensions follow.
-std::string embeddedText(const std::string& path, const nifti_image& image) {
-  const std::int64_t headerSize = image.nifti_type == NIFTI_FTYPE_NIFTI2_1 ? 540 : 348;
-  const std::int64_t textEnd = image.iname_offset;
-  if (textEnd <= headerSize + 4 || static_cast<std::size_t>(textEnd) > kMaxLabelText) {
-    refuse(path, "no label text between the header and the voxels");
-  }
-  gzFile file = gzopen(path.c_str(), "rb");
-  if (file == nullptr) {
-    refuse(path, "cannot open the file");
-  }
-  std::string bytes(static_cast<std::size_t>(textEnd), '\0');
-  const int read = gzread(file, bytes.data(), static_cast<unsigned>(bytes.size()));
-  gzclose(file);
-  if (read != textEnd) {
-    refuse(path, "the file ends inside its label text");
-  }
-  return bytes.substr(static_cast<std::size_t>(headerSize + 4));
-}
-
 LabelNames namesOf(const AtlasEntry& entry, const std::string& directory, const std::string& path,
-                   const nifti_image& image) {
+                   imaging::NiftiReader& reader) {
   if (entry.names == NameSource::kEmbeddedText) {
-    return parseLabelNames(embeddedText(path, image), NameColumn::kRestOfLine, path);
+    // Some atlases carry their names as text between the header and the voxels.
+    const std::string text = reader.bytesBeforeVoxels(kMaxLabelText);
+    if (text.empty()) {
+      refuse(path, "no label text between the header and the voxels");
+    }
+    return parseLabelNames(text, NameColumn::kRestOfLine, path);
   }
   const std::string namesPath = joinPath(directory, entry.namesFile);
   return parseLabelNames(readSmallFile(namesPath, kMaxNamesFile), NameColumn::kWord, namesPath);
@@ -119,84 +82,22 @@ std::vector<std::uint16_t> compactIndices(const T* voxels, std::size_t count,
   return indices;
 }
 
-std::vector<std::uint16_t> readIndices(const nifti_image& image, const std::string& path,
-                                       const std::vector<AtlasLabel>& labels) {
-  const auto count = static_cast<std::size_t>(image.nx * image.ny * image.nz);
-  const void* data = image.data;
-  switch (image.datatype) {
-    case DT_UINT8:
-      return compactIndices(static_cast<const std::uint8_t*>(data), count, labels);
-    case DT_INT8:
-      return compactIndices(static_cast<const std::int8_t*>(data), count, labels);
-    case DT_UINT16:
-      return compactIndices(static_cast<const std::uint16_t*>(data), count, labels);
-    case DT_INT16:
-      return compactIndices(static_cast<const std::int16_t*>(data), count, labels);
-    case DT_UINT32:
-      return compactIndices(static_cast<const std::uint32_t*>(data), count, labels);
-    case DT_INT32:
-      return compactIndices(static_cast<const std::int32_t*>(data), count, labels);
-    case DT_INT64:
-      return compactIndices(static_cast<const std::int64_t*>(data), count, labels);
-    default:
-      refuse(path, std::string("voxels are ") + nifti_datatype_string(image.datatype) +
-                       ", expected integer labels");
-  }
-}
-
-Vec3 columnLengths(const Affine& a) {
-  Vec3 lengths{};
-  for (int col = 0; col < 3; ++col) {
-    lengths[col] = std::hypot(a[0][col], a[1][col], a[2][col]);
-  }
-  return lengths;
-}
-
 }  // namespace
 
-LabelAtlas::LabelAtlas(const AtlasEntry& entry, std::array<std::int64_t, 3> grid,
-                       const Affine& voxelToMni, std::vector<std::uint16_t> voxels,
+LabelAtlas::LabelAtlas(const AtlasEntry& entry, imaging::Volume<std::uint16_t> indices,
                        std::vector<AtlasLabel> labels, AtlasProvenance provenance)
     : entry_(&entry),
-      grid_(grid),
-      voxelToMni_(voxelToMni),
-      mniToVoxel_(invert(voxelToMni)),
-      voxels_(std::move(voxels)),
+      indices_(std::move(indices)),
       labels_(std::move(labels)),
       provenance_(std::move(provenance)) {}
 
-Vec3 LabelAtlas::toVec(const VoxelIndex& v) {
-  return {static_cast<double>(v[0]), static_cast<double>(v[1]), static_cast<double>(v[2])};
-}
-
-VoxelIndex LabelAtlas::voxelAt(const Vec3& mni) const {
-  const Vec3 rounded = roundHalfUp(applyAffine(mniToVoxel_, mni));
-  VoxelIndex voxel{};
-  for (std::size_t axis = 0; axis < 3; ++axis) {
-    // NaN fails both comparisons and lands far away too.
-    const bool near = rounded[axis] > -kFarIndex && rounded[axis] < kFarIndex;
-    voxel[axis] = static_cast<std::int64_t>(near ? rounded[axis] : -kFarIndex);
-  }
-  return voxel;
-}
-
-bool LabelAtlas::contains(const VoxelIndex& v) const {
-  return v[0] >= 0 && v[0] < grid_[0] && v[1] >= 0 && v[1] < grid_[1] && v[2] >= 0 &&
-         v[2] < grid_[2];
-}
-
-std::size_t LabelAtlas::linearOf(const VoxelIndex& v) const {
-  return static_cast<std::size_t>(v[0] + grid_[0] * (v[1] + grid_[1] * v[2]));
-}
-
-std::uint16_t LabelAtlas::indexAt(const VoxelIndex& voxel) const {
-  return contains(voxel) ? voxels_[linearOf(voxel)] : 0;
-}
-
 LabelAtlas loadLabelAtlas(const AtlasEntry& entry, const std::string& dataDirectory) {
   const std::string path = joinPath(dataDirectory, entry.file);
-  const nifti::ImagePtr image = readHeader(path);
-  const LabelNames names = namesOf(entry, dataDirectory, path, *image);
+  if (!std::filesystem::exists(path)) {
+    refuse(path, "no such file");
+  }
+  imaging::NiftiReader reader(path, {.labels = true, .maxVoxels = kMaxVoxels});
+  const LabelNames names = namesOf(entry, dataDirectory, path, reader);
   if (names.size() > kMaxLabels) {
     refuse(path, "more than 65535 named labels");
   }
@@ -205,23 +106,18 @@ LabelAtlas loadLabelAtlas(const AtlasEntry& entry, const std::string& dataDirect
   for (const auto& [value, name] : names) {
     labels.push_back({value, name});
   }
-  Affine voxelToMni = nifti::voxelToWorldOf(*image, path);
+  std::vector<std::uint16_t> indices = reader.readStored([&](const auto& stored) {
+    return compactIndices(stored.values().data(), stored.values().size(), labels);
+  });
+  imaging::Volume<std::uint16_t> volume(reader.grid(), std::move(indices));
   if (entry.whiteMatterHeaderFix) {
+    imaging::Affine voxelToMni = volume.grid().voxelToWorld();
     correctWhiteMatterSform(voxelToMni);
+    volume.setVoxelToWorld(voxelToMni);
   }
-  if (nifti_image_load(image.get()) != 0 || image->data == nullptr) {
-    refuse(path, "the voxel data cannot be read");
-  }
-  std::vector<std::uint16_t> voxels = readIndices(*image, path, labels);
-  nifti_image_unload(image.get());
-  AtlasProvenance provenance{path,
-                             sha256OfFile(path),
-                             {image->nx, image->ny, image->nz},
-                             columnLengths(voxelToMni),
-                             labels.size()};
-  const std::array<std::int64_t, 3> grid{image->nx, image->ny, image->nz};
-  return LabelAtlas(entry, grid, voxelToMni, std::move(voxels), std::move(labels),
-                    std::move(provenance));
+  AtlasProvenance provenance{path, sha256OfFile(path), volume.grid().size(),
+                             volume.grid().voxelSize(), labels.size()};
+  return LabelAtlas(entry, std::move(volume), std::move(labels), std::move(provenance));
 }
 
 }  // namespace atlas

@@ -6,6 +6,8 @@
 #include <exception>
 #include <thread>
 
+#include "imaging/talairach.hpp"
+
 namespace vantrel_atlas {
 
 LoadedAtlases::LoadedAtlases(const std::vector<const atlas::AtlasEntry*>& entries,
@@ -53,13 +55,13 @@ LoadedAtlases::LoadedAtlases(const std::vector<const atlas::AtlasEntry*>& entrie
   }
 }
 
-PointAnswer LoadedAtlases::labelMni(const atlas::Vec3& mni) const {
+PointAnswer LoadedAtlases::labelMni(const imaging::Vec3& mni) const {
   PointAnswer answer;
   answer.mni = mni;
-  answer.talairach = atlas::applyAffine(atlas::mniToTalairach(), mni);
+  answer.talairach = imaging::applyAffine(imaging::mniToTalairach(), mni);
   answer.atlases.reserve(atlases_.size());
   for (std::size_t i = 0; i < atlases_.size(); ++i) {
-    const atlas::VoxelIndex voxel = atlases_[i].voxelAt(mni);
+    const atlas::VoxelIndex voxel = atlases_[i].grid().nearestVoxel(mni);
     AtlasAnswer& a = answer.atlases.emplace_back();
     // The nearest label at 0 mm is the label at the point; with the search off only that one
     // is looked for.
@@ -72,8 +74,8 @@ PointAnswer LoadedAtlases::labelMni(const atlas::Vec3& mni) const {
   return answer;
 }
 
-atlas::Vec3 toMni(const atlas::Vec3& point, bool talairach) {
-  return talairach ? atlas::applyAffine(atlas::talairachToMni(), point) : point;
+imaging::Vec3 toMni(const imaging::Vec3& point, bool talairach) {
+  return talairach ? imaging::applyAffine(imaging::talairachToMni(), point) : point;
 }
 
 }  // namespace vantrel_atlas

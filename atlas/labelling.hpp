@@ -9,7 +9,7 @@
 #include "atlas/catalogue.hpp"
 #include "atlas/label_atlas.hpp"
 #include "atlas/nearby_labels.hpp"
-#include "imaging/transform.hpp"
+#include "imaging/affine.hpp"
 
 namespace vantrel_atlas {
 
@@ -26,7 +26,7 @@ struct AtlasAnswer {
 };
 
 struct PointAnswer {
-  atlas::Vec3 mni{}, talairach{};
+  imaging::Vec3 mni{}, talairach{};
   std::vector<AtlasAnswer> atlases;  // in the order the atlases were chosen
 };
 
@@ -44,7 +44,7 @@ class LoadedAtlases {
   const std::vector<atlas::LabelAtlas>& atlases() const { return atlases_; }
   const SearchRadii& radii() const { return radii_; }
 
-  PointAnswer labelMni(const atlas::Vec3& mni) const;
+  PointAnswer labelMni(const imaging::Vec3& mni) const;
 
  private:
   std::vector<atlas::LabelAtlas> atlases_;
@@ -54,6 +54,6 @@ class LoadedAtlases {
 
 // The MNI point of a point given in `talairach` or MNI space: the inverse pooled transform,
 // exactly, with no rounding.
-atlas::Vec3 toMni(const atlas::Vec3& point, bool talairach);
+imaging::Vec3 toMni(const imaging::Vec3& point, bool talairach);
 
 }  // namespace vantrel_atlas

@@ -9,6 +9,8 @@
 namespace atlas {
 namespace {
 
+using imaging::Affine;
+
 // Squared distances of offsets and of the map agree to far better than this.
 constexpr double kSlack = 1e-6;
 
@@ -33,15 +35,15 @@ NearbyLabels::NearbyLabels(const LabelAtlas& atlas, double radiusMm, bool withDi
     constexpr std::int64_t kLargestMargin = 6;
     for (std::size_t axis = 0; axis < 3; ++axis) {
       margin_[axis] = std::min(reach_[axis], kLargestMargin);
-      mapGrid_[axis] = atlas.grid()[axis] + 2 * margin_[axis];
+      mapGrid_[axis] = atlas.grid().size()[axis] + 2 * margin_[axis];
     }
     map_ = nearestLabelMap(atlas, margin_).value_or(std::vector<NearestEntry>{});
   }
 }
 
 void NearbyLabels::makeOffsets(double radiusMm) {
-  const Affine& a = atlas_->voxelToMni();
-  const Affine toVoxel = invert(a);
+  const Affine& a = atlas_->grid().voxelToWorld();
+  const Affine& toVoxel = atlas_->grid().worldToVoxel();
   const double limit = radiusMm * radiusMm + kSlack;
   // A row of the inverse bounds how far along its axis a point within the radius can lie.
   for (int axis = 0; axis < 3; ++axis) {
@@ -49,7 +51,7 @@ void NearbyLabels::makeOffsets(double radiusMm) {
     reach_[axis] =
         static_cast<std::int64_t>(std::floor(radiusMm * std::hypot(r[0], r[1], r[2]) + kSlack));
   }
-  const auto& grid = atlas_->grid();
+  const auto& grid = atlas_->grid().size();
   for (std::int64_t dk = -reach_[2]; dk <= reach_[2]; ++dk) {
     for (std::int64_t dj = -reach_[1]; dj <= reach_[1]; ++dj) {
       for (std::int64_t di = -reach_[0]; di <= reach_[0]; ++di) {
@@ -78,7 +80,7 @@ void NearbyLabels::makeOffsets(double radiusMm) {
 }
 
 bool NearbyLabels::awayFromEdges(const VoxelIndex& v) const {
-  const auto& grid = atlas_->grid();
+  const auto& grid = atlas_->grid().size();
   for (std::size_t axis = 0; axis < 3; ++axis) {
     if (v[axis] < reach_[axis] || v[axis] >= grid[axis] - reach_[axis]) {
       return false;
@@ -99,7 +101,7 @@ std::optional<std::size_t> NearbyLabels::mapIndexOf(const VoxelIndex& voxel) con
 }
 
 std::size_t NearbyLabels::firstUsefulOffset(const VoxelIndex& voxel) const {
-  const auto& grid = atlas_->grid();
+  const auto& grid = atlas_->grid().size();
   for (std::size_t axis = 0; axis < 3; ++axis) {
     if (voxel[axis] < -reach_[axis] || voxel[axis] >= grid[axis] + reach_[axis]) {
       return offsets_.size();
@@ -115,7 +117,7 @@ std::size_t NearbyLabels::firstUsefulOffset(const VoxelIndex& voxel) const {
     clamped[axis] =
         std::clamp<std::int64_t>(voxel[axis], -margin_[axis], grid[axis] + margin_[axis] - 1);
   }
-  const double outside = std::sqrt(squaredMm(atlas_->voxelToMni(), voxel[0] - clamped[0],
+  const double outside = std::sqrt(squaredMm(atlas_->grid().voxelToWorld(), voxel[0] - clamped[0],
                                              voxel[1] - clamped[1], voxel[2] - clamped[2]));
   const double fromClamped =
       std::sqrt(static_cast<double>(squaredDistanceOf(map_[*mapIndexOf(clamped)])));
@@ -126,10 +128,10 @@ std::size_t NearbyLabels::firstUsefulOffset(const VoxelIndex& voxel) const {
 
 std::uint16_t NearbyLabels::indexAtOffset(const VoxelIndex& v, bool inner, const Offset& o) const {
   if (inner) {
-    return atlas_->indexAtLinear(
-        static_cast<std::size_t>(static_cast<std::int64_t>(atlas_->linearOf(v)) + o.linear));
+    return atlas_->indices()[static_cast<std::size_t>(
+        static_cast<std::int64_t>(atlas_->grid().linearOf(v)) + o.linear)];
   }
-  return atlas_->indexAt({v[0] + o.di, v[1] + o.dj, v[2] + o.dk});
+  return atlas_->indices().at({v[0] + o.di, v[1] + o.dj, v[2] + o.dk});
 }
 
 std::optional<LabelDistance> NearbyLabels::nearest(const VoxelIndex& voxel, double radiusMm) const {

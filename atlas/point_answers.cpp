@@ -21,7 +21,7 @@ const atlas::AtlasLabel& labelOf(const LoadedAtlases& atlases, std::size_t i, st
   return atlases.atlases()[i].label(index);
 }
 
-std::string xyzText(const atlas::Vec3& p) {
+std::string xyzText(const imaging::Vec3& p) {
   std::string text;
   for (std::size_t axis = 0; axis < 3; ++axis) {
     text += axis == 0 ? "" : " ";
@@ -63,7 +63,7 @@ json distanceJson(const LoadedAtlases& atlases, std::size_t i, const atlas::Labe
   return object;
 }
 
-json xyzJson(const atlas::Vec3& p) {
+json xyzJson(const imaging::Vec3& p) {
   return {{"x", p[0]}, {"y", p[1]}, {"z", p[2]}};
 }
 

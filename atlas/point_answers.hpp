@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "atlas/label_atlas.hpp"
+#include "imaging/affine.hpp"
 #include "atlas/labelling.hpp"
-#include "imaging/transform.hpp"
 #include "tables/rows.hpp"
 
 namespace vantrel_atlas {
@@ -18,7 +18,7 @@ namespace vantrel_atlas {
 struct GivenPoint {
   std::optional<std::size_t> line;  // its line in a table
   bool talairach = false;
-  atlas::Vec3 values{};
+  imaging::Vec3 values{};
   std::vector<std::string> extra;  // a table's further fields
 };
 

@@ -4,11 +4,14 @@
 #include <cmath>
 #include <stdexcept>
 
+#include "imaging/nifti_read.hpp"
+
 namespace figures {
 namespace {
 
 // One pass over the extent's millimetre grid fills all three projections at once.
-std::array<Silhouette, 3> silhouettesOf(const atlas::LabelVolume& brain, const Extent& extent) {
+std::array<Silhouette, 3> silhouettesOf(const imaging::Volume<std::uint8_t>& brain,
+                                        const Extent& extent) {
   std::array<Silhouette, 3> out;
   for (std::size_t p = 0; p < kPlanes.size(); ++p) {
     out[p].columns = columnsOf(extent, kPlanes[p]);
@@ -45,17 +48,19 @@ bool Silhouette::at(int column, int row) const {
          cells[static_cast<std::size_t>(row) * columns + column] != 0;
 }
 
-Anatomy anatomyOf(atlas::LabelVolume head, atlas::LabelVolume brain) {
+Anatomy anatomyOf(imaging::Volume<std::uint8_t> head, imaging::Volume<std::uint8_t> brain) {
   Anatomy anatomy{std::move(head), std::move(brain), {}, {}};
-  anatomy.extent = extentOf(anatomy.head);
+  anatomy.extent = extentOf(anatomy.head.grid());
   anatomy.silhouettes = silhouettesOf(anatomy.brain, anatomy.extent);
   return anatomy;
 }
 
 Anatomy loadAnatomy(const std::filesystem::path& dataDir) {
-  // readLabelVolume names the file in its message; both templates are 8-bit intensities.
-  return anatomyOf(atlas::readLabelVolume((dataDir / kHeadFile).string()),
-                   atlas::readLabelVolume((dataDir / kBrainFile).string()));
+  // The reader names the file in its message; both templates are 8-bit intensities, read as
+  // exactly as labels.
+  const imaging::ReadOptions exact{.labels = true};
+  return anatomyOf(imaging::readVolume<std::uint8_t>((dataDir / kHeadFile).string(), exact),
+                   imaging::readVolume<std::uint8_t>((dataDir / kBrainFile).string(), exact));
 }
 
 }  // namespace figures

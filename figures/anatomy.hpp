@@ -6,8 +6,8 @@
 #include <filesystem>
 #include <vector>
 
-#include "imaging/label_volume.hpp"
 #include "figures/slice.hpp"
+#include "imaging/volume.hpp"
 
 namespace figures {
 
@@ -19,8 +19,8 @@ struct Silhouette {
 };
 
 struct Anatomy {
-  atlas::LabelVolume head;   // the slices' background
-  atlas::LabelVolume brain;  // the same head with everything outside the brain zeroed
+  imaging::Volume<std::uint8_t> head;   // the slices' background
+  imaging::Volume<std::uint8_t> brain;  // the same head with everything outside the brain zeroed
   Extent extent;
   std::array<Silhouette, 3> silhouettes;  // in the order of kPlanes
 };
@@ -33,6 +33,6 @@ inline constexpr const char* kBrainFile = "ch2bet.nii.gz";
 Anatomy loadAnatomy(const std::filesystem::path& dataDir);
 
 // Builds an anatomy from volumes already in memory; both must share one grid.
-Anatomy anatomyOf(atlas::LabelVolume head, atlas::LabelVolume brain);
+Anatomy anatomyOf(imaging::Volume<std::uint8_t> head, imaging::Volume<std::uint8_t> brain);
 
 }  // namespace figures

@@ -13,7 +13,7 @@ using tables::formatNumber;
 constexpr int kDistanceDecimals = 2;
 
 // "-38, -22, 56"
-std::string coordinatesText(const atlas::Vec3& point) {
+std::string coordinatesText(const imaging::Vec3& point) {
   return formatNumber(point[0], 2) + ", " + formatNumber(point[1], 2) + ", " +
          formatNumber(point[2], 2);
 }

@@ -8,7 +8,7 @@
 namespace figures {
 namespace {
 
-using vantrel_atlas::Cluster;
+using maps::Cluster;
 using tables::formatNumber;
 
 constexpr int kValueDecimals = 3;
@@ -20,20 +20,20 @@ std::string peakName(const Cluster& cluster, std::size_t peak) {
 }  // namespace
 
 std::vector<float> clusterValues(const vantrel_atlas::ClusterFindings& findings) {
-  const atlas::StatMap& map = *findings.map;
-  std::vector<float> values(map.values.size(), 0.0f);
+  const maps::StatMap& map = *findings.map;
+  std::vector<float> values(map.volume.values().size(), 0.0f);
   for (const Cluster& cluster : findings.report.clusters) {
     for (const std::int64_t v : cluster.voxels) {
       values[static_cast<std::size_t>(v)] =
-          static_cast<float>(map.values[static_cast<std::size_t>(v)]);
+          static_cast<float>(map[static_cast<std::size_t>(v)]);
     }
   }
   return values;
 }
 
 Overlay clusterOverlay(const vantrel_atlas::ClusterFindings& findings) {
-  const atlas::StatMap& map = *findings.map;
-  return Overlay(map.nx, map.ny, map.nz, clusterValues(findings), map.voxelToWorld,
+  const maps::StatMap& map = *findings.map;
+  return Overlay(imaging::Volume<float>(map.grid(), clusterValues(findings)),
                  findings.options.threshold);
 }
 

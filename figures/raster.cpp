@@ -89,7 +89,7 @@ Surface backgroundSlice(const Anatomy& anatomy, Plane plane, double depth) {
   const int columns = columnsOf(anatomy.extent, plane), rows = rowsOf(anatomy.extent, plane);
   Pixels pixels(columns, rows);
   forEachCell(anatomy.extent, plane, depth, [&](int column, int row, const Vec3& world) {
-    pixels.set(column, row, palette::packed(palette::grey(anatomy.head.at(world))));
+    pixels.set(column, row, palette::packed(palette::grey(anatomy.head.atWorld(world))));
   });
   return pixels.done();
 }

@@ -6,13 +6,12 @@
 
 namespace figures {
 
-Extent extentOf(const atlas::LabelVolume& volume) {
+Extent extentOf(const imaging::Grid& grid) {
   Extent extent{{1e300, 1e300, 1e300}, {-1e300, -1e300, -1e300}};
+  const imaging::Index3& size = grid.size();
   for (int corner = 0; corner < 8; ++corner) {
-    const Vec3 index{(corner & 1) ? static_cast<double>(volume.nx() - 1) : 0.0,
-                     (corner & 2) ? static_cast<double>(volume.ny() - 1) : 0.0,
-                     (corner & 4) ? static_cast<double>(volume.nz() - 1) : 0.0};
-    const Vec3 world = atlas::applyAffine(volume.voxelToWorld(), index);
+    const Vec3 world = grid.worldOf({(corner & 1) ? size[0] - 1 : 0, (corner & 2) ? size[1] - 1 : 0,
+                                     (corner & 4) ? size[2] - 1 : 0});
     for (int axis = 0; axis < 3; ++axis) {
       extent.lo[axis] = std::min(extent.lo[axis], std::floor(world[axis]));
       extent.hi[axis] = std::max(extent.hi[axis], std::ceil(world[axis]));

@@ -3,12 +3,11 @@
 
 #include <array>
 
-#include "imaging/transform.hpp"
-#include "imaging/label_volume.hpp"
+#include "imaging/grid.hpp"
 
 namespace figures {
 
-using atlas::Vec3;
+using imaging::Vec3;
 
 enum class Plane { Sagittal, Coronal, Axial };
 inline constexpr std::array<Plane, 3> kPlanes{Plane::Sagittal, Plane::Coronal, Plane::Axial};
@@ -18,8 +17,8 @@ struct Extent {
   Vec3 lo, hi;
 };
 
-// The box of a volume's voxel centres, rounded outwards to whole millimetres.
-Extent extentOf(const atlas::LabelVolume& volume);
+// The box of a grid's voxel centres, rounded outwards to whole millimetres.
+Extent extentOf(const imaging::Grid& grid);
 
 // Neurological convention: the subject's left on the left, coronal panels seen from behind and
 // axial ones from above, anterior at the top. Sagittal panels are seen from the subject's

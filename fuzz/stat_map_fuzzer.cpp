@@ -1,5 +1,6 @@
-// Fuzzes the statistical map reader, and clustering of whatever it accepts: the bytes become
-// a file, since the reader's size checks compare the header with the file itself.
+// Fuzzes the NIfTI reader, as a statistical map and as labels, and clustering of whatever it
+// accepts: the bytes become a file, since the reader's size checks compare the header with the
+// file itself.
 #include <stdlib.h>
 #include <unistd.h>
 
@@ -9,8 +10,9 @@
 #include <stdexcept>
 #include <string>
 
-#include "maps/stat_map.hpp"
+#include "imaging/nifti_read.hpp"
 #include "maps/clusters.hpp"
+#include "maps/stat_map.hpp"
 
 namespace {
 
@@ -42,8 +44,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::fwrite(data, 1, size, file);
   std::fclose(file);
   try {
-    const atlas::StatMap map = atlas::readStatMap(path, 0);
-    vantrel_atlas::findClusters(map, {.threshold = 1, .twoSided = true, .peakDistanceMm = 1});
+    const maps::StatMap map = maps::readStatMap(path, 0);
+    maps::findClusters(map, {.threshold = 1, .twoSided = true, .peakDistanceMm = 1});
+  } catch (const std::runtime_error&) {
+  }
+  try {
+    imaging::NiftiReader reader(path, {.labels = true});
+    reader.bytesBeforeVoxels(std::size_t{1} << 20);
+    reader.readStored([](const auto& labels) { return labels.values().size(); });
   } catch (const std::runtime_error&) {
   }
   return 0;

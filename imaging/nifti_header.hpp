@@ -1,24 +1,25 @@
-// What every NIfTI reader and writer of this library and its programs checks and converts in a
-// header.
+// What the NIfTI reader and writer share: nifticlib's image of a header, and the one way a
+// file is refused.
 #pragma once
 
 #include <nifti2_io.h>
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string>
+#include <type_traits>
 #include <vector>
 
-#include "imaging/transform.hpp"
+#include "imaging/affine.hpp"
+#include "imaging/nifti_read.hpp"
 
-namespace atlas::nifti {
+namespace imaging::nifti {
 
 struct ImageDeleter {
   void operator()(nifti_image* image) const { nifti_image_free(image); }
 };
 using ImagePtr = std::unique_ptr<nifti_image, ImageDeleter>;
-
-[[noreturn]] void refuse(const std::string& path, const std::string& why);
 
 Affine toAffine(const nifti_dmat44& m);
 
@@ -27,15 +28,35 @@ Affine toAffine(const nifti_dmat44& m);
 ImagePtr imageFromHeader(const std::vector<std::byte>& header, int version,
                          const std::string& path);
 
-// A rescaled label would no longer name its row in the label table. A zero slope means the
-// file asks for no scaling at all.
-bool isUnscaled(const nifti_image& image);
+}  // namespace imaging::nifti
 
-// From the sform, or the qform when there is no sform; refuses a file with neither or with a
-// singular matrix.
-Affine voxelToWorldOf(const nifti_image& image, const std::string& path);
+namespace imaging::nifti {
 
-// Refuses a file with more than one volume or with scaled voxels.
-void checkSingleUnscaledVolume(const nifti_image& image, const std::string& path);
+// The NIfTI datatype code of a C++ scalar type.
+template <typename T>
+constexpr int datatypeOf() {
+  if constexpr (std::is_same_v<T, std::int8_t>) {
+    return DT_INT8;
+  } else if constexpr (std::is_same_v<T, std::uint8_t>) {
+    return DT_UINT8;
+  } else if constexpr (std::is_same_v<T, std::int16_t>) {
+    return DT_INT16;
+  } else if constexpr (std::is_same_v<T, std::uint16_t>) {
+    return DT_UINT16;
+  } else if constexpr (std::is_same_v<T, std::int32_t>) {
+    return DT_INT32;
+  } else if constexpr (std::is_same_v<T, std::uint32_t>) {
+    return DT_UINT32;
+  } else if constexpr (std::is_same_v<T, std::int64_t>) {
+    return DT_INT64;
+  } else if constexpr (std::is_same_v<T, std::uint64_t>) {
+    return DT_UINT64;
+  } else if constexpr (std::is_same_v<T, float>) {
+    return DT_FLOAT32;
+  } else {
+    static_assert(std::is_same_v<T, double>);
+    return DT_FLOAT64;
+  }
+}
 
-}  // namespace atlas::nifti
+}  // namespace imaging::nifti

@@ -4,15 +4,15 @@
 #include <string>
 #include <vector>
 
-#include "maps/stat_map.hpp"
 #include "maps/clusters.hpp"
+#include "maps/stat_map.hpp"
 
-namespace vantrel_atlas {
+namespace maps {
 
 // Writes each voxel's cluster number, 0 outside every cluster, to `path` as gzip-compressed
 // NIfTI on the grid of `map`, with its header, sform and qform. The datatype is the smallest of
 // UINT8, INT16 and INT32 that holds every number. Throws std::runtime_error on failure.
-void writeClusterMap(const std::string& path, const atlas::StatMap& map,
+void writeClusterMap(const std::string& path, const StatMap& map,
                      const std::vector<Cluster>& clusters);
 
-}  // namespace vantrel_atlas
+}  // namespace maps

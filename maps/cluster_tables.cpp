@@ -25,7 +25,7 @@ double rounded(double value, int decimals) {
   return std::round(value * scale) / scale;
 }
 
-std::string signText(const Cluster& cluster) {
+std::string signText(const maps::Cluster& cluster) {
   return cluster.sign > 0 ? "+" : "-";
 }
 
@@ -36,14 +36,16 @@ std::string connectivityText(int connectivity) {
 }
 
 std::string mapComments(const ClusterFindings& f) {
-  const atlas::StatMap& map = *f.map;
-  const atlas::Vec3 size = map.voxelSize();
+  const imaging::Grid& grid = f.map->grid();
+  const imaging::NiftiHeader& header = f.map->header;
+  const imaging::Vec3 size = grid.voxelSize();
   std::string text = "# map: " + f.source.path + ", sha256 " + f.source.sha256 + ", volume " +
-                     std::to_string(f.source.volume) + ", " + std::to_string(map.nx) + "x" +
-                     std::to_string(map.ny) + "x" + std::to_string(map.nz) + " voxels of " +
-                     formatNumber(size[0], 3) + "x" + formatNumber(size[1], 3) + "x" +
-                     formatNumber(size[2], 3) + " mm, " + map.datatype + ", world from the " +
-                     map.transform + " (" + map.transformCode + ")\n";
+                     std::to_string(f.source.volume) + ", " + std::to_string(grid.size()[0]) +
+                     "x" + std::to_string(grid.size()[1]) + "x" + std::to_string(grid.size()[2]) +
+                     " voxels of " + formatNumber(size[0], 3) + "x" + formatNumber(size[1], 3) +
+                     "x" + formatNumber(size[2], 3) + " mm, " + header.datatype +
+                     ", world from the " + imaging::nameOf(grid.transform()) + " (" +
+                     header.transformCode + ")\n";
   text += "# clusters: values >= " + formatNumber(f.options.threshold, 6) +
           (f.options.twoSided ? " and <= -" + formatNumber(f.options.threshold, 6) : "") +
           "; connectivity " + std::to_string(f.options.connectivity) + " (" +
@@ -55,7 +57,7 @@ std::string mapComments(const ClusterFindings& f) {
   return text;
 }
 
-void addPeakCells(tables::TsvRow& row, const Peak& peak) {
+void addPeakCells(tables::TsvRow& row, const maps::Peak& peak) {
   for (double coordinate : peak.world) {
     row.cell(coordinate, kCoordinateDecimals);
   }
@@ -73,24 +75,25 @@ json optionsJson(const ClusterFindings& f) {
 }
 
 json mapJson(const ClusterFindings& f) {
-  const atlas::StatMap& map = *f.map;
+  const imaging::Grid& grid = f.map->grid();
+  const imaging::NiftiHeader& header = f.map->header;
   return {{"file", f.source.path},
           {"sha256", f.source.sha256},
-          {"nifti", map.niftiVersion},
-          {"datatype", map.datatype},
-          {"grid", {map.nx, map.ny, map.nz}},
-          {"volumes", map.volumes},
-          {"voxel_mm", map.voxelSize()},
-          {"transform", map.transform},
-          {"transform_code", map.transformCode},
-          {"standard_space", map.standardSpace},
+          {"nifti", header.version},
+          {"datatype", header.datatype},
+          {"grid", grid.size()},
+          {"volumes", header.volumes},
+          {"voxel_mm", grid.voxelSize()},
+          {"transform", imaging::nameOf(grid.transform())},
+          {"transform_code", header.transformCode},
+          {"standard_space", header.standardSpace},
           {"nonfinite_voxels", f.report.nonFiniteVoxels}};
 }
 
 json compositionJson(const LoadedAtlases& atlases, std::size_t a,
-                     const std::vector<RegionShare>& shares) {
+                     const std::vector<maps::RegionShare>& shares) {
   json regions = json::array();
-  for (const RegionShare& share : shares) {
+  for (const maps::RegionShare& share : shares) {
     json region{{"label", nullptr},
                 {"voxels", share.voxels},
                 {"percent_of_cluster", rounded(share.percentOfCluster, 2)}};
@@ -104,10 +107,10 @@ json compositionJson(const LoadedAtlases& atlases, std::size_t a,
 }
 
 json clusterJson(const LoadedAtlases& atlases, const ClusterFindings& f, std::size_t c) {
-  const Cluster& cluster = f.report.clusters[c];
+  const maps::Cluster& cluster = f.report.clusters[c];
   json peaks = json::array();
   for (std::size_t p = 0; p < cluster.peaks.size(); ++p) {
-    const Peak& peak = cluster.peaks[p];
+    const maps::Peak& peak = cluster.peaks[p];
     peaks.push_back({{"peak", p + 1},
                      {"x", peak.world[0]},
                      {"y", peak.world[1]},
@@ -122,7 +125,7 @@ json clusterJson(const LoadedAtlases& atlases, const ClusterFindings& f, std::si
   return {{"cluster", cluster.number},
           {"sign", signText(cluster)},
           {"voxels", cluster.voxels.size()},
-          {"volume_mm3", static_cast<double>(cluster.voxels.size()) * f.map->voxelVolumeMm3()},
+          {"volume_mm3", static_cast<double>(cluster.voxels.size()) * f.map->grid().voxelVolumeMm3()},
           {"peaks", std::move(peaks)},
           {"composition", std::move(composition)}};
 }
@@ -130,9 +133,9 @@ json clusterJson(const LoadedAtlases& atlases, const ClusterFindings& f, std::si
 }  // namespace
 
 std::string compositionCell(const LoadedAtlases& atlases, std::size_t a,
-                            const std::vector<RegionShare>& shares) {
+                            const std::vector<maps::RegionShare>& shares) {
   std::string cell;
-  for (const RegionShare& share : shares) {
+  for (const maps::RegionShare& share : shares) {
     cell += cell.empty() ? "" : "; ";
     appendNumber(cell, share.percentOfCluster, kPercentDecimals);
     cell += "% ";
@@ -153,10 +156,10 @@ std::string clustersTsv(const LoadedAtlases& atlases, const RunProvenance& prove
   }
   row.end();
   for (std::size_t c = 0; c < f.report.clusters.size(); ++c) {
-    const Cluster& cluster = f.report.clusters[c];
+    const maps::Cluster& cluster = f.report.clusters[c];
     row.cell(std::to_string(cluster.number)).cell(signText(cluster));
     row.cell(std::to_string(cluster.voxels.size()))
-        .cell(static_cast<double>(cluster.voxels.size()) * f.map->voxelVolumeMm3(), 3);
+        .cell(static_cast<double>(cluster.voxels.size()) * f.map->grid().voxelVolumeMm3(), 3);
     addPeakCells(row, cluster.peaks.front());
     const PointAnswer& peak = f.peakLabels[c].front();
     for (std::size_t a = 0; a < atlases.atlases().size(); ++a) {
@@ -180,7 +183,7 @@ std::string peaksTsv(const LoadedAtlases& atlases, const RunProvenance& provenan
   }
   row.end();
   for (std::size_t c = 0; c < f.report.clusters.size(); ++c) {
-    const Cluster& cluster = f.report.clusters[c];
+    const maps::Cluster& cluster = f.report.clusters[c];
     for (std::size_t p = 0; p < cluster.peaks.size(); ++p) {
       row.cell(std::to_string(cluster.number)).cell(std::to_string(p + 1));
       addPeakCells(row, cluster.peaks[p]);

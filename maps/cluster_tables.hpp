@@ -23,17 +23,17 @@ struct MapSource {
 
 // Everything found in a map, each part in cluster number order.
 struct ClusterFindings {
-  const atlas::StatMap* map = nullptr;
+  const maps::StatMap* map = nullptr;
   MapSource source;
-  ClusterOptions options;
-  ClusterReport report;
+  maps::ClusterOptions options;
+  maps::ClusterReport report;
   std::vector<std::vector<PointAnswer>> peakLabels;          // per cluster, per peak
-  std::vector<std::vector<std::vector<RegionShare>>> parts;  // per cluster, per atlas
+  std::vector<std::vector<std::vector<maps::RegionShare>>> parts;  // per cluster, per atlas
 };
 
 // A composition as one cell: "45.2% Precentral_L; 30.1% Postcentral_L", largest share first.
 std::string compositionCell(const LoadedAtlases& atlases, std::size_t a,
-                            const std::vector<RegionShare>& shares);
+                            const std::vector<maps::RegionShare>& shares);
 
 // '#' provenance lines, a header, one row per cluster.
 std::string clustersTsv(const LoadedAtlases& atlases, const RunProvenance& provenance,

@@ -8,17 +8,18 @@
 #include "maps/neighbourhood.hpp"
 #include "maps/peaks.hpp"
 
-namespace vantrel_atlas {
+namespace maps {
 namespace {
 
 // Marks every voxel beyond the threshold with its side and counts the values that can join no
 // cluster.
-std::int64_t markSupraThreshold(const atlas::StatMap& map, const ClusterOptions& options,
+std::int64_t markSupraThreshold(const StatMap& map, const ClusterOptions& options,
                                 std::vector<std::uint8_t>& marks) {
   std::int64_t nonFinite = 0;
   const double t = options.threshold;
-  for (std::size_t i = 0; i < map.values.size(); ++i) {
-    const double v = map.values[i];
+  const std::vector<double>& values = map.volume.values();
+  for (std::size_t i = 0; i < values.size(); ++i) {
+    const double v = values[i];
     if (!std::isfinite(v)) {
       ++nonFinite;
     } else if (v >= t) {
@@ -82,14 +83,14 @@ void checkClusterOptions(const ClusterOptions& options) {
   }
 }
 
-ClusterReport findClusters(const atlas::StatMap& map, const ClusterOptions& options) {
+ClusterReport findClusters(const StatMap& map, const ClusterOptions& options) {
   checkClusterOptions(options);
   ClusterReport report;
   // One byte per voxel: a dense label array of ints would be four times the size.
-  std::vector<std::uint8_t> marks(map.values.size(), 0);
+  std::vector<std::uint8_t> marks(map.volume.values().size(), 0);
   report.nonFiniteVoxels = markSupraThreshold(map, options, marks);
 
-  const Neighbourhood neighbourhood(map.nx, map.ny, map.nz, options.connectivity);
+  const Neighbourhood neighbourhood(map.grid(), options.connectivity);
   for (std::size_t i = 0; i < marks.size(); ++i) {
     if (marks[i] == 0 || (marks[i] & kClaimed) != 0) {
       continue;
@@ -113,4 +114,4 @@ ClusterReport findClusters(const atlas::StatMap& map, const ClusterOptions& opti
   return report;
 }
 
-}  // namespace vantrel_atlas
+}  // namespace maps

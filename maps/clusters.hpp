@@ -6,7 +6,7 @@
 
 #include "maps/stat_map.hpp"
 
-namespace vantrel_atlas {
+namespace maps {
 
 struct ClusterOptions {
   double threshold = 0;  // positive, finite; there is deliberately no default in the program
@@ -19,7 +19,7 @@ struct ClusterOptions {
 
 struct Peak {
   std::int64_t voxel = 0;  // linear index, x fastest
-  atlas::Vec3 world{};     // the voxel centre
+  imaging::Vec3 world{};   // the voxel centre
   double value = 0;
 };
 
@@ -38,6 +38,6 @@ struct ClusterReport {
 // Throws std::invalid_argument for options outside their documented ranges.
 void checkClusterOptions(const ClusterOptions& options);
 
-ClusterReport findClusters(const atlas::StatMap& map, const ClusterOptions& options);
+ClusterReport findClusters(const StatMap& map, const ClusterOptions& options);
 
-}  // namespace vantrel_atlas
+}  // namespace maps

@@ -3,26 +3,25 @@
 
 #include <algorithm>
 
-namespace vantrel_atlas {
+namespace maps {
+
 RegionVolumes regionVolumesOf(const atlas::LabelAtlas& atlas) {
   RegionVolumes volumes;
-  volumes.voxelVolumeMm3 = atlas::voxelVolumeMm3(atlas.voxelToMni());
+  volumes.voxelVolumeMm3 = atlas.grid().voxelVolumeMm3();
   // Compact indices run from 1 to the number of named labels.
   volumes.voxelsByIndex.assign(atlas.provenance().labels + 1, 0);
-  const auto& grid = atlas.grid();
-  const auto total = static_cast<std::size_t>(grid[0] * grid[1] * grid[2]);
-  for (std::size_t linear = 0; linear < total; ++linear) {
-    ++volumes.voxelsByIndex[atlas.indexAtLinear(linear)];
+  for (const std::uint16_t index : atlas.indices().values()) {
+    ++volumes.voxelsByIndex[index];
   }
   return volumes;
 }
 
-std::vector<RegionShare> compositionOf(const Cluster& cluster, const atlas::StatMap& map,
+std::vector<RegionShare> compositionOf(const Cluster& cluster, const StatMap& map,
                                        const atlas::LabelAtlas& atlas,
                                        const RegionVolumes& volumes) {
   std::vector<std::int64_t> counts(volumes.voxelsByIndex.size() + 1, 0);
   for (std::int64_t voxel : cluster.voxels) {
-    const std::uint16_t index = atlas.indexAt(atlas.voxelAt(map.worldOf(voxel)));
+    const std::uint16_t index = atlas.indices().atWorld(map.grid().worldOfLinear(voxel));
     if (index >= counts.size()) {
       counts.resize(index + std::size_t{1}, 0);
     }
@@ -38,7 +37,7 @@ std::vector<RegionShare> compositionOf(const Cluster& cluster, const atlas::Stat
                       100.0 * static_cast<double>(counts[index]) / clusterVoxels, 0};
     if (index > 0 && index < volumes.voxelsByIndex.size() && volumes.voxelsByIndex[index] > 0) {
       share.percentOfRegion =
-          100.0 * static_cast<double>(counts[index]) * map.voxelVolumeMm3() /
+          100.0 * static_cast<double>(counts[index]) * map.grid().voxelVolumeMm3() /
           (static_cast<double>(volumes.voxelsByIndex[index]) * volumes.voxelVolumeMm3);
     }
     shares.push_back(share);
@@ -52,4 +51,4 @@ std::vector<RegionShare> compositionOf(const Cluster& cluster, const atlas::Stat
   return shares;
 }
 
-}  // namespace vantrel_atlas
+}  // namespace maps

@@ -5,10 +5,10 @@
 #include <vector>
 
 #include "atlas/label_atlas.hpp"
-#include "maps/stat_map.hpp"
 #include "maps/clusters.hpp"
+#include "maps/stat_map.hpp"
 
-namespace vantrel_atlas {
+namespace maps {
 
 struct RegionShare {
   std::uint16_t index = 0;  // the atlas's compact label index; 0 for the unlabelled voxels
@@ -29,8 +29,8 @@ RegionVolumes regionVolumesOf(const atlas::LabelAtlas& atlas);
 
 // The shares of every label a cluster's voxel centres fall in, largest first; equal counts in
 // label order, the unlabelled voxels after every label.
-std::vector<RegionShare> compositionOf(const Cluster& cluster, const atlas::StatMap& map,
+std::vector<RegionShare> compositionOf(const Cluster& cluster, const StatMap& map,
                                        const atlas::LabelAtlas& atlas,
                                        const RegionVolumes& volumes);
 
-}  // namespace vantrel_atlas
+}  // namespace maps

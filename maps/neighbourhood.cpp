@@ -4,10 +4,9 @@
 
 #include <cstdlib>
 
-namespace vantrel_atlas {
+namespace maps {
 
-Neighbourhood::Neighbourhood(std::int64_t nx, std::int64_t ny, std::int64_t nz, int connectivity)
-    : nx_(nx), ny_(ny), nz_(nz) {
+Neighbourhood::Neighbourhood(const imaging::Grid& grid, int connectivity) : grid_(grid) {
   // A face neighbour differs along one axis, an edge neighbour along two, a corner along three.
   const int maxAxesMoved = connectivity == 6 ? 1 : connectivity == 18 ? 2 : 3;
   for (std::int64_t dz = -1; dz <= 1; ++dz) {
@@ -22,4 +21,4 @@ Neighbourhood::Neighbourhood(std::int64_t nx, std::int64_t ny, std::int64_t nz, 
   }
 }
 
-}  // namespace vantrel_atlas
+}  // namespace maps

@@ -2,31 +2,32 @@
 // (26).
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <vector>
 
-namespace vantrel_atlas {
+#include "imaging/grid.hpp"
+
+namespace maps {
 
 class Neighbourhood {
  public:
-  Neighbourhood(std::int64_t nx, std::int64_t ny, std::int64_t nz, int connectivity);
+  Neighbourhood(const imaging::Grid& grid, int connectivity);
 
   // Calls visit(index) for each neighbour of `voxel` that lies inside the grid.
   template <typename Visit>
   void forEach(std::int64_t voxel, Visit&& visit) const {
-    const std::int64_t x = voxel % nx_, y = voxel / nx_ % ny_, z = voxel / (nx_ * ny_);
+    const imaging::Index3 v = grid_.voxelOfLinear(voxel);
     for (const auto& d : offsets_) {
-      const std::int64_t i = x + d[0], j = y + d[1], k = z + d[2];
-      if (i >= 0 && i < nx_ && j >= 0 && j < ny_ && k >= 0 && k < nz_) {
-        visit(i + nx_ * (j + ny_ * k));
+      const imaging::Index3 n{v[0] + d[0], v[1] + d[1], v[2] + d[2]};
+      if (grid_.contains(n)) {
+        visit(static_cast<std::int64_t>(grid_.linearOf(n)));
       }
     }
   }
 
  private:
-  std::int64_t nx_, ny_, nz_;
-  std::vector<std::array<std::int64_t, 3>> offsets_;
+  imaging::Grid grid_;
+  std::vector<imaging::Index3> offsets_;
 };
 
-}  // namespace vantrel_atlas
+}  // namespace maps

@@ -4,11 +4,11 @@
 #include <cstdint>
 #include <vector>
 
-#include "maps/stat_map.hpp"
 #include "maps/clusters.hpp"
 #include "maps/neighbourhood.hpp"
+#include "maps/stat_map.hpp"
 
-namespace vantrel_atlas {
+namespace maps {
 
 // Which side of the threshold a voxel lies on, and whether a cluster has claimed it: one byte
 // per voxel of the map.
@@ -26,8 +26,8 @@ struct ClusterVoxels {
   std::uint8_t side;
 };
 
-std::vector<Peak> findPeaks(const atlas::StatMap& map, const ClusterVoxels& cluster,
+std::vector<Peak> findPeaks(const StatMap& map, const ClusterVoxels& cluster,
                             const Neighbourhood& neighbourhood, int maxPeaks,
                             double peakDistanceMm);
 
-}  // namespace vantrel_atlas
+}  // namespace maps

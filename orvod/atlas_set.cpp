@@ -1,10 +1,20 @@
 // The set of atlases the daemon answers from, loaded from one data directory.
 #include "orvod/atlas_set.hpp"
 
+#include "imaging/nifti_read.hpp"
+
 namespace atlas {
 
+namespace {
+
+LabelVolume readLabelVolume(const std::string& path) {
+  return imaging::readVolume<std::uint8_t>(path, {.labels = true});
+}
+
+}  // namespace
+
 bool correctWhiteMatterOrientation(LabelVolume& white) {
-  Affine voxelToWorld = white.voxelToWorld();
+  imaging::Affine voxelToWorld = white.grid().voxelToWorld();
   if (!correctWhiteMatterSform(voxelToWorld)) {
     return false;
   }

@@ -3,11 +3,13 @@
 
 #include <string>
 
-#include "orvod/label_table.hpp"
 #include "atlas/catalogue.hpp"
-#include "imaging/label_volume.hpp"
+#include "imaging/volume.hpp"
+#include "orvod/label_table.hpp"
 
 namespace atlas {
+
+using LabelVolume = imaging::Volume<std::uint8_t>;
 
 struct AtlasSet {
   LabelVolume grey;        // AAL, 1 mm: grey-matter regions

@@ -15,11 +15,11 @@
 namespace report {
 namespace {
 
-using vantrel_atlas::Cluster;
+using maps::Cluster;
 using vantrel_atlas::ClusterFindings;
 using tables::formatNumber;
 using vantrel_atlas::LoadedAtlases;
-using vantrel_atlas::Peak;
+using maps::Peak;
 
 constexpr int kValueDecimals = 3;
 
@@ -46,7 +46,7 @@ Table clusterTable(const LoadedAtlases& atlases, const ClusterFindings& findings
     const auto voxels = static_cast<double>(cluster.voxels.size());
     Row row{{std::to_string(cluster.number), cluster.sign > 0 ? "+" : "-",
              std::to_string(cluster.voxels.size()),
-             formatNumber(voxels * findings.map->voxelVolumeMm3(), 1)},
+             formatNumber(voxels * findings.map->grid().voxelVolumeMm3(), 1)},
             cluster.peaks.front().world,
             links[firstPeak]};
     for (const auto& cell : peakCells(cluster.peaks.front()))
@@ -108,11 +108,11 @@ std::string clustersPage(const LoadedAtlases& atlases, const Provenance& provena
 }
 
 Source mapSource(const ClusterFindings& findings) {
-  const atlas::StatMap& map = *findings.map;
+  const maps::StatMap& map = *findings.map;
   return {"map", findings.source.path, findings.source.sha256,
-          "volume " + std::to_string(findings.source.volume) + " of " + std::to_string(map.nx) +
-              "x" + std::to_string(map.ny) + "x" + std::to_string(map.nz) + " " + map.datatype +
-              " voxels"};
+          "volume " + std::to_string(findings.source.volume) + " of " +
+              std::to_string(map.grid().size()[0]) + "x" + std::to_string(map.grid().size()[1]) +
+              "x" + std::to_string(map.grid().size()[2]) + " " + map.header.datatype + " voxels"};
 }
 
 }  // namespace
@@ -135,12 +135,12 @@ void ClustersOutput::finish(const LoadedAtlases& atlases,
   if (!folders_.reporting()) {
     return;
   }
-  const atlas::StatMap& map = *findings.map;
+  const maps::StatMap& map = *findings.map;
   const std::optional<Section> viewer = viewerSection(
       folders_.report(),
       {std::filesystem::path(provenance.dataDirectory) / figures::kHeadFile,
        atlases.atlases(),
-       FloatGrid{{map.nx, map.ny, map.nz}, map.voxelToWorld, figures::clusterValues(findings)},
+       imaging::Volume<float>(map.grid(), figures::clusterValues(findings)),
        findings.options.threshold,
        {}});
   folders_.finish(

@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "imaging/transform.hpp"
+#include "imaging/affine.hpp"
 
 namespace report {
 
@@ -54,7 +54,7 @@ Section figureSection(const std::string& id, const std::string& title, const std
 
 struct Row {
   std::vector<std::string> cells;
-  std::optional<atlas::Vec3> mni;  // carried as data-mni-x/y/z on the row
+  std::optional<imaging::Vec3> mni;  // carried as data-mni-x/y/z on the row
   std::string figure;              // relative path; the first cell links to it
   // Terms and their text, under the row and across the table: lists too long for a column.
   std::vector<std::pair<std::string, std::string>> details = {};

@@ -91,8 +91,8 @@ nlohmann::json atlasJson(const atlas::LabelAtlas& atlas, const std::string& volu
   }
   return {{"key", std::string(atlas.entry().key)},
           {"volume", volume},
-          {"voxelToWorld", nlohmann::json(atlas.voxelToMni())},
-          {"worldToVoxel", nlohmann::json(atlas::invert(atlas.voxelToMni()))},
+          {"voxelToWorld", nlohmann::json(atlas.grid().voxelToWorld())},
+          {"worldToVoxel", nlohmann::json(atlas.grid().worldToVoxel())},
           {"labels", labels}};
 }
 
@@ -197,7 +197,7 @@ std::optional<Section> viewerSection(tables::OutputFolder& folder, const ViewerS
     writer.volume(kClustersVolume, gzippedNifti(*scene.clusters));
     config["overlay"] = {{"volume", kClustersVolume},
                          {"threshold", scene.threshold},
-                         {"max", largestMagnitude(scene.clusters->values)}};
+                         {"max", largestMagnitude(scene.clusters->values())}};
   }
   writer.data(config);
   return Section{"viewer", "Viewer",

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "atlas/label_atlas.hpp"
-#include "imaging/transform.hpp"
+#include "imaging/affine.hpp"
 #include "report/page.hpp"
 #include "tables/output_folder.hpp"
 #include "report/viewer_volume.hpp"
@@ -18,9 +18,9 @@ namespace report {
 struct ViewerScene {
   std::filesystem::path background;            // the Colin head the slices show
   std::span<const atlas::LabelAtlas> atlases;  // every one is read; the first is drawn too
-  std::optional<FloatGrid> clusters;           // statistic values in clusters, 0 elsewhere
+  std::optional<imaging::Volume<float>> clusters;  // statistic values in clusters, 0 elsewhere
   double threshold = 0;                        // the clusters' threshold, where the colours start
-  std::vector<atlas::Vec3> points;             // a table's points, each marked
+  std::vector<imaging::Vec3> points;             // a table's points, each marked
 };
 
 // The viewer's section, its files written into folder.dir()/viewer: NiiVue and the viewer's

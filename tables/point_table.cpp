@@ -7,16 +7,17 @@
 #include <limits>
 #include <string_view>
 
-#include "imaging/transform.hpp"
+#include "imaging/talairach.hpp"
+#include "imaging/affine.hpp"
 #include "src/text/text.hpp"
 #include "src/vantrel.hpp"
 
 namespace tables {
 
-using atlas::applyAffine;
-using atlas::mniToTalairach;
-using atlas::roundHalfUp;
-using atlas::Vec3;
+using imaging::applyAffine;
+using imaging::mniToTalairach;
+using imaging::roundHalfUp;
+using imaging::Vec3;
 using vantrel::isFloat;
 using vantrel::isInt;
 using vantrel::kMaxTextLength;
@@ -119,7 +120,7 @@ double coordinateValue(const char* field) {
 }
 
 std::optional<Point3> roundToPoint(const Values3& values) {
-  const Vec3 rounded = roundHalfUp(values);
+  const imaging::Vec3 rounded = imaging::roundHalfUp(values);
   Point3 point{};
   for (std::size_t axis = 0; axis < point.size(); ++axis) {
     if (!fitsInt32(rounded[axis])) {
@@ -131,7 +132,7 @@ std::optional<Point3> roundToPoint(const Values3& values) {
 }
 
 std::optional<Point3> talairachFromMni(const Values3& mni) {
-  return roundToPoint(applyAffine(mniToTalairach(), mni));
+  return roundToPoint(imaging::applyAffine(imaging::mniToTalairach(), mni));
 }
 
 namespace {

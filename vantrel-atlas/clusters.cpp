@@ -3,7 +3,7 @@
 #include <thread>
 
 #include "atlas/provenance.hpp"
-#include "imaging/map_header.hpp"
+#include "imaging/nifti_read.hpp"
 #include "maps/cluster_map.hpp"
 #include "maps/cluster_tables.hpp"
 #include "report/clusters_output.hpp"
@@ -30,7 +30,7 @@ unreadable or refused map, unreadable atlases or unwritable output.)";
 
 struct ClustersCommandOptions {
   AtlasChoice atlases;
-  ClusterOptions clusters;
+  maps::ClusterOptions clusters;
   std::int64_t volume = 0;
   std::string format;
   std::string outPrefix;  // empty: standard output only
@@ -41,12 +41,12 @@ struct ClustersCommandOptions {
 void declareClusters(CLI::App& cli, ClustersCommandOptions& options) {
   cli.description("Clusters and peaks of a statistical map, labelled");
   addDataOption(cli, options.atlases.dataDirectory);
-  ClusterOptions& c = options.clusters;
+  maps::ClusterOptions& c = options.clusters;
   cli.add_option("--threshold", c.threshold, "Cluster voxels with value >= T (no default)")
       ->required();
   cli.add_flag("--two-sided", c.twoSided, "Also cluster voxels with value <= -T");
   cli.add_option("--min-voxels", c.minVoxels, "Drop clusters of fewer voxels")
-      ->check(CLI::Range(std::int64_t{1}, atlas::kMaxMapVoxels))
+      ->check(CLI::Range(std::int64_t{1}, imaging::kMaxVoxels))
       ->capture_default_str();
   cli.add_option("--connectivity", c.connectivity, "6 faces, 18 and edges, 26 and corners")
       ->check(CLI::IsMember({6, 18, 26}))
@@ -68,28 +68,29 @@ void declareClusters(CLI::App& cli, ClustersCommandOptions& options) {
   cli.footer(kClustersFooter);
 }
 
-void warnUnlessStandardSpace(const atlas::StatMap& map, const std::string& path) {
-  if (!map.standardSpace) {
-    app::warn(path + ": neither transform code names a standard space; its " + map.transform +
-              " (" + map.transformCode + ") is taken as MNI");
+void warnUnlessStandardSpace(const maps::StatMap& map, const std::string& path) {
+  if (!map.header.standardSpace) {
+    app::warn(path + ": neither transform code names a standard space; its " +
+              imaging::nameOf(map.grid().transform()) + " (" + map.header.transformCode +
+              ") is taken as MNI");
   }
 }
 
 void labelPeaks(const LoadedAtlases& atlases, ClusterFindings& findings) {
-  for (const Cluster& cluster : findings.report.clusters) {
+  for (const maps::Cluster& cluster : findings.report.clusters) {
     auto& answers = findings.peakLabels.emplace_back();
-    for (const Peak& peak : cluster.peaks) {
+    for (const maps::Peak& peak : cluster.peaks) {
       answers.push_back(atlases.labelMni(peak.world));
     }
   }
 }
 
 // Each atlas's region volumes take a pass over the whole atlas, so two threads share them.
-std::vector<RegionVolumes> regionVolumesOfEach(const std::vector<atlas::LabelAtlas>& atlases) {
-  std::vector<RegionVolumes> volumes(atlases.size());
+std::vector<maps::RegionVolumes> regionVolumesOfEach(const std::vector<atlas::LabelAtlas>& atlases) {
+  std::vector<maps::RegionVolumes> volumes(atlases.size());
   const auto every = [&](std::size_t first) {
     for (std::size_t i = first; i < atlases.size(); i += 2) {
-      volumes[i] = regionVolumesOf(atlases[i]);
+      volumes[i] = maps::regionVolumesOf(atlases[i]);
     }
   };
   std::thread helper(every, 1);
@@ -102,11 +103,11 @@ void composeClusters(const LoadedAtlases& atlases, ClusterFindings& findings) {
   if (findings.report.clusters.empty()) {
     return;
   }
-  const std::vector<RegionVolumes> volumes = regionVolumesOfEach(atlases.atlases());
+  const std::vector<maps::RegionVolumes> volumes = regionVolumesOfEach(atlases.atlases());
   findings.parts.resize(findings.report.clusters.size());
   for (std::size_t a = 0; a < volumes.size(); ++a) {
     for (std::size_t c = 0; c < findings.report.clusters.size(); ++c) {
-      findings.parts[c].push_back(compositionOf(findings.report.clusters[c], *findings.map,
+      findings.parts[c].push_back(maps::compositionOf(findings.report.clusters[c], *findings.map,
                                                 atlases.atlases()[a], volumes[a]));
     }
   }
@@ -119,23 +120,23 @@ void writeReportFiles(const std::string& prefix, const LoadedAtlases& atlases,
   outputs.stageText(prefix + "_peaks.tsv", peaksTsv(atlases, provenance, findings));
   outputs.stageText(prefix + ".json", clustersJson(atlases, provenance, findings));
   outputs.stage(prefix + "_clusters.nii.gz", [&](const std::filesystem::path& temporary) {
-    writeClusterMap(temporary.string(), *findings.map, findings.report.clusters);
+    maps::writeClusterMap(temporary.string(), *findings.map, findings.report.clusters);
   });
   outputs.commit();
 }
 
 int runClusters(const ClustersCommandOptions& options) {
   const std::vector<const atlas::AtlasEntry*> entries = chosenAtlases(options.atlases);
-  app::checkUsage([&] { checkClusterOptions(options.clusters); });
+  app::checkUsage([&] { maps::checkClusterOptions(options.clusters); });
   requireDataFolder(options.atlases.dataDirectory);
   // Made first, so that a folder that cannot be written stops the run before any work.
   report::ClustersOutput pictures(figureOptions(options.pictures), reportOptions(options.pictures, ""));
-  const atlas::StatMap map = atlas::readStatMap(options.map, options.volume);
+  const maps::StatMap map = maps::readStatMap(options.map, options.volume);
   warnUnlessStandardSpace(map, options.map);
   ClusterFindings findings{&map,
                            {options.map, atlas::sha256OfFile(options.map), options.volume},
                            options.clusters,
-                           findClusters(map, options.clusters),
+                           maps::findClusters(map, options.clusters),
                            {},
                            {}};
   if (findings.report.clusters.empty()) {

@@ -39,7 +39,7 @@ inline constexpr double kCoordinateLimit = 1e9;
 
 // X, Y and Z from the words of the command line: blanks or commas between them, each a plain
 // or decimal number within +-1e9. Throws std::invalid_argument saying what is wrong.
-atlas::Vec3 parseCoordinates(const std::vector<std::string>& words);
+imaging::Vec3 parseCoordinates(const std::vector<std::string>& words);
 
 // The atlases a command answers from: their folder, their keys and how far to search.
 struct AtlasChoice {

@@ -58,7 +58,7 @@ std::string answerText(Format format, const LoadedAtlases& atlases, const GivenP
 int runPoint(const PointOptions& options) {
   const AtlasChoice& choice = options.labelling.atlases;
   const std::vector<const atlas::AtlasEntry*> entries = chosenAtlases(choice);
-  const atlas::Vec3 point = app::checkUsage([&] { return parseCoordinates(options.coordinates); });
+  const imaging::Vec3 point = app::checkUsage([&] { return parseCoordinates(options.coordinates); });
   requireDataFolder(choice.dataDirectory);
   report::PointsOutput pictures(figureOptions(options.pictures), reportOptions(options.pictures, ""));
   const LoadedAtlases atlases(entries, choice.dataDirectory, choice.radii, false);
@@ -78,7 +78,7 @@ int runPoint(const PointOptions& options) {
 
 }  // namespace
 
-atlas::Vec3 parseCoordinates(const std::vector<std::string>& words) {
+imaging::Vec3 parseCoordinates(const std::vector<std::string>& words) {
   std::string joined;
   for (const std::string& word : words) {
     joined += word;
@@ -96,7 +96,7 @@ atlas::Vec3 parseCoordinates(const std::vector<std::string>& words) {
     throw std::invalid_argument("expected three coordinates X Y Z, got " +
                                 std::to_string(values.size()));
   }
-  atlas::Vec3 point{};
+  imaging::Vec3 point{};
   for (std::size_t axis = 0; axis < 3; ++axis) {
     const char* text = values[axis].c_str();
     if (tables::coordinateForm(text) == tables::CoordinateForm::kNotANumber) {

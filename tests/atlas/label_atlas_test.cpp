@@ -15,6 +15,8 @@
 namespace atlas {
 namespace {
 
+using imaging::Vec3;
+
 constexpr double kRadius = 10;
 
 // What the file says at a point, found without the code under test.
@@ -89,8 +91,8 @@ class IndependentAtlas {
 
 void expectAgreement(const LabelAtlas& atlas, const NearbyLabels& search, const Vec3& mni,
                      const Expected& e) {
-  const VoxelIndex voxel = atlas.voxelAt(mni);
-  const std::uint16_t index = atlas.indexAt(voxel);
+  const VoxelIndex voxel = atlas.grid().nearestVoxel(mni);
+  const std::uint16_t index = atlas.indices().at(voxel);
   EXPECT_EQ(index == 0 ? 0 : atlas.label(index).value, e.value);
   const std::optional<LabelDistance> nearest = search.nearest(voxel, kRadius);
   EXPECT_EQ(nearest ? atlas.label(nearest->index).value : 0, e.nearestValue);

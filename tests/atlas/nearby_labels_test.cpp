@@ -18,8 +18,9 @@ LabelAtlas cube(double voxelMm, const std::vector<std::pair<VoxelIndex, std::uin
   for (const auto& [v, index] : marks) {
     voxels[static_cast<std::size_t>(v[0] + kSide * (v[1] + kSide * v[2]))] = index;
   }
-  const Affine affine{{{voxelMm, 0, 0, 0}, {0, voxelMm, 0, 0}, {0, 0, voxelMm, 0}}};
-  return LabelAtlas(kEntry, {kSide, kSide, kSide}, affine, std::move(voxels),
+  const imaging::Grid grid({kSide, kSide, kSide},
+                           {{{voxelMm, 0, 0, 0}, {0, voxelMm, 0, 0}, {0, 0, voxelMm, 0}}});
+  return LabelAtlas(kEntry, imaging::Volume<std::uint16_t>(grid, std::move(voxels)),
                     {{3, "three"}, {7, "seven"}}, {});
 }
 

@@ -19,9 +19,9 @@
 namespace figures::fixture {
 
 // A 1 mm cube centred on the origin: a ball of radius 50 as the head, one of 40 as the brain.
-inline atlas::LabelVolume ball(int radius, std::uint8_t intensity) {
+inline imaging::Volume<std::uint8_t> ball(int radius, std::uint8_t intensity) {
   constexpr int n = 121;
-  auto* voxels = static_cast<std::uint8_t*>(std::calloc(n * n * n, 1));
+  std::vector<std::uint8_t> voxels(n * n * n);
   for (int k = 0; k < n; ++k) {
     for (int j = 0; j < n; ++j) {
       for (int i = 0; i < n; ++i) {
@@ -33,8 +33,8 @@ inline atlas::LabelVolume ball(int radius, std::uint8_t intensity) {
       }
     }
   }
-  const atlas::Affine toWorld{{{1, 0, 0, -60}, {0, 1, 0, -60}, {0, 0, 1, -60}}};
-  return atlas::LabelVolume(n, n, n, voxels, toWorld);
+  const imaging::Affine toWorld{{{1, 0, 0, -60}, {0, 1, 0, -60}, {0, 0, 1, -60}}};
+  return imaging::Volume<std::uint8_t>(imaging::Grid({n, n, n}, toWorld), std::move(voxels));
 }
 
 inline const Anatomy& syntheticAnatomy() {

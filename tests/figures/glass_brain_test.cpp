@@ -14,7 +14,7 @@ Overlay oneVoxel(float value) {
   const Affine toWorld{{{2, 0, 0, -60}, {0, 2, 0, -60}, {0, 0, 2, -60}}};
   std::vector<float> values(n * n * n, 0.0f);
   values[45 + n * (20 + n * 35)] = value;
-  return Overlay(n, n, n, std::move(values), toWorld, 3.0);
+  return Overlay(imaging::Volume<float>(imaging::Grid({n, n, n}, toWorld), std::move(values)), 3.0);
 }
 
 TEST_F(FigureTest, GlassBrainProjectsEachVoxelOntoAllThreePlanes) {

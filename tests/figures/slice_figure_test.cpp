@@ -19,7 +19,7 @@ Overlay twoBlobs() {
   for (int k = 0; k < n; ++k) {
     for (int j = 0; j < n; ++j) {
       for (int i = 0; i < n; ++i) {
-        const Vec3 w = atlas::applyAffine(toWorld, {double(i), double(j), double(k)});
+        const Vec3 w = imaging::applyAffine(toWorld, {double(i), double(j), double(k)});
         if (std::hypot(w[0] + 20, w[1] - 10, w[2] - 15) <= 6)
           values[i + n * (j + n * k)] = 5;
         if (std::hypot(w[0] - 25, w[1] + 20, w[2] + 10) <= 6)
@@ -27,7 +27,7 @@ Overlay twoBlobs() {
       }
     }
   }
-  return Overlay(n, n, n, std::move(values), toWorld, 3.0);
+  return Overlay(imaging::Volume<float>(imaging::Grid({n, n, n}, toWorld), std::move(values)), 3.0);
 }
 
 std::filesystem::path drawn(const std::filesystem::path& dir, const SliceFigure& figure) {

@@ -8,39 +8,39 @@
 #include <cstdlib>
 #include <limits>
 
-namespace vantrel_atlas {
+namespace maps {
 namespace {
 
-// A map on a 2 mm grid whose voxel (0,0,0) sits at the world origin.
-atlas::StatMap mapOf(std::int64_t nx, std::int64_t ny, std::int64_t nz) {
-  atlas::StatMap map;
-  map.nx = nx;
-  map.ny = ny;
-  map.nz = nz;
-  map.values.assign(static_cast<std::size_t>(nx * ny * nz), 0.0);
-  map.voxelToWorld = {{{2, 0, 0, 0}, {0, 2, 0, 0}, {0, 0, 2, 0}}};
-  return map;
-}
+// A map's values on a 2 mm grid whose voxel (0,0,0) sits at the world origin.
+struct MapValues {
+  MapValues(std::int64_t nx, std::int64_t ny, std::int64_t nz)
+      : grid({nx, ny, nz}, {{{2, 0, 0, 0}, {0, 2, 0, 0}, {0, 0, 2, 0}}}),
+        values(static_cast<std::size_t>(nx * ny * nz), 0.0) {}
+  double& at(std::int64_t x, std::int64_t y, std::int64_t z) {
+    return values[grid.linearOf({x, y, z})];
+  }
+  std::int64_t indexOf(std::int64_t x, std::int64_t y, std::int64_t z) const {
+    return static_cast<std::int64_t>(grid.linearOf({x, y, z}));
+  }
+  StatMap map() const { return {imaging::Volume<double>(grid, values), {}}; }
 
-double& at(atlas::StatMap& map, std::int64_t x, std::int64_t y, std::int64_t z) {
-  return map.values[static_cast<std::size_t>(x + map.nx * (y + map.ny * z))];
-}
-
-std::int64_t indexOf(const atlas::StatMap& map, std::int64_t x, std::int64_t y, std::int64_t z) {
-  return x + map.nx * (y + map.ny * z);
-}
+  imaging::Grid grid;
+  std::vector<double> values;
+};
 
 // The components a textbook breadth-first search finds, each sorted, in sorted order.
-std::vector<std::vector<std::int64_t>> referenceClusters(const atlas::StatMap& map, double t,
+std::vector<std::vector<std::int64_t>> referenceClusters(const StatMap& map, double t,
                                                          bool twoSided, int connectivity,
                                                          std::size_t minVoxels) {
   const auto signOf = [&](std::int64_t v) {
-    const double value = map.values[static_cast<std::size_t>(v)];
+    const double value = map[static_cast<std::size_t>(v)];
     return value >= t ? 1 : (twoSided && value <= -t) ? -1 : 0;
   };
-  std::vector<bool> seen(map.values.size());
+  const std::int64_t nx = map.grid().size()[0], ny = map.grid().size()[1];
+  const std::int64_t count = map.grid().voxelCount();
+  std::vector<bool> seen(static_cast<std::size_t>(count));
   std::vector<std::vector<std::int64_t>> clusters;
-  for (std::int64_t seed = 0; seed < map.voxelCount(); ++seed) {
+  for (std::int64_t seed = 0; seed < count; ++seed) {
     if (seen[static_cast<std::size_t>(seed)] || signOf(seed) == 0) {
       continue;
     }
@@ -48,11 +48,10 @@ std::vector<std::vector<std::int64_t>> referenceClusters(const atlas::StatMap& m
     seen[static_cast<std::size_t>(seed)] = true;
     for (std::size_t n = 0; n < members.size(); ++n) {
       const std::int64_t v = members[n];
-      const std::int64_t x = v % map.nx, y = v / map.nx % map.ny, z = v / (map.nx * map.ny);
-      for (std::int64_t w = 0; w < map.voxelCount(); ++w) {
-        const std::int64_t dx = std::llabs(w % map.nx - x),
-                           dy = std::llabs(w / map.nx % map.ny - y),
-                           dz = std::llabs(w / (map.nx * map.ny) - z);
+      const std::int64_t x = v % nx, y = v / nx % ny, z = v / (nx * ny);
+      for (std::int64_t w = 0; w < count; ++w) {
+        const std::int64_t dx = std::llabs(w % nx - x), dy = std::llabs(w / nx % ny - y),
+                           dz = std::llabs(w / (nx * ny) - z);
         const bool touches = std::max({dx, dy, dz}) == 1 &&
                              dx * dx + dy * dy + dz * dz <= (connectivity == 6    ? 1
                                                              : connectivity == 18 ? 2
@@ -73,10 +72,10 @@ std::vector<std::vector<std::int64_t>> referenceClusters(const atlas::StatMap& m
 }
 
 TEST(Clusters, AgreeWithAPlainFloodFill) {
-  atlas::StatMap map = mapOf(9, 8, 7);
+  MapValues values(9, 8, 7);
   unsigned state = 12345;
   std::int64_t nans = 0;
-  for (double& v : map.values) {
+  for (double& v : values.values) {
     state = state * 1103515245u + 12345u;
     v = static_cast<double>(state >> 16 & 0xff) / 32.0 - 4.0;  // -4 to 4
     if ((state >> 8 & 0x3f) == 0) {
@@ -89,6 +88,7 @@ TEST(Clusters, AgreeWithAPlainFloodFill) {
     bool twoSided;
     std::int64_t minVoxels;
   } cases[] = {{6, false, 1}, {18, true, 1}, {26, true, 1}, {26, false, 3}, {6, true, 2}};
+  const StatMap map = values.map();
   for (const Case& c : cases) {
     const ClusterReport report = findClusters(map, {.threshold = 2.5,
                                                     .twoSided = c.twoSided,
@@ -107,32 +107,33 @@ TEST(Clusters, AgreeWithAPlainFloodFill) {
 }
 
 TEST(Clusters, AreNumberedBySizeThenAbsolutePeakWithTheExtremeVoxelFirst) {
-  atlas::StatMap map = mapOf(20, 10, 10);
+  MapValues values(20, 10, 10);
   const auto fill = [&](std::int64_t x0, std::int64_t y0, std::int64_t z0, std::int64_t edge,
                         double value) {
     for (std::int64_t z = z0; z < z0 + edge; ++z)
       for (std::int64_t y = y0; y < y0 + edge; ++y)
         for (std::int64_t x = x0; x < x0 + edge; ++x)
-          at(map, x, y, z) = value;
+          values.at(x, y, z) = value;
   };
   fill(1, 1, 1, 3, 5);  // 27 voxels
   fill(8, 1, 1, 2, 3);  // 8 voxels, two equal maxima of 9
-  at(map, 9, 2, 2) = 9;
-  at(map, 8, 1, 2) = 9;
+  values.at(9, 2, 2) = 9;
+  values.at(8, 1, 2) = 9;
   fill(12, 5, 5, 2, -3);  // 8 voxels, the least -11
-  at(map, 13, 5, 6) = -11;
-  at(map, 17, 8, 8) = 4;   // 1 voxel
-  at(map, 1, 8, 8) = 2.9;  // below the threshold
-  const ClusterReport report = findClusters(map, {.threshold = 3, .twoSided = true, .maxPeaks = 1});
+  values.at(13, 5, 6) = -11;
+  values.at(17, 8, 8) = 4;   // 1 voxel
+  values.at(1, 8, 8) = 2.9;  // below the threshold
+  const ClusterReport report =
+      findClusters(values.map(), {.threshold = 3, .twoSided = true, .maxPeaks = 1});
   struct Expected {
     std::size_t voxels;
     int sign;
     std::int64_t peak;
     double value;
-  } expected[] = {{27, 1, indexOf(map, 1, 1, 1), 5},
-                  {8, -1, indexOf(map, 13, 5, 6), -11},
-                  {8, 1, indexOf(map, 8, 1, 2), 9},
-                  {1, 1, indexOf(map, 17, 8, 8), 4}};
+  } expected[] = {{27, 1, values.indexOf(1, 1, 1), 5},
+                  {8, -1, values.indexOf(13, 5, 6), -11},
+                  {8, 1, values.indexOf(8, 1, 2), 9},
+                  {1, 1, values.indexOf(17, 8, 8), 4}};
   ASSERT_EQ(report.clusters.size(), std::size(expected));
   for (std::size_t n = 0; n < std::size(expected); ++n) {
     const Cluster& c = report.clusters[n];
@@ -143,14 +144,14 @@ TEST(Clusters, AreNumberedBySizeThenAbsolutePeakWithTheExtremeVoxelFirst) {
     EXPECT_EQ(c.peaks[0].voxel, expected[n].peak) << c.number;
     EXPECT_EQ(c.peaks[0].value, expected[n].value) << c.number;
   }
-  EXPECT_EQ(report.clusters[1].peaks[0].world, (atlas::Vec3{26, 10, 12}));
+  EXPECT_EQ(report.clusters[1].peaks[0].world, (imaging::Vec3{26, 10, 12}));
 }
 
 TEST(Clusters, TakeFurtherPeaksGreedilyOutsideThePeakDistance) {
   // A bar along x on a 2 mm grid with humps at x = 1, 4, 8 and 11 (9, 8, 7 and 6).
-  atlas::StatMap map = mapOf(13, 1, 1);
-  const double bar[13] = {5, 9, 5, 5, 8, 5, 5, 5, 7, 5, 5, 6, 5};
-  std::copy(std::begin(bar), std::end(bar), map.values.begin());
+  MapValues values(13, 1, 1);
+  values.values = {5, 9, 5, 5, 8, 5, 5, 5, 7, 5, 5, 6, 5};
+  const StatMap map = values.map();
   struct Case {
     double distance;
     int maxPeaks;
@@ -173,4 +174,4 @@ TEST(Clusters, TakeFurtherPeaksGreedilyOutsideThePeakDistance) {
 }
 
 }  // namespace
-}  // namespace vantrel_atlas
+}  // namespace maps

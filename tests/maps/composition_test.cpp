@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-namespace vantrel_atlas {
+namespace maps {
 namespace {
 
 TEST(Composition, CountsMapVoxelCentresInTheAtlasRegionsTheyFallIn) {
@@ -17,15 +17,13 @@ TEST(Composition, CountsMapVoxelCentresInTheAtlasRegionsTheyFallIn) {
   }
   atlas::AtlasProvenance provenance;
   provenance.labels = 2;
-  const atlas::LabelAtlas labels(entry, {4, 4, 4}, {{{2, 0, 0, 0}, {0, 2, 0, 0}, {0, 0, 2, 0}}},
-                                 voxels, {{1, "A"}, {2, "B"}}, provenance);
+  const imaging::Grid atlasGrid({4, 4, 4}, {{{2, 0, 0, 0}, {0, 2, 0, 0}, {0, 0, 2, 0}}});
+  const atlas::LabelAtlas labels(entry, imaging::Volume<std::uint16_t>(atlasGrid, voxels),
+                                 {{1, "A"}, {2, "B"}}, provenance);
   // A 1 mm map; its cluster is x 0..5, y 0..1, z 0. Centres x = 0, 1, 2 fall in A, 3 and 4
   // in B (halves round up), 5 in nothing: per row 3 A, 2 B and 1 unlabelled.
-  atlas::StatMap map;
-  map.nx = 8;
-  map.ny = 2;
-  map.nz = 1;
-  map.voxelToWorld = {{{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}}};
+  const imaging::Grid mapGrid({8, 2, 1}, {{{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}}});
+  const StatMap map{imaging::Volume<double>(mapGrid, std::vector<double>(16)), {}};
   Cluster cluster;
   for (std::int64_t y = 0; y < 2; ++y) {
     for (std::int64_t x = 0; x < 6; ++x) {
@@ -51,4 +49,4 @@ TEST(Composition, CountsMapVoxelCentresInTheAtlasRegionsTheyFallIn) {
 }
 
 }  // namespace
-}  // namespace vantrel_atlas
+}  // namespace maps

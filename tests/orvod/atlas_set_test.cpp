@@ -3,12 +3,13 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-
+#include "imaging/nifti_read.hpp"
 #include "tests/atlas/atlas_fixture.hpp"
 
 namespace atlas {
 namespace {
+
+using imaging::Affine;
 
 const Affine kShipped{{{1, 0, 0, -91}, {0, 1, 0, -126}, {0, 0, 1, -72}}};
 
@@ -17,10 +18,10 @@ TEST(WhiteMatterOrientation, FlipsOnlyTheShippedHeader) {
   shifted[0][3] = -90;
   flipped[0][0] = -1;
   for (const Affine& header : {kShipped, shifted, flipped}) {
-    LabelVolume white(2, 2, 2, static_cast<std::uint8_t*>(std::calloc(8, 1)), header);
+    LabelVolume white(imaging::Grid({2, 2, 2}, header), std::vector<std::uint8_t>(8));
     EXPECT_EQ(correctWhiteMatterOrientation(white), header == kShipped);
     const Affine corrected{{{-1, 0, 0, 90}, {0, 1, 0, -126}, {0, 0, 1, -72}}};
-    EXPECT_EQ(white.voxelToWorld(), header == kShipped ? corrected : header);
+    EXPECT_EQ(white.grid().voxelToWorld(), header == kShipped ? corrected : header);
   }
 }
 
@@ -28,7 +29,7 @@ using RealAtlases = fixture::AtlasTest;
 
 TEST_F(RealAtlases, NearlyAllLateralisedTractVoxelsLieOnTheirNamedSide) {
   const std::string stem = std::string(ATLAS_TEST_DATA_DIR) + "/JHU-WhiteMatter-labels-1mm.nii";
-  LabelVolume white = readLabelVolume(stem + ".gz");
+  LabelVolume white = imaging::readVolume<std::uint8_t>(stem + ".gz", {.labels = true});
   const LabelTable names = readLabelTable(stem + ".txt");
   ASSERT_TRUE(correctWhiteMatterOrientation(white));
   long onNamedSide = 0, lateralised = 0;

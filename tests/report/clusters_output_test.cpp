@@ -7,13 +7,13 @@
 #include "atlas/provenance.hpp"
 #include "testkit/process.hpp"
 #include "tests/atlas/atlas_fixture.hpp"
-#include "tests/maps/map_file.hpp"
+#include "tests/imaging/nifti_file.hpp"
 
 namespace {
 
 using vantrel::kit::runProcess;
 
-class ClustersOutputTest : public atlas::fixture::MapFiles {};
+class ClustersOutputTest : public imaging::fixture::MapFiles {};
 
 std::size_t count(const std::string& text, const std::string& part) {
   std::size_t n = 0;
@@ -25,7 +25,7 @@ std::size_t count(const std::string& text, const std::string& part) {
 TEST_F(ClustersOutputTest, EveryPeakGetsOneFigureAndTheReportListsClustersThenPeaks) {
   ATLAS_SKIP_WITHOUT_DATA();
   // Two 3x3x3 blobs of opposite signs on the 2 mm MNI grid, far apart.
-  atlas::fixture::MapShape shape;
+  imaging::fixture::MapShape shape;
   shape.nx = 91, shape.ny = 109, shape.nz = 91;
   std::vector<double> values(91 * 109 * 91, 0.0);
   for (int d = 0; d < 27; ++d) {

@@ -13,7 +13,7 @@ bool holds(const std::string& html, const std::string& part) {
 TEST(Page, HostileTextStaysTextAndRowsCarryTheirCoordinates) {
   Table table{{"line", "aal"}, {}};
   table.rows.push_back(
-      {{"2", "<script>x</script> & \"q\" 'a'"}, atlas::Vec3{-38, -22.5, 56}, "figures/a b#.png"});
+      {{"2", "<script>x</script> & \"q\" 'a'"}, imaging::Vec3{-38, -22.5, 56}, "figures/a b#.png"});
   table.rows.push_back({{"3", "none"}, std::nullopt, ""});
   const std::string html =
       renderPage({"Report <1> {{sections}}", {tableSection("points", "Points", table)}});
@@ -58,7 +58,7 @@ TEST(Page, SectionsKeepTheirOrderAndPdfFiguresAreLinkedNotShown) {
 TEST(Page, NumbersStayOnOneLineAndDetailsSpanTheTableUnderTheirRow) {
   Table readable{{"cluster", "voxels", "aal at peak"}, {}, 2};
   readable.rows.push_back({{"1", "152", "Frontal_Sup_L"},
-                           atlas::Vec3{1, 2, 3},
+                           imaging::Vec3{1, 2, 3},
                            "figures/c1.png",
                            {{"aal composition", "60% Frontal_Sup_L; 40% <none>"}}});
   readable.rows.push_back({{"2", "8", "Precentral_R"}, std::nullopt, "", {}});

@@ -7,10 +7,10 @@ const assert = require("node:assert/strict");
 const { execFileSync } = require("node:child_process");
 const fs = require("node:fs");
 const path = require("node:path");
-const zlib = require("node:zlib");
 
-// node viewer_test.cjs VANTREL_ATLAS DATA_DIR WORK_DIR NODE_MODULES CHROMIUM VIEWER_FILES
-const [program, dataDir, workDir, nodeModules, chromium, viewerFiles] = process.argv.slice(2);
+// node viewer_test.cjs VANTREL_ATLAS DATA_DIR WORK_DIR NODE_MODULES CHROMIUM VIEWER_FILES MAP_WRITER
+const [program, dataDir, workDir, nodeModules, chromium, viewerFiles, mapWriter] =
+  process.argv.slice(2);
 const kSkip = 77;
 
 function skip(reason) {
@@ -18,41 +18,11 @@ function skip(reason) {
   process.exit(kSkip);
 }
 
-// A 2 mm float32 map on the MNI grid the atlases share, with one ball of each sign.
+// The balls viewer_test_map draws on its 2 mm map, one of each sign.
 const kBalls = [
   { centre: [-38, -22, 56], sign: 1 },
   { centre: [40, 20, 0], sign: -1 },
 ];
-
-function syntheticMap(file) {
-  const dims = [91, 109, 91];
-  const header = Buffer.alloc(352);
-  header.writeInt32LE(348, 0);
-  [3, ...dims, 1, 1, 1, 1].forEach((d, i) => header.writeInt16LE(d, 40 + 2 * i));
-  header.writeInt16LE(16, 70);
-  header.writeInt16LE(32, 72);
-  [1, 2, 2, 2].forEach((p, i) => header.writeFloatLE(p, 76 + 4 * i));
-  header.writeFloatLE(352, 108);
-  header.writeInt16LE(4, 254);
-  const srow = [[-2, 0, 0, 90], [0, 2, 0, -126], [0, 0, 2, -72]];
-  srow.flat().forEach((v, i) => header.writeFloatLE(v, 280 + 4 * i));
-  header.write("n+1\0", 344, "latin1");
-  const values = new Float32Array(dims[0] * dims[1] * dims[2]);
-  for (let z = 0; z < dims[2]; z++) {
-    for (let y = 0; y < dims[1]; y++) {
-      for (let x = 0; x < dims[0]; x++) {
-        const mni = [90 - 2 * x, -126 + 2 * y, -72 + 2 * z];
-        for (const { centre, sign } of kBalls) {
-          const distance = Math.hypot(...mni.map((c, i) => c - centre[i]));
-          if (distance <= 8) {
-            values[x + dims[0] * (y + dims[1] * z)] = sign * (6 - distance / 4);
-          }
-        }
-      }
-    }
-  }
-  fs.writeFileSync(file, zlib.gzipSync(Buffer.concat([header, Buffer.from(values.buffer)])));
-}
 
 // Every atlas's label at a point as `vantrel-atlas point` gives it, "none" where it has none.
 function pointLabels(mni) {
@@ -133,7 +103,7 @@ async function main() {
   fs.rmSync(workDir, { recursive: true, force: true });
   fs.mkdirSync(workDir, { recursive: true });
   const map = path.join(workDir, "map.nii.gz");
-  syntheticMap(map);
+  execFileSync(mapWriter, [map]);
   const report = path.join(workDir, "report");
   execFileSync(program, ["clusters", "--data", dataDir, "--threshold", "3", "--two-sided",
     "--report", report, map], { stdio: ["ignore", "ignore", "inherit"] });

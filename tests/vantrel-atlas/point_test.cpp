@@ -5,7 +5,8 @@
 #include <cstdio>
 #include <stdexcept>
 
-#include "imaging/transform.hpp"
+#include "imaging/affine.hpp"
+#include "imaging/talairach.hpp"
 #include "tests/vantrel-atlas/atlas_program.hpp"
 #include "vantrel-atlas/commands.hpp"
 
@@ -13,7 +14,7 @@ namespace vantrel_atlas::test {
 namespace {
 
 TEST(ParseCoordinates, TakesBlanksOrCommasBetweenPlainOrDecimalNumbers) {
-  const std::pair<std::vector<std::string>, atlas::Vec3> cases[] = {
+  const std::pair<std::vector<std::string>, imaging::Vec3> cases[] = {
       {{"-38", "-22", "56"}, {-38, -22, 56}},
       {{"-38,", "-22,", "56"}, {-38, -22, 56}},
       {{"-38, -22, 56"}, {-38, -22, 56}},
@@ -51,13 +52,13 @@ TEST(ParseCoordinates, RefusesWhatIsNotThreeNumbersWithinRange) {
 
 TEST(PointCommand, AnswersTalairachInputAsItsExactMniConversion) {
   ATLAS_SKIP_WITHOUT_DATA();
-  const atlas::Vec3 talairach{-36.6, -24.2, 52.3};
+  const imaging::Vec3 talairach{-36.6, -24.2, 52.3};
   const vantrel::kit::ProcessResult viaTalairach =
       runAtlas({"point", "--space", "talairach", "--within", "4", "--format", "json", "-36.6",
                 "-24.2", "52.3"});
   ASSERT_EQ(viaTalairach.exitStatus, 0) << viaTalairach.err;
   const nlohmann::json answer = jsonRecords(viaTalairach.out).at(1);
-  const atlas::Vec3 mni = atlas::applyAffine(atlas::talairachToMni(), talairach);
+  const imaging::Vec3 mni = imaging::applyAffine(imaging::talairachToMni(), talairach);
   EXPECT_EQ(answer["mni"], (nlohmann::json{{"x", mni[0]}, {"y", mni[1]}, {"z", mni[2]}}));
   char text[3][32];
   for (int i = 0; i < 3; ++i) {

@@ -1,10 +1,10 @@
-// Affine maps between coordinate spaces, and the Talairach to MNI transform.
-#include "imaging/transform.hpp"
+// Affine maps between coordinate spaces.
+#include "imaging/affine.hpp"
 
 #include <cmath>
 #include <stdexcept>
 
-namespace atlas {
+namespace imaging {
 
 Vec3 applyAffine(const Affine& affine, const Vec3& point) {
   Vec3 result{};
@@ -54,22 +54,8 @@ Affine invert(const Affine& a) {
   return inv;
 }
 
-const Affine& mniToTalairach() {
-  static const Affine pooled{{
-      {0.9357, 0.0029, -0.0072, -1.0423},
-      {-0.0065, 0.9396, -0.0726, -1.3940},
-      {0.0103, 0.0752, 0.8967, 3.6475},
-  }};
-  return pooled;
-}
-
-const Affine& talairachToMni() {
-  static const Affine inverse = invert(mniToTalairach());
-  return inverse;
-}
-
 Vec3 roundHalfUp(const Vec3& point) {
   return {std::floor(point[0] + 0.5), std::floor(point[1] + 0.5), std::floor(point[2] + 0.5)};
 }
 
-}  // namespace atlas
+}  // namespace imaging

@@ -1,4 +1,5 @@
-// Test support: small NIfTI maps written with nifticlib, in a temporary folder of their own.
+// Test support: small NIfTI files made with nifticlib's headers, in a temporary folder of their
+// own, in either byte order.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -13,7 +14,7 @@
 #include <string>
 #include <vector>
 
-namespace atlas::fixture {
+namespace imaging::fixture {
 
 struct MapShape {
   std::int64_t nx = 4, ny = 3, nz = 2, nt = 1;
@@ -23,6 +24,8 @@ struct MapShape {
   double sform[3][4] = {{-2, 0, 0, 90}, {0, 2, 0, -126}, {0, 0, 2, -72}};
   int sformCode = NIFTI_XFORM_MNI_152;
   std::function<void(nifti_image&)> adjust = nullptr;  // last word on the header before writing
+  bool swapped = false;  // written in the byte order that is not the host's
+  std::string text{};    // bytes between the header's four extension bytes and the voxels
 };
 
 class MapFiles : public ::testing::Test {
@@ -52,7 +55,7 @@ class MapFiles : public ::testing::Test {
       shape.adjust(*image);
     }
     const std::string path = (dir_ / name).string();
-    writeImage(*image, path, shape.niftiType == NIFTI_FTYPE_NIFTI2_1);
+    writeImage(*image, path, shape);
     nifti_image_free(image);
     return path;
   }
@@ -60,23 +63,34 @@ class MapFiles : public ::testing::Test {
   std::filesystem::path dir_;
 
  private:
-  // nifticlib's own writer cannot make NIfTI-2 files, so the test writes header and data.
-  static void writeImage(nifti_image& image, const std::string& path, bool nifti2) {
-    std::vector<char> bytes(nifti2 ? 544 : 352);
-    image.nifti_type = nifti2 ? NIFTI_FTYPE_NIFTI2_1 : NIFTI_FTYPE_NIFTI1_1;
+  // nifticlib's own writer cannot make NIfTI-2 files, swap bytes or carry text before the
+  // voxels, so the test writes header and data.
+  static void writeImage(nifti_image& image, const std::string& path, const MapShape& shape) {
+    const bool nifti2 = shape.niftiType == NIFTI_FTYPE_NIFTI2_1;
+    const std::size_t headerBytes = nifti2 ? 540 : 348;
+    std::vector<char> bytes(headerBytes + 4);
+    bytes.insert(bytes.end(), shape.text.begin(), shape.text.end());
+    image.nifti_type = shape.niftiType;
     if (nifti2) {
       nifti_2_header h;
       nifti_convert_nim2n2hdr(&image, &h);
-      h.vox_offset = 544;
+      h.vox_offset = static_cast<std::int64_t>(bytes.size());
       std::memcpy(bytes.data(), &h, sizeof h);
     } else {
       nifti_1_header h;
       nifti_convert_nim2n1hdr(&image, &h);
-      h.vox_offset = 352;
+      h.vox_offset = static_cast<float>(bytes.size());
       std::memcpy(bytes.data(), &h, sizeof h);
     }
+    const std::size_t voxels = bytes.size();
     const auto* data = static_cast<const char*>(image.data);
     bytes.insert(bytes.end(), data, data + image.nvox * image.nbyper);
+    if (shape.swapped) {
+      swap_nifti_header(bytes.data(), nifti2 ? 2 : 1);
+      if (image.swapsize > 1) {
+        nifti_swap_Nbytes(image.nvox, image.swapsize, bytes.data() + voxels);
+      }
+    }
     const bool gzip = path.ends_with(".gz");
     gzFile file = gzopen(path.c_str(), gzip ? "wb" : "wbT");
     gzwrite(file, bytes.data(), static_cast<unsigned>(bytes.size()));
@@ -115,4 +129,4 @@ class MapFiles : public ::testing::Test {
   }
 };
 
-}  // namespace atlas::fixture
+}  // namespace imaging::fixture

@@ -1,9 +1,9 @@
-// Affine maps between coordinate spaces, and the Talairach to MNI transform.
+// Affine maps between coordinate spaces.
 #pragma once
 
 #include <array>
 
-namespace atlas {
+namespace imaging {
 
 using Vec3 = std::array<double, 3>;
 
@@ -16,15 +16,8 @@ Affine compose(const Affine& outer, const Affine& inner);
 // Throws std::domain_error when the linear part is singular.
 Affine invert(const Affine& affine);
 
-// MNI to Talairach, the pooled fit of Hum Brain Mapp 2007;28:1194 (doi:10.1002/hbm.20345),
-// with the four decimals as published.
-const Affine& mniToTalairach();
-
-// The inverse of mniToTalairach(), computed once in double precision.
-const Affine& talairachToMni();
-
 // floor(v + 0.5) per axis: half-way points round up on both sides of zero, unlike
 // std::lround, so answers agree with tools that round the same way.
 Vec3 roundHalfUp(const Vec3& point);
 
-}  // namespace atlas
+}  // namespace imaging
