@@ -22,10 +22,10 @@ void require(bool holds) {
   }
 }
 
-const atlas::Labeller* labeller() {
-  static const std::optional<atlas::Labeller> loaded = []() -> std::optional<atlas::Labeller> {
+const orvod::Labeller* labeller() {
+  static const std::optional<orvod::Labeller> loaded = []() -> std::optional<orvod::Labeller> {
     try {
-      return atlas::Labeller(atlas::loadAtlasSet(atlas::kDefaultDataDirectory));
+      return orvod::Labeller(orvod::loadAtlasSet(atlas::kDefaultDataDirectory));
     } catch (const std::exception&) {
       return std::nullopt;
     }
@@ -51,7 +51,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     require(parsed.error.size() <= orvod::kMaxReplyLength);
   }
 
-  const atlas::Labeller* atlases = labeller();
+  const orvod::Labeller* atlases = labeller();
   if (atlases == nullptr) {
     return 0;
   }

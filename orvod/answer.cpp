@@ -7,10 +7,6 @@
 namespace orvod {
 namespace {
 
-using atlas::Labeller;
-using atlas::TalairachPoint;
-using atlas::Tier;
-using atlas::TissueLabel;
 
 std::string talairach(const Request& r) {
   return "Talairach " + std::to_string(r.x) + "," + std::to_string(r.y) + "," + std::to_string(r.z);

@@ -25,9 +25,9 @@ struct TextCount {
 // reads as a well-formed answer of its most frequent labels.
 std::string formatCubeCounts(std::vector<TextCount> counts);
 
-std::string answerRequest(const atlas::Labeller& labeller, const Request& request);
+std::string answerRequest(const Labeller& labeller, const Request& request);
 
 // Parses what a client sent and answers it, or says in a "* " message why it cannot.
-std::string answerBlock(const atlas::Labeller& labeller, std::string_view bytes);
+std::string answerBlock(const Labeller& labeller, std::string_view bytes);
 
 }  // namespace orvod

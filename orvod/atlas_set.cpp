@@ -3,7 +3,7 @@
 
 #include "imaging/nifti_read.hpp"
 
-namespace atlas {
+namespace orvod {
 
 namespace {
 
@@ -15,7 +15,7 @@ LabelVolume readLabelVolume(const std::string& path) {
 
 bool correctWhiteMatterOrientation(LabelVolume& white) {
   imaging::Affine voxelToWorld = white.grid().voxelToWorld();
-  if (!correctWhiteMatterSform(voxelToWorld)) {
+  if (!atlas::correctWhiteMatterSform(voxelToWorld)) {
     return false;
   }
   white.setVoxelToWorld(voxelToWorld);
@@ -37,4 +37,4 @@ AtlasSet loadAtlasSet(const std::string& directory) {
   return atlases;
 }
 
-}  // namespace atlas
+}  // namespace orvod

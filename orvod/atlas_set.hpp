@@ -7,7 +7,7 @@
 #include "imaging/volume.hpp"
 #include "orvod/label_table.hpp"
 
-namespace atlas {
+namespace orvod {
 
 using LabelVolume = imaging::Volume<std::uint8_t>;
 
@@ -29,4 +29,4 @@ AtlasSet loadAtlasSet(const std::string& directory);
 // is left alone.
 bool correctWhiteMatterOrientation(LabelVolume& white);
 
-}  // namespace atlas
+}  // namespace orvod

@@ -60,7 +60,7 @@ int runDaemon(const DaemonOptions& options) {
   raiseDescriptorLimit();
   // A client that hangs up early must cost its connection, not the daemon.
   std::signal(SIGPIPE, SIG_IGN);
-  const atlas::Labeller labeller(atlas::loadAtlasSet(options.dataDirectory));
+  const Labeller labeller(loadAtlasSet(options.dataDirectory));
   Server server(serverOptions,
                 [&labeller](std::string_view bytes) { return answerBlock(labeller, bytes); });
   app::message("listening on " + server.endpoint());

@@ -6,7 +6,7 @@
 #include <sstream>
 #include <stdexcept>
 
-namespace atlas {
+namespace orvod {
 namespace {
 
 bool parseValue(const std::string& token, int& value) {
@@ -45,4 +45,4 @@ LabelTable readLabelTable(const std::string& path) {
   return parseLabelTable(in, path);
 }
 
-}  // namespace atlas
+}  // namespace orvod

@@ -5,7 +5,7 @@
 #include <istream>
 #include <string>
 
-namespace atlas {
+namespace orvod {
 
 struct LabelRow {
   std::string name;  // empty: the value has no row
@@ -20,4 +20,4 @@ using LabelTable = std::array<LabelRow, 256>;
 LabelTable parseLabelTable(std::istream& in, const std::string& source);
 LabelTable readLabelTable(const std::string& path);
 
-}  // namespace atlas
+}  // namespace orvod

@@ -15,7 +15,7 @@
 #include <utility>
 #include <vector>
 
-namespace atlas {
+namespace orvod {
 namespace {
 
 using imaging::applyAffine;
@@ -209,4 +209,4 @@ std::string Labeller::describeParcel(const TalairachPoint& point, std::uint8_t p
   return joinFields({sideName(sideOfX(point.x)), n.kind, n.structure, n.name});
 }
 
-}  // namespace atlas
+}  // namespace orvod

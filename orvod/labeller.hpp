@@ -12,7 +12,7 @@
 #include "orvod/atlas_set.hpp"
 #include "orvod/vocabulary.hpp"
 
-namespace atlas {
+namespace orvod {
 
 struct TalairachPoint {
   long long x, y, z;  // wider than the request's 32 bits, so cube offsets cannot overflow
@@ -97,4 +97,4 @@ class Labeller {
   AnswerTable table_;
 };
 
-}  // namespace atlas
+}  // namespace orvod

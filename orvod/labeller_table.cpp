@@ -12,7 +12,7 @@
 #include "imaging/talairach.hpp"
 #include "orvod/labeller.hpp"
 
-namespace atlas {
+namespace orvod {
 namespace {
 
 // floor(v + 0.5) without a library call or a branch, for |v| well inside the int64 range.
@@ -186,4 +186,4 @@ std::vector<std::pair<TissueLabel, int>> Labeller::countCube(const TalairachPoin
   return result;
 }
 
-}  // namespace atlas
+}  // namespace orvod

@@ -6,7 +6,7 @@
 #include <cctype>
 #include <charconv>
 
-namespace atlas {
+namespace orvod {
 namespace {
 
 struct TractRule {
@@ -179,4 +179,4 @@ std::string parcelStructure(std::string_view parcel) {
   return underscoresToBlanks(parcel);
 }
 
-}  // namespace atlas
+}  // namespace orvod

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-namespace atlas {
+namespace orvod {
 
 enum class Side : unsigned char { Left, Right, Midline };
 
@@ -32,4 +32,4 @@ std::string greyRegion(std::string_view name);
 std::string parcelKind(std::string_view parcel);
 std::string parcelStructure(std::string_view parcel);
 
-}  // namespace atlas
+}  // namespace orvod

@@ -5,8 +5,6 @@
 
 #include <filesystem>
 
-#include "orvod/labeller.hpp"
-
 namespace atlas::fixture {
 
 inline bool atlasesInstalled() {
@@ -17,14 +15,5 @@ inline bool atlasesInstalled() {
   if (!::atlas::fixture::atlasesInstalled()) {                                                 \
     GTEST_SKIP() << ATLAS_TEST_DATA_DIR << " is missing; scripts/setup installs mricron-data"; \
   }
-
-class AtlasTest : public ::testing::Test {
- protected:
-  void SetUp() override { ATLAS_SKIP_WITHOUT_DATA(); }
-  static const Labeller& labeller() {
-    static const Labeller shared(loadAtlasSet(ATLAS_TEST_DATA_DIR));
-    return shared;
-  }
-};
 
 }  // namespace atlas::fixture

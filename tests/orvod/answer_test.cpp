@@ -7,12 +7,12 @@
 #include <string>
 #include <vector>
 
-#include "tests/atlas/atlas_fixture.hpp"
+#include "tests/orvod/labeller_fixture.hpp"
 
 namespace orvod {
 namespace {
 
-using Answers = atlas::fixture::AtlasTest;
+using Answers = fixture::LabellerTest;
 
 TEST_F(Answers, GiveTheWorkedExamplesExactly) {
   const std::pair<std::string, std::string> cases[] = {

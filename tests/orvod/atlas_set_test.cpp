@@ -4,9 +4,9 @@
 #include <gtest/gtest.h>
 
 #include "imaging/nifti_read.hpp"
-#include "tests/atlas/atlas_fixture.hpp"
+#include "tests/orvod/labeller_fixture.hpp"
 
-namespace atlas {
+namespace orvod {
 namespace {
 
 using imaging::Affine;
@@ -25,7 +25,7 @@ TEST(WhiteMatterOrientation, FlipsOnlyTheShippedHeader) {
   }
 }
 
-using RealAtlases = fixture::AtlasTest;
+using RealAtlases = fixture::LabellerTest;
 
 TEST_F(RealAtlases, NearlyAllLateralisedTractVoxelsLieOnTheirNamedSide) {
   const std::string stem = std::string(ATLAS_TEST_DATA_DIR) + "/JHU-WhiteMatter-labels-1mm.nii";
@@ -49,4 +49,4 @@ TEST_F(RealAtlases, NearlyAllLateralisedTractVoxelsLieOnTheirNamedSide) {
 }
 
 }  // namespace
-}  // namespace atlas
+}  // namespace orvod

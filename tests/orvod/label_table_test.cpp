@@ -6,7 +6,7 @@
 #include <sstream>
 #include <stdexcept>
 
-namespace atlas {
+namespace orvod {
 namespace {
 
 LabelTable parse(const std::string& text) {
@@ -32,4 +32,4 @@ TEST(LabelTable, RefusesRowsWithoutAByteValueAndANameAndMissingFiles) {
 }
 
 }  // namespace
-}  // namespace atlas
+}  // namespace orvod

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-namespace atlas {
+namespace orvod {
 namespace {
 
 TEST(Vocabulary, GroupsTractsAndTellsWhichLieInTheBrainstem) {
@@ -53,4 +53,4 @@ TEST(Vocabulary, SplitsParcelNames) {
 }
 
 }  // namespace
-}  // namespace atlas
+}  // namespace orvod
