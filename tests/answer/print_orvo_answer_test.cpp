@@ -85,8 +85,9 @@ TEST(PrintOrvoAnswer, PairOrderingAndSixteenBitCounts) {
       {"4:first:4:second:9:top:", "9:top\n4:second\n4:first\n"},
       // -1 is an ordinary count: listed once, between 0 and -2, ties reversed.
       {"-2:m2:0:zero:-1:m1:65535:wrapped:1:one:", "1:one\n0:zero\n-1:wrapped\n-1:m1\n-2:m2\n"},
-      // Low 16 bits with sign; no digits count 0; overflow saturates before the cut.
-      {"65536:a:70000:b: \t+12abc:c:none:d:99999999999:e:-99999999999:f:",
+      // Low 16 bits with sign; C blanks before the number; no digits count 0; overflow saturates
+      // before the cut.
+      {"65536:a:70000:b: \t\n\v\f\r+12abc:c:none:d:99999999999:e:-99999999999:f:",
        "4464:b\n12:c\n0:f\n0:d\n0:a\n-1:e\n"},
       // Three colons call for one pair: the unclosed second pair is not read.
       {"18:a:9:b", "18:a\n"},

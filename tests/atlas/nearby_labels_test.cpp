@@ -91,5 +91,17 @@ TEST(NearbyLabels, ListsEachLabelWithinOnceNearestFirstThenByValue) {
   }
 }
 
+// Without the map the search's offsets must reach the constructor's radius along each axis.
+TEST(NearbyLabels, ReachTheirWholeRadiusAlongEachAxisWithoutTheMap) {
+  for (const VoxelIndex& label : {VoxelIndex{9, 5, 5}, VoxelIndex{1, 5, 5}, VoxelIndex{5, 9, 5},
+                                  VoxelIndex{5, 1, 5}, VoxelIndex{5, 5, 9}, VoxelIndex{5, 5, 1}}) {
+    SCOPED_TRACE(::testing::Message() << label[0] << "," << label[1] << "," << label[2]);
+    const LabelAtlas atlas = cube(1, {{label, 2}});
+    const NearbyLabels search(atlas, 4, false);
+    EXPECT_EQ(search.nearest({5, 5, 5}, 4), (LabelDistance{2, 4}));
+    EXPECT_EQ(search.within({5, 5, 5}, 4), (std::vector<LabelDistance>{{2, 4}}));
+  }
+}
+
 }  // namespace
 }  // namespace atlas

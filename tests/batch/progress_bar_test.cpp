@@ -1,7 +1,9 @@
 // Tests of the progress bar: what one drawing shows, and that it is not redrawn on every point.
 #include "batch/progress_bar.hpp"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <string>
@@ -32,6 +34,22 @@ TEST(ProgressBar, DrawsOnceForAQuickRunAndWipesItself) {
   // Ten thousand points in far less than the redraw interval: still one drawing.
   const std::string many = drawn(10000, 10000);
   EXPECT_EQ(many.find("vantrel-batch: ["), many.rfind("vantrel-batch: [")) << many.size();
+}
+
+// A bar is drawn only on a terminal, and only for more points than the minimum.
+TEST(ProgressWanted, OnATerminalForMoreThanTheMinimumOfPoints) {
+  const int terminal = posix_openpt(O_RDWR | O_NOCTTY);
+  if (terminal < 0) {
+    GTEST_SKIP() << "no pseudo-terminal here";
+  }
+  int pipeEnds[2];
+  ASSERT_EQ(pipe(pipeEnds), 0);
+  EXPECT_FALSE(progressWanted(terminal, kProgressMinimumPoints));
+  EXPECT_TRUE(progressWanted(terminal, kProgressMinimumPoints + 1));
+  EXPECT_FALSE(progressWanted(pipeEnds[1], kProgressMinimumPoints + 1));
+  close(terminal);
+  close(pipeEnds[0]);
+  close(pipeEnds[1]);
 }
 
 }  // namespace
