@@ -4,26 +4,31 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <functional>
+#include <vector>
 
-namespace atlas {
+#include "imaging/talairach.hpp"
+
+namespace orvod {
 namespace {
+
+using imaging::Affine;
+using imaging::Vec3;
 
 using VoxelValue = std::function<std::uint8_t(std::int64_t i, std::int64_t j, std::int64_t k)>;
 
 // A cube of `n` voxels a side, `mm` apart, its first voxel at `origin`.
 LabelVolume cube(std::int64_t n, double mm, const Vec3& origin, const VoxelValue& value) {
-  auto* voxels = static_cast<std::uint8_t*>(std::malloc(static_cast<std::size_t>(n * n * n)));
-  for (std::int64_t k = 0, at = 0; k < n; ++k) {
+  std::vector<std::uint8_t> voxels;
+  for (std::int64_t k = 0; k < n; ++k) {
     for (std::int64_t j = 0; j < n; ++j) {
       for (std::int64_t i = 0; i < n; ++i) {
-        voxels[at++] = value(i, j, k);
+        voxels.push_back(value(i, j, k));
       }
     }
   }
   const Affine affine{{{mm, 0, 0, origin[0]}, {0, mm, 0, origin[1]}, {0, 0, mm, origin[2]}}};
-  return LabelVolume(n, n, n, voxels, affine);
+  return LabelVolume(imaging::Grid({n, n, n}, affine), std::move(voxels));
 }
 
 // Brain everywhere on the grid, grey-matter label 1 where `grey` says, no white matter.
@@ -39,7 +44,7 @@ AtlasSet greyAtlases(std::int64_t n, double mm, const Vec3& origin, const VoxelV
 // An unlabelled point takes the label of a voxel 5 mm away, and of none farther.
 TEST(Labeller, SearchesForTheNearestLabelOutToFiveMillimetres) {
   const TalairachPoint point{10, 20, 30};
-  const Vec3 mni = roundHalfUp(applyAffine(talairachToMni(), {10, 20, 30}));
+  const Vec3 mni = imaging::roundHalfUp(imaging::applyAffine(imaging::talairachToMni(), {10, 20, 30}));
   struct Case {
     std::int64_t i, j, k;  // the labelled voxel; the point is voxel 5, 5, 5
     Source source;
@@ -75,4 +80,4 @@ TEST(Labeller, CountsAOnePointCubeWhereThePointIsBrainAtTheGridsEdges) {
 }
 
 }  // namespace
-}  // namespace atlas
+}  // namespace orvod
