@@ -9,7 +9,7 @@
 
 namespace vantrel::kit {
 
-// Starts `binary` with `arguments` and waits up to 20 s for its readiness
+// Starts `binary` with `arguments` and waits up to 90 s for its readiness
 // line, "orvod: listening on ADDR:PORT"; the destructor stops it.
 class DaemonProcess {
  public:

@@ -22,10 +22,12 @@ struct ProcessResult {
 
 // Runs `program` with `args` (argv[1] onwards) and `extraEnv` entries
 // ("NAME=value") added to the environment; standard input is /dev/null. A
-// process that outlives `limit` is killed and reported with timedOut set.
+// process that outlives `limit` is killed and reported with timedOut set. The
+// default only stops a program that hangs: under the sanitizers, on a machine
+// running two test programs at once, loading the atlases alone can take 30 s.
 ProcessResult runProcess(const std::string& program, const std::vector<std::string>& args,
                          const std::vector<std::string>& extraEnv = {},
-                         std::chrono::milliseconds limit = 20s);
+                         std::chrono::milliseconds limit = 120s);
 
 // A program running beside the caller, its standard input /dev/null; the
 // destructor stops it with SIGTERM. Throws std::runtime_error when it cannot start.
