@@ -8,8 +8,11 @@ namespace figures {
 
 Overlay::Overlay(imaging::Volume<float> values, double threshold)
     : values_(std::move(values)), threshold_(std::abs(threshold)) {
+  // An infinity would squeeze every finite value to the bottom of the ramp; it takes the top.
   for (const float v : values_.values()) {
-    extreme_ = std::max(extreme_, static_cast<double>(std::abs(v)));
+    if (std::isfinite(v)) {
+      extreme_ = std::max(extreme_, static_cast<double>(std::abs(v)));
+    }
   }
   // A voxel step moves the world point by one column of the affine: its extent per axis.
   const Affine& toWorld = values_.grid().voxelToWorld();

@@ -25,6 +25,27 @@ double rounded(double value, int decimals) {
   return std::round(value * scale) / scale;
 }
 
+// JSON has no infinity: an infinite value is written as the string the TSV prints.
+json valueJson(double value) {
+  if (std::isinf(value)) {
+    return value > 0 ? "inf" : "-inf";
+  }
+  return rounded(value, kValueDecimals);
+}
+
+json millimetresJson(const imaging::Vec3& point) {
+  return {rounded(point[0], kCoordinateDecimals), rounded(point[1], kCoordinateDecimals),
+          rounded(point[2], kCoordinateDecimals)};
+}
+
+double volumeMm3(const ClusterFindings& f, const maps::Cluster& cluster) {
+  return static_cast<double>(cluster.voxels.size()) * f.map->grid().voxelVolumeMm3();
+}
+
+std::string edgeText(const maps::Cluster& cluster) {
+  return cluster.touchesEdge ? "yes" : "no";
+}
+
 std::string signText(const maps::Cluster& cluster) {
   return cluster.sign > 0 ? "+" : "-";
 }
@@ -40,8 +61,8 @@ std::string mapComments(const ClusterFindings& f) {
   const imaging::NiftiHeader& header = f.map->header;
   const imaging::Vec3 size = grid.voxelSize();
   std::string text = "# map: " + f.source.path + ", sha256 " + f.source.sha256 + ", volume " +
-                     std::to_string(f.source.volume) + ", " + std::to_string(grid.size()[0]) +
-                     "x" + std::to_string(grid.size()[1]) + "x" + std::to_string(grid.size()[2]) +
+                     std::to_string(f.source.volume) + ", " + std::to_string(grid.size()[0]) + "x" +
+                     std::to_string(grid.size()[1]) + "x" + std::to_string(grid.size()[2]) +
                      " voxels of " + formatNumber(size[0], 3) + "x" + formatNumber(size[1], 3) +
                      "x" + formatNumber(size[2], 3) + " mm, " + header.datatype +
                      ", world from the " + imaging::nameOf(grid.transform()) + " (" +
@@ -50,9 +71,12 @@ std::string mapComments(const ClusterFindings& f) {
           (f.options.twoSided ? " and <= -" + formatNumber(f.options.threshold, 6) : "") +
           "; connectivity " + std::to_string(f.options.connectivity) + " (" +
           connectivityText(f.options.connectivity) + "); min-voxels " +
-          std::to_string(f.options.minVoxels) + "; up to " + std::to_string(f.options.maxPeaks) +
-          " peaks, " + formatNumber(f.options.peakDistanceMm, 3) + " mm apart; " +
-          std::to_string(f.report.nonFiniteVoxels) + " NaN or infinite voxels\n";
+          std::to_string(f.options.minVoxels) + "; min-volume " +
+          formatNumber(f.options.minVolumeMm3, 3) + " mm3; up to " +
+          std::to_string(f.options.maxPeaks) + " peaks, " +
+          formatNumber(f.options.peakDistanceMm, 3) + " mm apart; " +
+          std::to_string(f.report.nanVoxels) + " NaN voxels, " +
+          std::to_string(f.report.infVoxels) + " infinite voxels\n";
   text += "# coordinates: MNI mm of voxel centres\n";
   return text;
 }
@@ -69,6 +93,7 @@ json optionsJson(const ClusterFindings& f) {
           {"two_sided", f.options.twoSided},
           {"connectivity", f.options.connectivity},
           {"min_voxels", f.options.minVoxels},
+          {"min_volume_mm3", f.options.minVolumeMm3},
           {"peaks", f.options.maxPeaks},
           {"peak_distance_mm", f.options.peakDistanceMm},
           {"volume", f.source.volume}};
@@ -83,11 +108,12 @@ json mapJson(const ClusterFindings& f) {
           {"datatype", header.datatype},
           {"grid", grid.size()},
           {"volumes", header.volumes},
-          {"voxel_mm", grid.voxelSize()},
+          {"voxel_mm", millimetresJson(grid.voxelSize())},
           {"transform", imaging::nameOf(grid.transform())},
           {"transform_code", header.transformCode},
           {"standard_space", header.standardSpace},
-          {"nonfinite_voxels", f.report.nonFiniteVoxels}};
+          {"nan_voxels", f.report.nanVoxels},
+          {"inf_voxels", f.report.infVoxels}};
 }
 
 json compositionJson(const LoadedAtlases& atlases, std::size_t a,
@@ -111,11 +137,12 @@ json clusterJson(const LoadedAtlases& atlases, const ClusterFindings& f, std::si
   json peaks = json::array();
   for (std::size_t p = 0; p < cluster.peaks.size(); ++p) {
     const maps::Peak& peak = cluster.peaks[p];
+    const json world = millimetresJson(peak.world);
     peaks.push_back({{"peak", p + 1},
-                     {"x", peak.world[0]},
-                     {"y", peak.world[1]},
-                     {"z", peak.world[2]},
-                     {"value", rounded(peak.value, kValueDecimals)},
+                     {"x", world[0]},
+                     {"y", world[1]},
+                     {"z", world[2]},
+                     {"value", valueJson(peak.value)},
                      {"labels", labelsJson(atlases, f.peakLabels[c][p])}});
   }
   json composition = json::array();
@@ -125,7 +152,8 @@ json clusterJson(const LoadedAtlases& atlases, const ClusterFindings& f, std::si
   return {{"cluster", cluster.number},
           {"sign", signText(cluster)},
           {"voxels", cluster.voxels.size()},
-          {"volume_mm3", static_cast<double>(cluster.voxels.size()) * f.map->grid().voxelVolumeMm3()},
+          {"volume_mm3", rounded(volumeMm3(f, cluster), kCoordinateDecimals)},
+          {"touches_edge", cluster.touchesEdge},
           {"peaks", std::move(peaks)},
           {"composition", std::move(composition)}};
 }
@@ -148,7 +176,7 @@ std::string clustersTsv(const LoadedAtlases& atlases, const RunProvenance& prove
                         const ClusterFindings& f) {
   std::string out = provenanceComments(provenance, false) + mapComments(f);
   tables::TsvRow row(out);
-  row.cell("cluster").cell("sign").cell("voxels").cell("volume_mm3");
+  row.cell("cluster").cell("sign").cell("voxels").cell("volume_mm3").cell("edge");
   row.cell("peak_x").cell("peak_y").cell("peak_z").cell("peak_value");
   for (const atlas::LabelAtlas& a : atlases.atlases()) {
     const std::string key(a.entry().key);
@@ -159,7 +187,8 @@ std::string clustersTsv(const LoadedAtlases& atlases, const RunProvenance& prove
     const maps::Cluster& cluster = f.report.clusters[c];
     row.cell(std::to_string(cluster.number)).cell(signText(cluster));
     row.cell(std::to_string(cluster.voxels.size()))
-        .cell(static_cast<double>(cluster.voxels.size()) * f.map->grid().voxelVolumeMm3(), 3);
+        .cell(volumeMm3(f, cluster), kCoordinateDecimals)
+        .cell(edgeText(cluster));
     addPeakCells(row, cluster.peaks.front());
     const PointAnswer& peak = f.peakLabels[c].front();
     for (std::size_t a = 0; a < atlases.atlases().size(); ++a) {

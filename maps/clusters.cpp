@@ -2,6 +2,7 @@
 #include "maps/clusters.hpp"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <stdexcept>
 
@@ -11,24 +12,54 @@
 namespace maps {
 namespace {
 
-// Marks every voxel beyond the threshold with its side and counts the values that can join no
-// cluster.
-std::int64_t markSupraThreshold(const StatMap& map, const ClusterOptions& options,
-                                std::vector<std::uint8_t>& marks) {
-  std::int64_t nonFinite = 0;
+// Marks every voxel beyond the threshold with its side, and counts NaN and infinite voxels. An
+// infinity compares beyond any finite threshold, so it needs no case of its own; NaN compares
+// beyond none.
+void markSupraThreshold(const StatMap& map, const ClusterOptions& options,
+                        std::vector<std::uint8_t>& marks, ClusterReport& report) {
   const double t = options.threshold;
   const std::vector<double>& values = map.volume.values();
   for (std::size_t i = 0; i < values.size(); ++i) {
     const double v = values[i];
-    if (!std::isfinite(v)) {
-      ++nonFinite;
-    } else if (v >= t) {
+    if (std::isnan(v)) {
+      ++report.nanVoxels;
+    } else if (std::isinf(v)) {
+      ++report.infVoxels;
+    }
+    if (v >= t) {
       marks[i] = kPositiveSide;
     } else if (options.twoSided && v <= -t) {
       marks[i] = kNegativeSide;
     }
   }
-  return nonFinite;
+}
+
+// Whether the map may go on beyond the cluster: a voxel on a face of the grid, or with a NaN
+// 6-neighbour (outside the data the map holds). Then its true extent and peak are unknown.
+bool touchesEdge(const StatMap& map, const std::vector<std::int64_t>& voxels) {
+  const std::array<std::int64_t, 3> size = map.grid().size();
+  const std::array<std::int64_t, 3> step{1, size[0], size[0] * size[1]};
+  for (const std::int64_t voxel : voxels) {
+    const std::array<std::int64_t, 3> at{voxel % size[0], voxel / size[0] % size[1],
+                                         voxel / step[2]};
+    for (std::size_t axis = 0; axis < 3; ++axis) {
+      if (at[axis] == 0 || at[axis] == size[axis] - 1 ||
+          std::isnan(map[static_cast<std::size_t>(voxel - step[axis])]) ||
+          std::isnan(map[static_cast<std::size_t>(voxel + step[axis])])) {
+        return true;
+      }
+    }
+  }
+  return false;
+}
+
+// Extents read from float headers are rarely exact, so a cluster exactly at the minimum volume
+// is kept despite rounding in the last digits.
+bool meetsMinimums(std::size_t voxels, double voxelVolumeMm3, const ClusterOptions& options) {
+  constexpr double kRelativeSlack = 1e-9;
+  const auto count = static_cast<std::int64_t>(voxels);
+  return count >= options.minVoxels &&
+         static_cast<double>(count) * voxelVolumeMm3 >= options.minVolumeMm3 * (1 - kRelativeSlack);
 }
 
 // Claims every unclaimed voxel on the side of `seed` connected to it, returning them ascending.
@@ -75,6 +106,10 @@ void checkClusterOptions(const ClusterOptions& options) {
   if (options.minVoxels < 1) {
     throw std::invalid_argument("the minimum cluster size must be at least 1 voxel");
   }
+  if (!std::isfinite(options.minVolumeMm3) || options.minVolumeMm3 < 0) {
+    throw std::invalid_argument(
+        "the minimum cluster volume must be a finite number of mm3, 0 or more");
+  }
   if (options.maxPeaks < 1) {
     throw std::invalid_argument("at least one peak per cluster must be asked for");
   }
@@ -88,7 +123,8 @@ ClusterReport findClusters(const StatMap& map, const ClusterOptions& options) {
   ClusterReport report;
   // One byte per voxel: a dense label array of ints would be four times the size.
   std::vector<std::uint8_t> marks(map.volume.values().size(), 0);
-  report.nonFiniteVoxels = markSupraThreshold(map, options, marks);
+  markSupraThreshold(map, options, marks, report);
+  const double voxelVolume = map.grid().voxelVolumeMm3();
 
   const Neighbourhood neighbourhood(map.grid(), options.connectivity);
   for (std::size_t i = 0; i < marks.size(); ++i) {
@@ -99,9 +135,10 @@ ClusterReport findClusters(const StatMap& map, const ClusterOptions& options) {
     const std::uint8_t side = marks[i];
     cluster.sign = side == kPositiveSide ? 1 : -1;
     cluster.voxels = floodFrom(static_cast<std::int64_t>(i), neighbourhood, marks);
-    if (static_cast<std::int64_t>(cluster.voxels.size()) < options.minVoxels) {
+    if (!meetsMinimums(cluster.voxels.size(), voxelVolume, options)) {
       continue;
     }
+    cluster.touchesEdge = touchesEdge(map, cluster.voxels);
     cluster.peaks = findPeaks(map, {cluster.voxels, cluster.sign, marks, side}, neighbourhood,
                               options.maxPeaks, options.peakDistanceMm);
     report.clusters.push_back(std::move(cluster));

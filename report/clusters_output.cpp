@@ -3,6 +3,7 @@
 #include "report/clusters_output.hpp"
 #include "tables/numbers.hpp"
 
+#include <algorithm>
 #include <filesystem>
 #include <optional>
 #include <utility>
@@ -16,12 +17,18 @@ namespace report {
 namespace {
 
 using maps::Cluster;
-using vantrel_atlas::ClusterFindings;
-using tables::formatNumber;
-using vantrel_atlas::LoadedAtlases;
 using maps::Peak;
+using tables::formatNumber;
+using vantrel_atlas::ClusterFindings;
+using vantrel_atlas::LoadedAtlases;
 
 constexpr int kValueDecimals = 3;
+constexpr const char* kEdgeMark = "\u2020";  // a dagger
+
+bool anyTouchesEdge(const ClusterFindings& findings) {
+  return std::any_of(findings.report.clusters.begin(), findings.report.clusters.end(),
+                     [](const Cluster& cluster) { return cluster.touchesEdge; });
+}
 
 std::vector<std::string> peakCells(const Peak& peak) {
   return {formatNumber(peak.world[0], 3), formatNumber(peak.world[1], 3),
@@ -44,8 +51,8 @@ Table clusterTable(const LoadedAtlases& atlases, const ClusterFindings& findings
   for (std::size_t c = 0; c < findings.report.clusters.size(); ++c) {
     const Cluster& cluster = findings.report.clusters[c];
     const auto voxels = static_cast<double>(cluster.voxels.size());
-    Row row{{std::to_string(cluster.number), cluster.sign > 0 ? "+" : "-",
-             std::to_string(cluster.voxels.size()),
+    Row row{{std::to_string(cluster.number) + (cluster.touchesEdge ? kEdgeMark : ""),
+             cluster.sign > 0 ? "+" : "-", std::to_string(cluster.voxels.size()),
              formatNumber(voxels * findings.map->grid().voxelVolumeMm3(), 1)},
             cluster.peaks.front().world,
             links[firstPeak]};
@@ -101,8 +108,13 @@ std::string clustersPage(const LoadedAtlases& atlases, const Provenance& provena
   if (viewer) {
     page.sections.push_back(*viewer);
   }
-  page.sections.push_back(
-      tableSection("clusters", "Clusters", clusterTable(atlases, findings, links)));
+  Section clusters = tableSection("clusters", "Clusters", clusterTable(atlases, findings, links));
+  if (anyTouchesEdge(findings)) {
+    clusters.html += std::string("<p>") + kEdgeMark +
+                     " The cluster touches the edge of the map or voxels without a value (NaN): "
+                     "its true extent and peak may lie outside the map.</p>\n";
+  }
+  page.sections.push_back(std::move(clusters));
   page.sections.push_back(tableSection("peaks", "Peaks", peakTable(atlases, findings, links)));
   return renderPage(page);
 }
@@ -137,12 +149,11 @@ void ClustersOutput::finish(const LoadedAtlases& atlases,
   }
   const maps::StatMap& map = *findings.map;
   const std::optional<Section> viewer = viewerSection(
-      folders_.report(),
-      {std::filesystem::path(provenance.dataDirectory) / figures::kHeadFile,
-       atlases.atlases(),
-       imaging::Volume<float>(map.grid(), figures::clusterValues(findings)),
-       findings.options.threshold,
-       {}});
+      folders_.report(), {std::filesystem::path(provenance.dataDirectory) / figures::kHeadFile,
+                          atlases.atlases(),
+                          imaging::Volume<float>(map.grid(), figures::clusterValues(findings)),
+                          findings.options.threshold,
+                          {}});
   folders_.finish(
       clustersPage(atlases, reportProvenance(provenance, report_.commandLine, mapSource(findings)),
                    findings, links, viewer));

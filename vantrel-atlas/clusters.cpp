@@ -1,8 +1,10 @@
 // vantrel-atlas clusters: a statistical map in, labelled clusters and peaks out.
 #include <cstdio>
+#include <stdexcept>
 #include <thread>
 
 #include "atlas/provenance.hpp"
+#include "figures/cluster_label_table.hpp"
 #include "imaging/nifti_read.hpp"
 #include "maps/cluster_map.hpp"
 #include "maps/cluster_tables.hpp"
@@ -22,9 +24,13 @@ its extreme voxel (ties: lowest z, then y, then x); further peaks are local extr
 taken by value, none closer than --peak-distance to one already taken. Each peak
 is labelled as point labels a point. The composition gives, per atlas, the labels
 the cluster's voxel centres fall in: voxels, percent of the cluster and percent of
-the region's volume in the atlas. NaN and infinite values join no cluster.
---out PREFIX also writes PREFIX_clusters.tsv, PREFIX_peaks.tsv, PREFIX.json and the
-cluster map PREFIX_clusters.nii.gz, each renamed into place once complete.
+the region's volume in the atlas. NaN is no value and joins no cluster; +inf and
+-inf are beyond every threshold (JSON writes them as "inf" and "-inf"). A map with
+no finite voxel is refused. A cluster with a voxel on a face of the grid or beside
+a NaN voxel is marked edge: its true extent and peak may lie outside the map.
+--out PREFIX also writes PREFIX_clusters.tsv, PREFIX_peaks.tsv, PREFIX.json, the
+cluster map PREFIX_clusters.nii.gz and its label table PREFIX_clusters.txt, all
+renamed into place once all are complete.
 Exit status: 0 reported (also when no voxel passes the threshold); 1 usage error,
 unreadable or refused map, unreadable atlases or unwritable output.)";
 
@@ -47,6 +53,9 @@ void declareClusters(CLI::App& cli, ClustersCommandOptions& options) {
   cli.add_flag("--two-sided", c.twoSided, "Also cluster voxels with value <= -T");
   cli.add_option("--min-voxels", c.minVoxels, "Drop clusters of fewer voxels")
       ->check(CLI::Range(std::int64_t{1}, imaging::kMaxVoxels))
+      ->capture_default_str();
+  cli.add_option("--min-volume", c.minVolumeMm3, "Drop clusters of a smaller volume, mm3")
+      ->check(CLI::NonNegativeNumber)
       ->capture_default_str();
   cli.add_option("--connectivity", c.connectivity, "6 faces, 18 and edges, 26 and corners")
       ->check(CLI::IsMember({6, 18, 26}))
@@ -76,6 +85,33 @@ void warnUnlessStandardSpace(const maps::StatMap& map, const std::string& path) 
   }
 }
 
+// A map that holds no number at all comes from a failed step upstream, not from a null result.
+void refuseWithoutFiniteVoxels(const maps::StatMap& map, const maps::ClusterReport& report,
+                               const std::string& path) {
+  if (!report.hasFiniteVoxel(map)) {
+    throw std::runtime_error(path + ": no voxel holds a finite value (" +
+                             std::to_string(report.nanVoxels) + " NaN, " +
+                             std::to_string(report.infVoxels) + " infinite)");
+  }
+}
+
+void warnOfInfinitiesAndEdges(const maps::ClusterReport& report, const std::string& path) {
+  if (report.infVoxels > 0) {
+    app::warn(path + ": " + std::to_string(report.infVoxels) +
+              " infinite voxels, taken as beyond the threshold on their side");
+  }
+  std::string cut;
+  for (const maps::Cluster& cluster : report.clusters) {
+    if (cluster.touchesEdge) {
+      cut += (cut.empty() ? " " : ", ") + std::to_string(cluster.number);
+    }
+  }
+  if (!cut.empty()) {
+    app::warn(path + ": clusters" + cut +
+              " touch the edge of the map or NaN voxels; their extent and peak may lie beyond");
+  }
+}
+
 void labelPeaks(const LoadedAtlases& atlases, ClusterFindings& findings) {
   for (const maps::Cluster& cluster : findings.report.clusters) {
     auto& answers = findings.peakLabels.emplace_back();
@@ -86,7 +122,8 @@ void labelPeaks(const LoadedAtlases& atlases, ClusterFindings& findings) {
 }
 
 // Each atlas's region volumes take a pass over the whole atlas, so two threads share them.
-std::vector<maps::RegionVolumes> regionVolumesOfEach(const std::vector<atlas::LabelAtlas>& atlases) {
+std::vector<maps::RegionVolumes> regionVolumesOfEach(
+    const std::vector<atlas::LabelAtlas>& atlases) {
   std::vector<maps::RegionVolumes> volumes(atlases.size());
   const auto every = [&](std::size_t first) {
     for (std::size_t i = first; i < atlases.size(); i += 2) {
@@ -108,7 +145,7 @@ void composeClusters(const LoadedAtlases& atlases, ClusterFindings& findings) {
   for (std::size_t a = 0; a < volumes.size(); ++a) {
     for (std::size_t c = 0; c < findings.report.clusters.size(); ++c) {
       findings.parts[c].push_back(maps::compositionOf(findings.report.clusters[c], *findings.map,
-                                                atlases.atlases()[a], volumes[a]));
+                                                      atlases.atlases()[a], volumes[a]));
     }
   }
 }
@@ -122,6 +159,7 @@ void writeReportFiles(const std::string& prefix, const LoadedAtlases& atlases,
   outputs.stage(prefix + "_clusters.nii.gz", [&](const std::filesystem::path& temporary) {
     maps::writeClusterMap(temporary.string(), *findings.map, findings.report.clusters);
   });
+  outputs.stageText(prefix + "_clusters.txt", figures::clusterLabelTable(findings.report.clusters));
   outputs.commit();
 }
 
@@ -130,7 +168,8 @@ int runClusters(const ClustersCommandOptions& options) {
   app::checkUsage([&] { maps::checkClusterOptions(options.clusters); });
   requireDataFolder(options.atlases.dataDirectory);
   // Made first, so that a folder that cannot be written stops the run before any work.
-  report::ClustersOutput pictures(figureOptions(options.pictures), reportOptions(options.pictures, ""));
+  report::ClustersOutput pictures(figureOptions(options.pictures),
+                                  reportOptions(options.pictures, ""));
   const maps::StatMap map = maps::readStatMap(options.map, options.volume);
   warnUnlessStandardSpace(map, options.map);
   ClusterFindings findings{&map,
@@ -139,6 +178,8 @@ int runClusters(const ClustersCommandOptions& options) {
                            maps::findClusters(map, options.clusters),
                            {},
                            {}};
+  refuseWithoutFiniteVoxels(map, findings.report, options.map);
+  warnOfInfinitiesAndEdges(findings.report, options.map);
   if (findings.report.clusters.empty()) {
     app::message(options.map + ": no voxel is beyond the threshold");
   }

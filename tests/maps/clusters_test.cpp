@@ -11,10 +11,14 @@
 namespace maps {
 namespace {
 
-// A map's values on a 2 mm grid whose voxel (0,0,0) sits at the world origin.
+constexpr double kInf = std::numeric_limits<double>::infinity();
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+
+// A map's values on a grid of 2 mm voxels unless told, whose voxel (0,0,0) sits at the world
+// origin.
 struct MapValues {
-  MapValues(std::int64_t nx, std::int64_t ny, std::int64_t nz)
-      : grid({nx, ny, nz}, {{{2, 0, 0, 0}, {0, 2, 0, 0}, {0, 0, 2, 0}}}),
+  MapValues(std::int64_t nx, std::int64_t ny, std::int64_t nz, imaging::Vec3 mm = {2, 2, 2})
+      : grid({nx, ny, nz}, {{{mm[0], 0, 0, 0}, {0, mm[1], 0, 0}, {0, 0, mm[2], 0}}}),
         values(static_cast<std::size_t>(nx * ny * nz), 0.0) {}
   double& at(std::int64_t x, std::int64_t y, std::int64_t z) {
     return values[grid.linearOf({x, y, z})];
@@ -102,7 +106,7 @@ TEST(Clusters, AgreeWithAPlainFloodFill) {
     EXPECT_EQ(found, referenceClusters(map, 2.5, c.twoSided, c.connectivity,
                                        static_cast<std::size_t>(c.minVoxels)))
         << c.connectivity << (c.twoSided ? " two-sided" : "") << " min " << c.minVoxels;
-    EXPECT_EQ(report.nonFiniteVoxels, nans);
+    EXPECT_EQ(report.nanVoxels, nans);
   }
 }
 
@@ -170,6 +174,87 @@ TEST(Clusters, TakeFurtherPeaksGreedilyOutsideThePeakDistance) {
       peaks.push_back(p.voxel);
     }
     EXPECT_EQ(peaks, c.peaks) << c.distance << " mm, " << c.maxPeaks;
+  }
+}
+
+TEST(Clusters, TakeInfinitiesAsBeyondEveryThresholdAndNaNAsNoValue) {
+  // Along x through the middle of the grid: a positive run whose peak is +inf, a NaN splitting
+  // the next run in two, and a negative run holding -inf inside.
+  MapValues values(16, 3, 3);
+  const double row[] = {0, 4, kInf, 4, 0, 5, kNaN, 6, 0, -4, -kInf, -5, 0, kInf, 0, 0};
+  for (std::int64_t x = 0; x < 16; ++x) {
+    values.at(x, 1, 1) = row[x];
+  }
+  const auto along = [&](std::vector<std::int64_t> xs) {
+    for (std::int64_t& x : xs) {
+      x = values.indexOf(x, 1, 1);
+    }
+    return xs;
+  };
+  const ClusterReport report =
+      findClusters(values.map(), {.threshold = 3, .twoSided = true, .connectivity = 6});
+  EXPECT_EQ(report.nanVoxels, 1);
+  EXPECT_EQ(report.infVoxels, 3);
+  struct Expected {
+    std::vector<std::int64_t> voxels;
+    double peak;
+    bool cut;  // beside the NaN
+  } expected[] = {{{1, 2, 3}, kInf, false},
+                  {{9, 10, 11}, -kInf, false},
+                  {{13}, kInf, false},
+                  {{7}, 6, true},
+                  {{5}, 5, true}};
+  ASSERT_EQ(report.clusters.size(), std::size(expected));
+  for (std::size_t n = 0; n < std::size(expected); ++n) {
+    EXPECT_EQ(report.clusters[n].voxels, along(expected[n].voxels)) << n;
+    EXPECT_EQ(report.clusters[n].peaks.front().value, expected[n].peak) << n;
+    EXPECT_EQ(report.clusters[n].touchesEdge, expected[n].cut) << n;
+  }
+  EXPECT_EQ(report.clusters[0].peaks.front().voxel, values.indexOf(2, 1, 1));
+  EXPECT_EQ(report.clusters[1].peaks.front().voxel, values.indexOf(10, 1, 1));
+  EXPECT_TRUE(report.hasFiniteVoxel(values.map()));
+  values.values.assign(values.values.size(), kNaN);
+  values.values[3] = kInf;
+  EXPECT_FALSE(findClusters(values.map(), {.threshold = 3}).hasFiniteVoxel(values.map()));
+}
+
+TEST(Clusters, AreCutWhenTheyTouchAFaceOfTheGrid) {
+  struct Case {
+    const char* face;
+    std::int64_t x, y, z;
+  } cases[] = {{"x low", 0, 2, 2},  {"x high", 4, 2, 2}, {"y low", 2, 0, 2},
+               {"y high", 2, 4, 2}, {"z low", 2, 2, 0},  {"z high", 2, 2, 4}};
+  for (const Case& c : cases) {
+    MapValues values(5, 5, 5);
+    values.at(2, 2, 2) = 5;  // the centre, on no face, joined to the face voxel by one between
+    values.at((2 + c.x) / 2, (2 + c.y) / 2, (2 + c.z) / 2) = 5;
+    values.at(c.x, c.y, c.z) = 5;
+    values.at(1, 1, 1) = 6;  // alone, inside: never cut
+    const ClusterReport report = findClusters(values.map(), {.threshold = 3, .connectivity = 6});
+    ASSERT_EQ(report.clusters.size(), 2u) << c.face;
+    EXPECT_TRUE(report.clusters[0].touchesEdge) << c.face;
+    EXPECT_FALSE(report.clusters[1].touchesEdge) << c.face;
+  }
+}
+
+TEST(Clusters, KeepThoseMeetingBothTheVoxelAndTheVolumeMinimum) {
+  // Voxels of 3x3x3.5 mm, 31.5 mm3: runs of 1, 2, 3 and 4 voxels along x.
+  MapValues values(14, 1, 1, {3, 3, 3.5});
+  values.values = {0, 5, 0, 5, 5, 0, 5, 5, 5, 0, 5, 5, 5, 5};
+  struct Case {
+    std::int64_t minVoxels;
+    double minVolume;
+    std::vector<std::size_t> sizes;
+  } cases[] = {{1, 0, {4, 3, 2, 1}}, {1, 63, {4, 3, 2}}, {1, 63.1, {4, 3}},
+               {4, 63, {4}},         {1, 126, {4}},      {1, 126.1, {}}};
+  for (const Case& c : cases) {
+    const ClusterReport report = findClusters(
+        values.map(), {.threshold = 3, .minVoxels = c.minVoxels, .minVolumeMm3 = c.minVolume});
+    std::vector<std::size_t> sizes;
+    for (const Cluster& cluster : report.clusters) {
+      sizes.push_back(cluster.voxels.size());
+    }
+    EXPECT_EQ(sizes, c.sizes) << c.minVoxels << " voxels, " << c.minVolume << " mm3";
   }
 }
 

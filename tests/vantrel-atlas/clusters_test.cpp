@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <fstream>
 #include <iterator>
+#include <limits>
 #include <nlohmann/json.hpp>
 #include <sstream>
 
@@ -89,9 +90,9 @@ TEST_F(ClustersCommand, TablesJsonAndClusterMapAgree) {
 
   const auto clusters = rowsOf(result.out);
   ASSERT_EQ(clusters.size(), 3u);  // the header and two clusters
-  const std::vector<std::string> first = {"1", "+", "27", "216", "-38", "-22", "56", "6"};
-  EXPECT_EQ(std::vector<std::string>(clusters[1].begin(), clusters[1].begin() + 8), first);
-  EXPECT_EQ(clusters[1][8], "Postcentral_L");
+  const std::vector<std::string> first = {"1", "+", "27", "216", "no", "-38", "-22", "56", "6"};
+  EXPECT_EQ(std::vector<std::string>(clusters[1].begin(), clusters[1].begin() + 9), first);
+  EXPECT_EQ(clusters[1][9], "Postcentral_L");
   EXPECT_EQ(clusters[2][1], "-");
   EXPECT_EQ(clusters[2][2], "8");
 
@@ -100,7 +101,7 @@ TEST_F(ClustersCommand, TablesJsonAndClusterMapAgree) {
   EXPECT_EQ(peaks[1][0] + peaks[1][2] + peaks[1][6], "1-38Postcentral_L");
 
   const auto json = nlohmann::json::parse(contentsOf(prefix + ".json"));
-  EXPECT_EQ(json["map"]["nonfinite_voxels"], 1);
+  EXPECT_EQ(json["map"]["nan_voxels"], 1);
   ASSERT_EQ(json["clusters"].size(), 2u);
   std::int64_t composed = 0;
   for (const auto& region : json["clusters"][0]["composition"][0]["regions"]) {
@@ -119,6 +120,53 @@ TEST_F(ClustersCommand, TablesJsonAndClusterMapAgree) {
   EXPECT_EQ(static_cast<const std::uint8_t*>(image->data)[at(9, 9, 8)], 1);
 }
 
+TEST_F(ClustersCommand, InfinitiesArePeaksAndCutClustersAreFlaggedAndLabelled) {
+  std::vector<double> values = motorMap();
+  values[static_cast<std::size_t>(at(9, 9, 8))] = std::numeric_limits<double>::infinity();
+  values[static_cast<std::size_t>(at(2, 2, 2))] = -std::numeric_limits<double>::infinity();
+  values[static_cast<std::size_t>(at(19, 5, 5))] = 4;  // on the grid's x face
+  const std::string map = writeMap("inf.nii.gz", motorGrid(), values);
+  const std::string prefix = (dir_ / "inf").string();
+  const auto result =
+      run({"--threshold", "3", "--two-sided", "--atlas", "aal", "--out", prefix, map});
+  ASSERT_EQ(result.exitStatus, 0) << result.err;
+  EXPECT_NE(result.err.find(map + ": 2 infinite voxels"), std::string::npos) << result.err;
+  EXPECT_NE(result.err.find(map + ": clusters 3 touch the edge"), std::string::npos) << result.err;
+
+  const auto clusters = rowsOf(result.out);
+  ASSERT_EQ(clusters.size(), 5u);
+  std::vector<std::string> summary;
+  for (std::size_t row = 1; row < clusters.size(); ++row) {
+    summary.push_back(clusters[row][0] + clusters[row][1] + " " + clusters[row][4] + " " +
+                      clusters[row][8]);
+  }
+  EXPECT_EQ(summary,
+            (std::vector<std::string>{"1+ no inf", "2- no -inf", "3+ yes 4", "4+ no 3.5"}));
+  const auto json = nlohmann::json::parse(contentsOf(prefix + ".json"));
+  EXPECT_EQ(json["map"]["inf_voxels"], 2);
+  EXPECT_EQ(json["clusters"][1]["peaks"][0]["value"], "-inf");
+  EXPECT_EQ(json["clusters"][2]["touches_edge"], true);
+
+  // The label table: index, name and a colour warm for positive and cold for negative.
+  std::istringstream table(contentsOf(prefix + "_clusters.txt"));
+  std::vector<std::string> names;
+  for (std::string line; std::getline(table, line);) {
+    if (line.starts_with("#")) {
+      continue;
+    }
+    std::istringstream fields(line);
+    int index = 0, red = 0, green = 0, blue = 0, alpha = -1;
+    std::string name;
+    ASSERT_TRUE(fields >> index >> name >> red >> green >> blue >> alpha) << line;
+    EXPECT_EQ(index, static_cast<int>(names.size() + 1)) << line;
+    EXPECT_EQ(alpha, 0) << line;
+    EXPECT_EQ(red > blue, name.ends_with("_positive")) << line;
+    names.push_back(name);
+  }
+  EXPECT_EQ(names, (std::vector<std::string>{"cluster_1_positive", "cluster_2_negative",
+                                             "cluster_3_positive", "cluster_4_positive"}));
+}
+
 TEST_F(ClustersCommand, AnEmptyMapGivesHeadersANoteAndSuccess) {
   const std::string map = writeMap("flat.nii", motorGrid(), motorMap());
   const std::string prefix = (dir_ / "none").string();
@@ -131,6 +179,8 @@ TEST_F(ClustersCommand, AnEmptyMapGivesHeadersANoteAndSuccess) {
 
 TEST_F(ClustersCommand, RefusesBadInputWithOneLineAndNoOutput) {
   const std::string good = writeMap("good.nii", motorGrid(), motorMap());
+  const std::string allNaN =
+      writeMap("nan.nii", motorGrid(), std::vector<double>(8000, std::nan("")));
   const std::string text = (dir_ / "text.nii").string();
   std::ofstream(text) << "x\ty\tz\n";
   const std::string prefix = (dir_ / "never").string();
@@ -139,6 +189,7 @@ TEST_F(ClustersCommand, RefusesBadInputWithOneLineAndNoOutput) {
     const char* message;
   } cases[] = {
       {{text}, "not a NIfTI file"},
+      {{"--out", prefix, allNaN}, "no voxel holds a finite value"},
       {{"--volume", "1", good}, "volume 1 asked for, the map has 1"},
       {{"--threshold", "0", good}, "threshold"},
       {{"--threshold", "nan", good}, "threshold"},
