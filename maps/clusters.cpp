@@ -13,23 +13,22 @@ namespace maps {
 namespace {
 
 // Marks every voxel beyond the threshold with its side, and counts NaN and infinite voxels. An
-// infinity compares beyond any finite threshold, so it needs no case of its own; NaN compares
-// beyond none.
+// infinity compares beyond any finite threshold and NaN beyond none, so the common voxel, finite
+// and below the threshold, costs no more than two comparisons and the NaN test.
 void markSupraThreshold(const StatMap& map, const ClusterOptions& options,
                         std::vector<std::uint8_t>& marks, ClusterReport& report) {
   const double t = options.threshold;
   const std::vector<double>& values = map.volume.values();
   for (std::size_t i = 0; i < values.size(); ++i) {
     const double v = values[i];
-    if (std::isnan(v)) {
-      ++report.nanVoxels;
-    } else if (std::isinf(v)) {
-      ++report.infVoxels;
-    }
     if (v >= t) {
       marks[i] = kPositiveSide;
-    } else if (options.twoSided && v <= -t) {
-      marks[i] = kNegativeSide;
+      report.infVoxels += std::isinf(v);
+    } else if (v <= -t) {
+      marks[i] = options.twoSided ? kNegativeSide : 0;
+      report.infVoxels += std::isinf(v);
+    } else if (std::isnan(v)) {
+      ++report.nanVoxels;
     }
   }
 }
