@@ -45,28 +45,19 @@ TEST(PrintOrvoAnswer, PrintsEachKindOfAnswerInBothLayouts) {
       {2, kCaudate, "Sent: 2,5,6,7\nReturned: " + kCaudate + "\n",
        "5\t6\t7\tRight Cerebrum\tSub-lobar\tCaudate\tGray Matter\tCaudate Body\n"},
       {1, ",a,,b,", "Sent: 1,5,6,7\nReturned: a,b\n", "5\t6\t7\ta\tb\n"},
-      {1, "12:x", "Sent: 1,5,6,7\nReturned: 12:x\n", "5\t6\t7\t12:x\n"},
-      {7, "only", "Sent: 7,5,6,7\nReturned: only\n", "5\t6\t7\tonly\n"},
-      {2, "", "\n", "\n"},
       {2, ",,,", "\n", "\n"},
       // Starred answers are never split; for Code 3 the star and the character after it go.
       {2, "*No label, here", "Sent: 2,5,6,7\nReturned: *No label, here\n",
        "5\t6\t7\t*No label, here\n"},
-      {1, "*", "Sent: 1,5,6,7\nReturned: *\n", "5\t6\t7\t*\n"},
       {3, "*:No data, sorry", "Sent: 3:3,5,6,7\nReturned:\nNo data, sorry\n",
        "5\t6\t7\tNo data, sorry\n"},
-      {3, "*x", "Sent: 3:3,5,6,7\nReturned:\n\n", "5\t6\t7\t\n"},
-      {3, "*", "Sent: 3:3,5,6,7\nReturned:\n\n", "5\t6\t7\t\n"},
       // Pairs by descending count; only the tabular layout turns label commas into tabs.
       {3, "2:A,,B:7:C,D:", "Sent: 3:3,5,6,7\nReturned:\n7:C,D\n2:A,,B\n",
        "5\t6\t7\t7\tC\tD\n\t\t\t2\tA\t\tB\n"},
       // Documented choice: without a complete pair nothing is listed, and the printer prints
       // a bare line end, as for a field answer without any field.
       {3, "", "\n", "\n"},
-      {3, "18", "\n", "\n"},
       {3, "18:", "\n", "\n"},
-      {3, ":::", "\n", "\n"},
-      {3, "::18::", "\n", "\n"},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(printed(c.code, c.answer, kReport), c.report) << c.answer;
@@ -106,10 +97,6 @@ TEST(PrintOrvoAnswer, AnswerFillingTheWholeBufferEndsAtItsLastByte) {
   answer.fill('a');
   EXPECT_EQ(printedFrom(1, answer, kReport),
             "Sent: 1,5,6,7\nReturned: " + std::string(kMaxTextLength, 'a') + "\n");
-  answer.fill(':');
-  EXPECT_EQ(printedFrom(3, answer, kReport), "\n");
-  answer.fill('7');
-  EXPECT_EQ(printedFrom(3, answer, kReport), "\n");
 }
 
 }  // namespace

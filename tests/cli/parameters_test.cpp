@@ -15,11 +15,9 @@ TEST(VerifyCommandline, AcceptsBothFormsAndIgnoresWhatFollowsZ) {
   };
   const Case cases[] = {
       {"2,6,7,8", 2, 5, 6, 7, 8},
-      {"3,6,7,8", 3, 5, 6, 7, 8},
       {"3:3,5,6,7", 3, 3, 5, 6, 7},
       {"3 : 11 , 5 , 6 , 7", 3, 11, 5, 6, 7},
       {"2,,6,,7,,8", 2, 5, 6, 7, 8},
-      {",,1,6,7,8", 1, 5, 6, 7, 8},
       {"2,6,7,8,\tjunk", 2, 5, 6, 7, 8},
       {"2,+,7,8", 2, 5, 0, 7, 8},
       {"2,+6,007,-0", 2, 5, 6, 7, 0},
@@ -37,6 +35,7 @@ TEST(VerifyCommandline, AcceptsBothFormsAndIgnoresWhatFollowsZ) {
   }
 }
 
+// The values are read for their leading integer, without a syntax test.
 TEST(VerifyParameters, ReadsThePrefixAndCopiesTheRemainderToken) {
   struct Case {
     const char* params;
@@ -44,10 +43,9 @@ TEST(VerifyParameters, ReadsThePrefixAndCopiesTheRemainderToken) {
     const char* remainder;
   };
   const Case cases[] = {
-      {"2,data", 2, -1, "data"},   {"3:7,data", 3, 7, "data"}, {"2, my file", 2, -1, "myfile"},
-      {"2,a,b", 2, -1, "a"},       {"2,,a", 2, -1, "a"},       {"3:5,x:y", 3, 5, "x:y"},
-      {"3x,data", 3, -1, "data"},  // values are read without a syntax test
-      {"3:5x,data", 3, 5, "data"}, {"+2,data", 2, -1, "data"}, {"2,\tdata\t", 2, -1, "\tdata\t"},
+      {"3:7,data", 3, 7, "data"},        {"2, my file", 2, -1, "myfile"}, {"2,a,b", 2, -1, "a"},
+      {"3x,data", 3, -1, "data"},        {"3:5x,data", 3, 5, "data"},     {"3:5,x:y", 3, 5, "x:y"},
+      {"2,\tdata\t", 2, -1, "\tdata\t"},
   };
   for (const Case& c : cases) {
     std::int32_t code = 0;
@@ -97,27 +95,16 @@ TEST(ParametersDeathTest, ReportTheFirstFailingStep) {
        "ERROR: syntax error for <:Cubesize> parameter: "},
       {":", cubesizeRange, cubesizeRange},
       {"4,1,2,3", codeRange, codeRange},
-      {"0,1,2,3", codeRange, codeRange},
       {"", codeSyntax, codeSyntax},
-      {"  ", codeSyntax, codeSyntax, ""},
-      {",,,", codeSyntax, codeSyntax},
       {"2", syntax, syntax},
-      {"3:5", syntax, syntax},
-      {"2,,,", syntax, syntax},
       {"2,6,7", syntax, ""},
-      {"3:5,1,2", syntax, ""},
       {"2,6,x,8", nonInteger, ""},
-      {"2,6.5,7,8", nonInteger, ""},
       {"2,6,7,8\t", nonInteger, ""},
       {"2,2147483648,7,8", nonInteger, ""},
       {"1,2,3,4:5", nonInteger, cubesizeCode},
-      {"1,x:y", nonInteger, cubesizeCode},
-      {"x:5,1,2,3", nonInteger, cubesizeCode},
       {"3::5,1,2,3", nonInteger, cubesizeRange},
-      {"3:4294967299,1,2,3", nonInteger, cubesizeRange},
       {"x,data", nonInteger, codeRange},
       {"4294967299,1,2,3", nonInteger, codeRange},
-      {"99999999999,data", nonInteger, codeRange},
   };
   for (const Case& c : cases) {
     const std::string blankFree = c.shown != nullptr ? c.shown : c.params;

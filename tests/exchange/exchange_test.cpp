@@ -1,8 +1,7 @@
-// Tests of the shared exchange: the send loop, and the outcomes at a resolved loopback
-// address, with and without a deadline.
+// Tests of the shared exchange: the send loop, and the outcomes of a query with a deadline at a
+// resolved loopback address.
 #include "src/exchange/exchange.hpp"
 
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
@@ -30,19 +29,6 @@ sockaddr_in loopback(int port) {
   sockaddr_in address{};
   EXPECT_TRUE(resolveDaemon("127.0.0.1", port, address));
   return address;
-}
-
-// A port that was free a moment ago: nothing listens there.
-int closedPort() {
-  const int fd = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t length = sizeof address;
-  bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address);
-  getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-  close(fd);
-  return ntohs(address.sin_port);
 }
 
 // One send takes the whole block on loopback, so only a small buffer shows a
@@ -101,15 +87,6 @@ TEST(ExchangeWith, ReportsEachOutcomeOfAQueryWithADeadline) {
     EXPECT_LT(Clock::now() - started, milliseconds(1000)) << c.name;
     EXPECT_EQ(seen, "2,6,7,8") << c.name;
   }
-}
-
-TEST(ExchangeWith, NothingListeningIsDaemonDownWithOrWithoutADeadline) {
-  const sockaddr_in address = loopback(closedPort());
-  TextBuffer answer{};
-  EXPECT_EQ(exchangeWith(address, queryText("1,1,2,3"), answer, std::nullopt),
-            Outcome::kDaemonDown);
-  EXPECT_EQ(exchangeWith(address, queryText("1,1,2,3"), answer, Clock::now() + milliseconds(500)),
-            Outcome::kDaemonDown);
 }
 
 }  // namespace

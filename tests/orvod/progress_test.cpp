@@ -26,15 +26,6 @@ TEST(SendOutcome, ASendThatWouldBlockIsPendingNotFailed) {
   }
 }
 
-TEST(IsResourceShortage, OnlyTheOutOfResourcesErrors) {
-  for (const int error : {EMFILE, ENFILE, ENOBUFS, ENOMEM}) {
-    EXPECT_TRUE(isResourceShortage(error)) << error;
-  }
-  for (const int error : {EAGAIN, ECONNABORTED, EINTR, EPROTO, EPERM, 0}) {
-    EXPECT_FALSE(isResourceShortage(error)) << error;
-  }
-}
-
 TEST(RequestProgress, CompleteAtTheNulTheFullBlockOrTheClose) {
   const std::size_t block = vantrel::protocol::kBlockSize;
   struct Case {

@@ -1,4 +1,5 @@
-// Vantrel against a real orvod on port 1600: the report a user reads, for each Code.
+// Vantrel against a real orvod on port 1600: the report a user reads, for fields, pairs and a
+// message.
 #include <gtest/gtest.h>
 
 #include "tests/atlas/atlas_fixture.hpp"
@@ -8,7 +9,7 @@
 namespace orvod {
 namespace {
 
-TEST(VantrelWithOrvod, PrintsTheReportForEachCode) {
+TEST(VantrelWithOrvod, PrintsTheReportOfEachKindOfAnswer) {
   ATLAS_SKIP_WITHOUT_DATA();
   vantrel::kit::DaemonProcess daemon(ORVOD_BINARY, {"--data", ATLAS_TEST_DATA_DIR});
   ASSERT_EQ(daemon.readinessLine(), "orvod: listening on 127.0.0.1:1600");
@@ -18,14 +19,8 @@ TEST(VantrelWithOrvod, PrintsTheReportForEachCode) {
     std::string report;
   };
   const Case cases[] = {
-      {{"1,", "6,", "7,", "8"}, "Sent: 1,6,7,8\nReturned: Right,Nucleus,Caudate,N_Caudate-5\n"},
       {{"2, 6, 7, 8"},
        "Sent: 2,6,7,8\nReturned: Right Cerebrum,Sub-lobar,Caudate,Gray Matter,Caudate_R\n"},
-      {{"3:3,", "5,6,7"},
-       "Sent: 3:3,5,6,7\nReturned:\n"
-       "18:Right Cerebrum,Sub-lobar,None,Cerebro-Spinal Fluid,None\n"
-       "5:Right Cerebrum,Sub-lobar,None,Gray Matter,None\n"
-       "4:Right Cerebrum,Sub-lobar,Caudate,Gray Matter,Caudate_R\n"},
       // The daemon sends the tie in label order; the client lists equal counts latest first.
       {{"3:3,0,-60,-20"},
        "Sent: 3:3,0,-60,-20\nReturned:\n"
@@ -35,8 +30,6 @@ TEST(VantrelWithOrvod, PrintsTheReportForEachCode) {
       {{"3,100,100,100"},
        "Sent: 3:5,100,100,100\nReturned:\nTalairach 100,100,100: the 5x5x5 cube is outside the "
        "brain\n"},
-      {{"2,100,100,100"},
-       "Sent: 2,100,100,100\nReturned: * Talairach 100,100,100 is outside the brain\n"},
   };
   for (const Case& c : cases) {
     const auto run = vantrel::kit::runProcess(VANTREL_BINARY, c.args);
