@@ -14,7 +14,6 @@ using json = nlohmann::ordered_json;
 using tables::appendNumber;
 using tables::formatNumber;
 
-constexpr int kCoordinateDecimals = 3;
 constexpr int kDistanceDecimals = 2;
 
 const atlas::AtlasLabel& labelOf(const LoadedAtlases& atlases, std::size_t i, std::uint16_t index) {
@@ -25,7 +24,7 @@ std::string xyzText(const imaging::Vec3& p) {
   std::string text;
   for (std::size_t axis = 0; axis < 3; ++axis) {
     text += axis == 0 ? "" : " ";
-    appendNumber(text, p[axis], kCoordinateDecimals);
+    appendNumber(text, p[axis], tables::kMillimetreDecimals);
   }
   return text;
 }
@@ -111,7 +110,7 @@ void appendTsvRow(std::string& out, const LoadedAtlases& atlases, const GivenPoi
                   const PointAnswer& answer) {
   tables::TsvRow row(out);
   for (std::size_t axis = 0; axis < 3; ++axis) {
-    row.cell(answer.mni[axis], kCoordinateDecimals);
+    row.cell(answer.mni[axis], tables::kMillimetreDecimals);
   }
   addAtlasCells(row, atlases, answer);
   row.cells(given.extra).end();

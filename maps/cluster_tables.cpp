@@ -15,7 +15,6 @@ using json = nlohmann::ordered_json;
 using tables::appendNumber;
 using tables::formatNumber;
 
-constexpr int kCoordinateDecimals = 3;
 constexpr int kValueDecimals = 6;
 constexpr int kPercentDecimals = 1;
 constexpr const char* kUnlabelled = "(unlabelled)";
@@ -34,8 +33,8 @@ json valueJson(double value) {
 }
 
 json millimetresJson(const imaging::Vec3& point) {
-  return {rounded(point[0], kCoordinateDecimals), rounded(point[1], kCoordinateDecimals),
-          rounded(point[2], kCoordinateDecimals)};
+  return {rounded(point[0], tables::kMillimetreDecimals), rounded(point[1], tables::kMillimetreDecimals),
+          rounded(point[2], tables::kMillimetreDecimals)};
 }
 
 double volumeMm3(const ClusterFindings& f, const maps::Cluster& cluster) {
@@ -83,7 +82,7 @@ std::string mapComments(const ClusterFindings& f) {
 
 void addPeakCells(tables::TsvRow& row, const maps::Peak& peak) {
   for (double coordinate : peak.world) {
-    row.cell(coordinate, kCoordinateDecimals);
+    row.cell(coordinate, tables::kMillimetreDecimals);
   }
   row.cell(peak.value, kValueDecimals);
 }
@@ -152,7 +151,7 @@ json clusterJson(const LoadedAtlases& atlases, const ClusterFindings& f, std::si
   return {{"cluster", cluster.number},
           {"sign", signText(cluster)},
           {"voxels", cluster.voxels.size()},
-          {"volume_mm3", rounded(volumeMm3(f, cluster), kCoordinateDecimals)},
+          {"volume_mm3", rounded(volumeMm3(f, cluster), tables::kMillimetreDecimals)},
           {"touches_edge", cluster.touchesEdge},
           {"peaks", std::move(peaks)},
           {"composition", std::move(composition)}};
@@ -187,7 +186,7 @@ std::string clustersTsv(const LoadedAtlases& atlases, const RunProvenance& prove
     const maps::Cluster& cluster = f.report.clusters[c];
     row.cell(std::to_string(cluster.number)).cell(signText(cluster));
     row.cell(std::to_string(cluster.voxels.size()))
-        .cell(volumeMm3(f, cluster), kCoordinateDecimals)
+        .cell(volumeMm3(f, cluster), tables::kMillimetreDecimals)
         .cell(edgeText(cluster));
     addPeakCells(row, cluster.peaks.front());
     const PointAnswer& peak = f.peakLabels[c].front();

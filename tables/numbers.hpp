@@ -6,6 +6,10 @@
 
 namespace tables {
 
+// Millimetres in every output, coordinates and volumes alike, are written to 0.001 mm, so that
+// one point reads the same in every table and format.
+inline constexpr int kMillimetreDecimals = 3;
+
 // Appends `value` fixed with at most `decimals` (0 to 6) decimals, trailing zeros dropped.
 void appendNumber(std::string& out, double value, int decimals);
 
