@@ -1,0 +1,75 @@
+// The probabilities of a probabilistic atlas, kept sparse: for each voxel only the regions with
+// a probability above 0 there. Built one volume (one region) at a time, so the 4D image is
+// never held whole.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <vector>
+
+namespace atlas {
+
+struct RegionProbability {
+  std::uint16_t region = 0;        // the region's position among the atlas's volumes, from 0
+  std::uint16_t centiPercent = 0;  // hundredths of a percent: finer than any output prints
+
+  double percent() const { return centiPercent / 100.0; }
+};
+
+class SparseProbabilities {
+ public:
+  // The grid's voxel count, and how many volumes (regions) will be added.
+  SparseProbabilities(std::int64_t voxels, std::size_t regions);
+
+  // The next region's volume, in volume order, in its stored type so that no wider copy of a
+  // volume is made. Whether values are fractions or percentages is decided once every volume
+  // is in.
+  template <typename T>
+  void addVolume(std::span<const T> values) {
+    startVolume(values.size());
+    for (std::size_t voxel = 0; voxel < values.size(); ++voxel) {
+      // Not NaN, and above 0: anything else is no probability.
+      if (values[voxel] > 0) {
+        keep(voxel, static_cast<float>(values[voxel]));
+      }
+    }
+  }
+
+  // Orders each voxel's regions and scales to percent: where the largest value of the atlas is
+  // above 1 the values are percentages already (FSL stores 0-100), otherwise fractions
+  // (TemplateFlow stores 0-1). Call once, after the last volume.
+  void finish();
+
+  std::int64_t voxels() const { return static_cast<std::int64_t>(starts_.size()) - 1; }
+  std::size_t regions() const { return regions_; }
+
+  // The regions with a probability above 0 at a voxel, highest first, ties by lower region.
+  std::span<const RegionProbability> at(std::int64_t voxel) const;
+
+  // The summary labelling: at each voxel 1 + the region of highest probability (ties to the
+  // lower region), 0 where no region is above 0.
+  std::vector<std::uint16_t> summaryLabels() const;
+
+  // Each region's probability summed over the whole atlas, in percent-voxels.
+  const std::vector<double>& regionMass() const { return mass_; }
+
+ private:
+  void startVolume(std::size_t voxels);
+  void keep(std::size_t voxel, float value);
+
+  std::size_t regions_;
+  std::size_t added_ = 0;
+  float largest_ = 0;
+  // Values appended volume by volume with their voxel and region, then grouped by voxel.
+  struct Pending {
+    std::uint32_t voxel;
+    std::uint16_t region;
+    float value;
+  };
+  std::vector<Pending> pending_;
+  std::vector<RegionProbability> entries_;
+  std::vector<std::uint32_t> starts_;  // voxels + 1 offsets into entries_, after finish()
+  std::vector<double> mass_;
+};
+
+}  // namespace atlas

@@ -1,0 +1,53 @@
+#include "atlas/probabilities.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+namespace atlas {
+namespace {
+
+// Three regions over four voxels, given as fractions or as percentages.
+SparseProbabilities threeRegions(float unit) {
+  SparseProbabilities atlas(4, 3);
+  const std::vector<std::vector<float>> volumes = {
+      {0.2F, 0.0F, 0.5F, std::nanf("")}, {0.6F, 0.0F, 0.5F, -0.1F}, {0.2F, 0.0F, 0.25F, 0.0F}};
+  for (const std::vector<float>& volume : volumes) {
+    std::vector<float> scaled;
+    for (const float v : volume) {
+      scaled.push_back(v * unit);
+    }
+    atlas.addVolume(std::span<const float>(scaled));
+  }
+  atlas.finish();
+  return atlas;
+}
+
+TEST(SparseProbabilities, RanksRegionsHighestFirstTiesToTheLowerInPercentWhateverTheUnit) {
+  for (const float unit : {1.0F, 100.0F}) {
+    const SparseProbabilities atlas = threeRegions(unit);
+    const auto first = atlas.at(0);
+    ASSERT_EQ(first.size(), 3U) << unit;
+    EXPECT_EQ(first[0].region, 1);
+    EXPECT_DOUBLE_EQ(first[0].percent(), 60.0);
+    EXPECT_EQ(first[1].region, 0);  // 20% twice: the lower region first
+    EXPECT_EQ(first[2].region, 2);
+    EXPECT_TRUE(atlas.at(1).empty());
+    EXPECT_TRUE(atlas.at(3).empty());  // NaN and negative values are no probability
+    EXPECT_TRUE(atlas.at(4).empty());
+    EXPECT_EQ(atlas.summaryLabels(), (std::vector<std::uint16_t>{2, 0, 1, 0}));
+    EXPECT_DOUBLE_EQ(atlas.regionMass()[2], 45.0);
+  }
+}
+
+TEST(SparseProbabilities, RefusesAVolumeThatDoesNotFit) {
+  SparseProbabilities atlas(2, 1);
+  const std::vector<std::uint8_t> wrong(3, 1), right(2, 1);
+  EXPECT_THROW(atlas.addVolume(std::span<const std::uint8_t>(wrong)), std::invalid_argument);
+  atlas.addVolume(std::span<const std::uint8_t>(right));
+  EXPECT_THROW(atlas.addVolume(std::span<const std::uint8_t>(right)), std::invalid_argument);
+}
+
+}  // namespace
+}  // namespace atlas
