@@ -11,8 +11,9 @@ namespace {
 
 // brodmann.nii.gz is left out: the package documents no origin for it.
 constexpr std::array<AtlasEntry, 6> kCatalogue{{
+    // Drawn on the MNI single-subject brain, as the publication states.
     {"aal", "aal.nii.gz", NameSource::kTextFile, "aal.nii.txt",
-     "NeuroImage 2002;15:273-289, doi:10.1006/nimg.2001.0978"},
+     "NeuroImage 2002;15:273-289, doi:10.1006/nimg.2001.0978", false, "MNIColin27"},
     {"ho-cort", "HarvardOxford-cort-maxprob-thr0-1mm.nii.gz", NameSource::kEmbeddedText, "",
      "NeuroImage 2006;31:968-980, doi:10.1016/j.neuroimage.2006.01.021"},
     {"jhu-wm", "JHU-WhiteMatter-labels-1mm.nii.gz", NameSource::kTextFile,

@@ -26,6 +26,8 @@ struct AtlasEntry {
   std::string_view namesFile;         // for NameSource::kTextFile
   std::string_view citation;          // the publication to cite for the atlas
   bool whiteMatterHeaderFix = false;  // the JHU header correction orvod applies
+  // As its publication states it, in TemplateFlow's naming where there is one.
+  std::string_view templateSpace = "unstated";
 };
 
 // All six atlases in their fixed order: aal, ho-cort, jhu-wm, aicha, jhu189, natbrainlab.

@@ -17,8 +17,7 @@ namespace {
 
 using imaging::refuse;
 
-// A label volume larger than this is not an atlas: refused before its voxels are read.
-constexpr std::int64_t kMaxVoxels = std::int64_t{1} << 26;
+constexpr std::int64_t kMaxVoxels = kMaxAtlasVoxels;
 constexpr std::size_t kMaxLabelText = std::size_t{1} << 20;
 constexpr std::size_t kMaxNamesFile = std::size_t{16} << 20;
 constexpr std::size_t kMaxLabels = std::numeric_limits<std::uint16_t>::max();
@@ -39,15 +38,6 @@ LabelNames namesOf(const AtlasEntry& entry, const std::string& directory, const 
   }
   const std::string namesPath = joinPath(directory, entry.namesFile);
   return parseLabelNames(readSmallFile(namesPath, kMaxNamesFile), NameColumn::kWord, namesPath);
-}
-
-std::uint16_t indexOfValue(std::int64_t value, const std::vector<AtlasLabel>& labels) {
-  const auto it =
-      std::lower_bound(labels.begin(), labels.end(), value,
-                       [](const AtlasLabel& label, std::int64_t v) { return label.value < v; });
-  return it != labels.end() && it->value == value
-             ? static_cast<std::uint16_t>(it - labels.begin() + 1)
-             : 0;
 }
 
 // Label values become compact indices: 1 + the label's position in the sorted names, 0 for
@@ -82,22 +72,65 @@ std::vector<std::uint16_t> compactIndices(const T* voxels, std::size_t count,
   return indices;
 }
 
+// The distinct nonzero values of an image without a table, each named by its value. Values past
+// the 65535th are not collected: the image is refused for having too many.
+template <typename T>
+LabelNames valuesAsNames(const T* voxels, std::size_t count) {
+  LabelNames names;
+  T last{};
+  for (std::size_t i = 0; i < count && names.size() <= kMaxLabels; ++i) {
+    if (voxels[i] != T{} && (voxels[i] != last || names.empty())) {
+      last = voxels[i];
+      const auto value = static_cast<std::int64_t>(last);
+      names.try_emplace(value, std::to_string(value));
+    }
+  }
+  return names;
+}
+
+AtlasDescription describeEntry(const AtlasEntry& entry, const std::string& path,
+                               const std::string& sha256, const std::string& directory) {
+  AtlasDescription description{.key = std::string(entry.key),
+                               .form = AtlasForm::kDebian,
+                               .type = AtlasType::kLabel,
+                               .templateSpace = std::string(entry.templateSpace),
+                               .citation = std::string(entry.citation),
+                               .file = std::string(entry.file),
+                               .files = {{path, sha256}}};
+  if (entry.names == NameSource::kTextFile) {
+    const std::string namesPath = joinPath(directory, entry.namesFile);
+    description.files.push_back({namesPath, sha256OfFile(namesPath)});
+  }
+  return description;
+}
+
 }  // namespace
 
-LabelAtlas::LabelAtlas(const AtlasEntry& entry, imaging::Volume<std::uint16_t> indices,
-                       std::vector<AtlasLabel> labels, AtlasProvenance provenance)
-    : entry_(&entry),
+std::uint16_t indexOfValue(std::int64_t value, const std::vector<AtlasLabel>& labels) {
+  const auto it =
+      std::lower_bound(labels.begin(), labels.end(), value,
+                       [](const AtlasLabel& label, std::int64_t v) { return label.value < v; });
+  return it != labels.end() && it->value == value
+             ? static_cast<std::uint16_t>(it - labels.begin() + 1)
+             : 0;
+}
+
+LabelAtlas::LabelAtlas(AtlasDescription description, imaging::Volume<std::uint16_t> indices,
+                       std::vector<AtlasLabel> labels, AtlasProvenance provenance, Regions regions,
+                       std::shared_ptr<const SparseProbabilities> probabilities)
+    : description_(std::move(description)),
       indices_(std::move(indices)),
       labels_(std::move(labels)),
-      provenance_(std::move(provenance)) {}
-
-LabelAtlas loadLabelAtlas(const AtlasEntry& entry, const std::string& dataDirectory) {
-  const std::string path = joinPath(dataDirectory, entry.file);
-  if (!std::filesystem::exists(path)) {
-    refuse(path, "no such file");
+      provenance_(std::move(provenance)),
+      regions_(std::move(regions)),
+      probabilities_(std::move(probabilities)) {
+  regionIndices_.reserve(regions_.size());
+  for (const Region& region : regions_) {
+    regionIndices_.push_back(indexOfValue(region.index, labels_));
   }
-  imaging::NiftiReader reader(path, {.labels = true, .maxVoxels = kMaxVoxels});
-  const LabelNames names = namesOf(entry, dataDirectory, path, reader);
+}
+
+std::vector<AtlasLabel> labelsOf(const LabelNames& names, const std::string& path) {
   if (names.size() > kMaxLabels) {
     refuse(path, "more than 65535 named labels");
   }
@@ -106,10 +139,30 @@ LabelAtlas loadLabelAtlas(const AtlasEntry& entry, const std::string& dataDirect
   for (const auto& [value, name] : names) {
     labels.push_back({value, name});
   }
+  return labels;
+}
+
+imaging::Volume<std::uint16_t> readLabelIndices(imaging::NiftiReader& reader,
+                                                std::vector<AtlasLabel>& labels,
+                                                const std::string& path) {
+  const bool namedByValue = labels.empty();
   std::vector<std::uint16_t> indices = reader.readStored([&](const auto& stored) {
+    if (namedByValue) {
+      labels = labelsOf(valuesAsNames(stored.values().data(), stored.values().size()), path);
+    }
     return compactIndices(stored.values().data(), stored.values().size(), labels);
   });
-  imaging::Volume<std::uint16_t> volume(reader.grid(), std::move(indices));
+  return imaging::Volume<std::uint16_t>(reader.grid(), std::move(indices));
+}
+
+LabelAtlas loadLabelAtlas(const AtlasEntry& entry, const std::string& dataDirectory) {
+  const std::string path = joinPath(dataDirectory, entry.file);
+  if (!std::filesystem::exists(path)) {
+    refuse(path, "no such file");
+  }
+  imaging::NiftiReader reader(path, {.labels = true, .maxVoxels = kMaxVoxels});
+  std::vector<AtlasLabel> labels = labelsOf(namesOf(entry, dataDirectory, path, reader), path);
+  imaging::Volume<std::uint16_t> volume = readLabelIndices(reader, labels, path);
   if (entry.whiteMatterHeaderFix) {
     imaging::Affine voxelToMni = volume.grid().voxelToWorld();
     correctWhiteMatterSform(voxelToMni);
@@ -117,7 +170,9 @@ LabelAtlas loadLabelAtlas(const AtlasEntry& entry, const std::string& dataDirect
   }
   AtlasProvenance provenance{path, sha256OfFile(path), volume.grid().size(),
                              volume.grid().voxelSize(), labels.size()};
-  return LabelAtlas(entry, std::move(volume), std::move(labels), std::move(provenance));
+  AtlasDescription description = describeEntry(entry, path, provenance.sha256, dataDirectory);
+  return LabelAtlas(std::move(description), std::move(volume), std::move(labels),
+                    std::move(provenance));
 }
 
 }  // namespace atlas

@@ -4,15 +4,23 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "atlas/atlas_description.hpp"
 #include "atlas/catalogue.hpp"
+#include "atlas/probabilities.hpp"
+#include "atlas/label_names.hpp"
+#include "imaging/nifti_read.hpp"
 #include "imaging/volume.hpp"
 
 namespace atlas {
 
 using VoxelIndex = imaging::Index3;
+
+// A label volume larger than this is not an atlas: refused before its voxels are read.
+inline constexpr std::int64_t kMaxAtlasVoxels = std::int64_t{1} << 26;
 
 struct AtlasLabel {
   std::int64_t value = 0;
@@ -30,11 +38,14 @@ struct AtlasProvenance {
 class LabelAtlas {
  public:
   // `indices` holds compact label indices: 0 where the voxel has no named label, else 1 + the
-  // position of its label in `labels`, which is sorted by value.
-  LabelAtlas(const AtlasEntry& entry, imaging::Volume<std::uint16_t> indices,
-             std::vector<AtlasLabel> labels, AtlasProvenance provenance);
+  // position of its label in `labels`, which is sorted by value. A probabilistic atlas also
+  // has its regions in volume order and its probabilities on the same grid; `indices` is then
+  // its summary labelling.
+  LabelAtlas(AtlasDescription description, imaging::Volume<std::uint16_t> indices,
+             std::vector<AtlasLabel> labels, AtlasProvenance provenance, Regions regions = {},
+             std::shared_ptr<const SparseProbabilities> probabilities = nullptr);
 
-  const AtlasEntry& entry() const { return *entry_; }
+  const AtlasDescription& description() const { return description_; }
   const AtlasProvenance& provenance() const { return provenance_; }
   // In MNI space; voxels are found with grid().nearestVoxel, which rounds halves up as orvod
   // rounds.
@@ -44,12 +55,35 @@ class LabelAtlas {
   // The label of a nonzero index.
   const AtlasLabel& label(std::uint16_t index) const { return labels_[index - 1U]; }
 
+  // Null for a label atlas.
+  const SparseProbabilities* probabilities() const { return probabilities_.get(); }
+  // A probabilistic atlas's regions in volume order; empty for a label atlas.
+  const Regions& regions() const { return regions_; }
+  // The compact index of a region (a volume position) of a probabilistic atlas.
+  std::uint16_t indexOfRegion(std::size_t region) const { return regionIndices_[region]; }
+
  private:
-  const AtlasEntry* entry_;
+  AtlasDescription description_;
   imaging::Volume<std::uint16_t> indices_;
   std::vector<AtlasLabel> labels_;
   AtlasProvenance provenance_;
+  Regions regions_;
+  std::vector<std::uint16_t> regionIndices_;
+  std::shared_ptr<const SparseProbabilities> probabilities_;
 };
+
+// The compact index of a label value in labels sorted by value, or 0 when it has no name.
+std::uint16_t indexOfValue(std::int64_t value, const std::vector<AtlasLabel>& labels);
+
+// The label values of a table as labels sorted by value. Throws std::runtime_error naming
+// `path` when there are more than 65535.
+std::vector<AtlasLabel> labelsOf(const LabelNames& names, const std::string& path);
+
+// The voxels of a label image as compact indices into `labels`. With no labels, the image's
+// distinct nonzero values become its labels, each named by its value.
+imaging::Volume<std::uint16_t> readLabelIndices(imaging::NiftiReader& reader,
+                                                std::vector<AtlasLabel>& labels,
+                                                const std::string& path);
 
 // Loads one catalogue atlas from a data directory: the volume with any integer voxel type,
 // its names, the JHU white-matter header correction orvod applies, and its provenance. Throws

@@ -73,7 +73,7 @@ std::string pointText(const LoadedAtlases& atlases, const PointAnswer& answer) {
   text += "Talairach  " + xyzText(answer.talairach) + "\n";
   for (std::size_t i = 0; i < answer.atlases.size(); ++i) {
     const AtlasAnswer& a = answer.atlases[i];
-    std::string key(atlases.atlases()[i].entry().key);
+    std::string key(atlases.atlases()[i].description().key);
     key.resize(std::max<std::size_t>(key.size(), 12), ' ');
     if (a.label != 0) {
       const atlas::AtlasLabel& label = labelOf(atlases, i, a.label);
@@ -96,7 +96,7 @@ std::string tsvHeader(const LoadedAtlases& atlases, const std::vector<std::strin
   tables::TsvRow row(header);
   row.cell("x").cell("y").cell("z");
   for (const atlas::LabelAtlas& a : atlases.atlases()) {
-    const std::string key(a.entry().key);
+    const std::string key(a.description().key);
     row.cell(key).cell(key + "_nearest").cell(key + "_mm");
     if (atlases.radii().withinMm) {
       row.cell(key + "_within");
@@ -142,7 +142,7 @@ nlohmann::ordered_json labelsJson(const LoadedAtlases& atlases, const PointAnswe
   json labels = json::array();
   for (std::size_t i = 0; i < answer.atlases.size(); ++i) {
     const AtlasAnswer& a = answer.atlases[i];
-    json entry{{"atlas", atlases.atlases()[i].entry().key}, {"label", nullptr}, {"value", nullptr}};
+    json entry{{"atlas", atlases.atlases()[i].description().key}, {"label", nullptr}, {"value", nullptr}};
     if (a.label != 0) {
       const atlas::AtlasLabel& label = labelOf(atlases, i, a.label);
       entry["label"] = label.name;

@@ -24,9 +24,9 @@ std::string gridText(const atlas::AtlasProvenance& p) {
 
 std::string atlasLine(const atlas::LabelAtlas& a) {
   const atlas::AtlasProvenance& p = a.provenance();
-  return std::string(a.entry().key) + ": " + std::string(a.entry().file) + ", sha256 " + p.sha256 +
+  return std::string(a.description().key) + ": " + std::string(a.description().file) + ", sha256 " + p.sha256 +
          ", " + gridText(p) + ", " + std::to_string(p.labels) + " labels; cite " +
-         std::string(a.entry().citation);
+         std::string(a.description().citation);
 }
 
 }  // namespace
@@ -43,12 +43,12 @@ std::string provenanceText(const RunProvenance& run) {
           atlas::kTransformCitation + "\n";
   for (const atlas::LabelAtlas& a : *run.atlases) {
     const atlas::AtlasProvenance& p = a.provenance();
-    text += "\n" + std::string(a.entry().key) + "\n";
-    text += "  file     " + std::string(a.entry().file) + "\n";
+    text += "\n" + std::string(a.description().key) + "\n";
+    text += "  file     " + std::string(a.description().file) + "\n";
     text += "  sha256   " + p.sha256 + "\n";
     text += "  grid     " + gridText(p) + "\n";
     text += "  labels   " + std::to_string(p.labels) + "\n";
-    text += "  cite     " + std::string(a.entry().citation) + "\n";
+    text += "  cite     " + std::string(a.description().citation) + "\n";
   }
   return text;
 }
@@ -73,13 +73,13 @@ json provenanceJson(const RunProvenance& run) {
   json atlases = json::array();
   for (const atlas::LabelAtlas& a : *run.atlases) {
     const atlas::AtlasProvenance& p = a.provenance();
-    atlases.push_back({{"key", a.entry().key},
-                       {"file", a.entry().file},
+    atlases.push_back({{"key", a.description().key},
+                       {"file", a.description().file},
                        {"sha256", p.sha256},
                        {"grid", p.grid},
                        {"voxel_mm", p.voxelSizeMm},
                        {"labels", p.labels},
-                       {"citation", a.entry().citation}});
+                       {"citation", a.description().citation}});
   }
   json package{{"name", atlas::kDataPackage}, {"version", nullptr}};
   if (run.packageVersion) {

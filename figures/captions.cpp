@@ -41,11 +41,11 @@ std::vector<std::string> captionOf(const vantrel_atlas::LoadedAtlases& atlases,
   std::vector<std::string> lines{"MNI " + coordinatesText(answer.mni) + " mm   (Talairach " +
                                  coordinatesText(answer.talairach) + ")"};
   for (std::size_t i = 0; i < answer.atlases.size(); ++i) {
-    lines.push_back(std::string(atlases.atlases()[i].entry().key) + ": " +
+    lines.push_back(std::string(atlases.atlases()[i].description().key) + ": " +
                     answerText(atlases, i, answer.atlases[i]));
   }
   if (!atlases.atlases().empty()) {
-    lines.push_back("Outlines: " + std::string(atlases.atlases().front().entry().key) +
+    lines.push_back("Outlines: " + std::string(atlases.atlases().front().description().key) +
                     " regions. Neurological convention: the subject's left on the left.");
   }
   return lines;

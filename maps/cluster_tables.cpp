@@ -128,7 +128,7 @@ json compositionJson(const LoadedAtlases& atlases, std::size_t a,
     }
     regions.push_back(std::move(region));
   }
-  return {{"atlas", atlases.atlases()[a].entry().key}, {"regions", std::move(regions)}};
+  return {{"atlas", atlases.atlases()[a].description().key}, {"regions", std::move(regions)}};
 }
 
 json clusterJson(const LoadedAtlases& atlases, const ClusterFindings& f, std::size_t c) {
@@ -178,7 +178,7 @@ std::string clustersTsv(const LoadedAtlases& atlases, const RunProvenance& prove
   row.cell("cluster").cell("sign").cell("voxels").cell("volume_mm3").cell("edge");
   row.cell("peak_x").cell("peak_y").cell("peak_z").cell("peak_value");
   for (const atlas::LabelAtlas& a : atlases.atlases()) {
-    const std::string key(a.entry().key);
+    const std::string key(a.description().key);
     row.cell(key).cell(key + "_composition");
   }
   row.end();
@@ -206,7 +206,7 @@ std::string peaksTsv(const LoadedAtlases& atlases, const RunProvenance& provenan
   tables::TsvRow row(out);
   row.cell("cluster").cell("peak").cell("x").cell("y").cell("z").cell("value");
   for (const atlas::LabelAtlas& a : atlases.atlases()) {
-    const std::string key(a.entry().key);
+    const std::string key(a.description().key);
     row.cell(key).cell(key + "_nearest").cell(key + "_mm");
   }
   row.end();

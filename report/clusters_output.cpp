@@ -45,7 +45,7 @@ Table clusterTable(const LoadedAtlases& atlases, const ClusterFindings& findings
       {},
       8};
   for (const atlas::LabelAtlas& a : atlases.atlases()) {
-    table.header.push_back(std::string(a.entry().key) + " at peak");
+    table.header.push_back(std::string(a.description().key) + " at peak");
   }
   std::size_t firstPeak = 0;
   for (std::size_t c = 0; c < findings.report.clusters.size(); ++c) {
@@ -61,7 +61,7 @@ Table clusterTable(const LoadedAtlases& atlases, const ClusterFindings& findings
     for (std::size_t a = 0; a < atlases.atlases().size(); ++a) {
       row.cells.push_back(
           figures::answerText(atlases, a, findings.peakLabels[c].front().atlases[a]));
-      row.details.emplace_back(std::string(atlases.atlases()[a].entry().key) + " composition",
+      row.details.emplace_back(std::string(atlases.atlases()[a].description().key) + " composition",
                                vantrel_atlas::compositionCell(atlases, a, findings.parts[c][a]));
     }
     table.rows.push_back(std::move(row));
@@ -74,7 +74,7 @@ Table peakTable(const LoadedAtlases& atlases, const ClusterFindings& findings,
                 const std::vector<std::string>& links) {
   Table table{{"cluster", "peak", "x", "y", "z", "value"}, {}, 6};
   for (const atlas::LabelAtlas& a : atlases.atlases()) {
-    table.header.emplace_back(a.entry().key);
+    table.header.emplace_back(a.description().key);
   }
   std::size_t subject = 0;
   for (std::size_t c = 0; c < findings.report.clusters.size(); ++c) {

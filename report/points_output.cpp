@@ -24,7 +24,7 @@ std::string pointsPage(const vantrel_atlas::LoadedAtlases& atlases, const Proven
                        const std::optional<Section>& viewer) {
   Table table{{"point", "MNI x", "MNI y", "MNI z"}, {}};
   for (const atlas::LabelAtlas& a : atlases.atlases()) {
-    table.header.emplace_back(a.entry().key);
+    table.header.emplace_back(a.description().key);
   }
   for (std::size_t i = 0; i < subjects.size(); ++i) {
     const vantrel_atlas::PointAnswer& answer = subjects[i].answer;

@@ -52,8 +52,8 @@ Provenance reportProvenance(const vantrel_atlas::RunProvenance& run, const std::
   provenance.transform = std::string(atlas::kTransformName) + "; cite " + atlas::kTransformCitation;
   for (const atlas::LabelAtlas& a : *run.atlases) {
     provenance.atlases.push_back(
-        {std::string(a.entry().key), a.provenance().path, a.provenance().sha256,
-         gridText(a.provenance()) + "; cite " + std::string(a.entry().citation)});
+        {std::string(a.description().key), a.provenance().path, a.provenance().sha256,
+         gridText(a.provenance()) + "; cite " + std::string(a.description().citation)});
   }
   return provenance;
 }

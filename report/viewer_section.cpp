@@ -89,7 +89,7 @@ nlohmann::json atlasJson(const atlas::LabelAtlas& atlas, const std::string& volu
     const atlas::AtlasLabel& label = atlas.label(static_cast<std::uint16_t>(index));
     labels[std::to_string(label.value)] = label.name;
   }
-  return {{"key", std::string(atlas.entry().key)},
+  return {{"key", std::string(atlas.description().key)},
           {"volume", volume},
           {"voxelToWorld", nlohmann::json(atlas.grid().voxelToWorld())},
           {"worldToVoxel", nlohmann::json(atlas.grid().worldToVoxel())},

@@ -9,8 +9,6 @@
 namespace atlas {
 namespace {
 
-constexpr AtlasEntry kEntry{"test", "test.nii", NameSource::kTextFile, "", "", false};
-
 // An 11-voxel cube with labels 3 (index 1) and 7 (index 2) placed at the given voxels.
 LabelAtlas cube(double voxelMm, const std::vector<std::pair<VoxelIndex, std::uint16_t>>& marks) {
   constexpr std::int64_t kSide = 11;
@@ -20,7 +18,7 @@ LabelAtlas cube(double voxelMm, const std::vector<std::pair<VoxelIndex, std::uin
   }
   const imaging::Grid grid({kSide, kSide, kSide},
                            {{{voxelMm, 0, 0, 0}, {0, voxelMm, 0, 0}, {0, 0, voxelMm, 0}}});
-  return LabelAtlas(kEntry, imaging::Volume<std::uint16_t>(grid, std::move(voxels)),
+  return LabelAtlas(AtlasDescription(), imaging::Volume<std::uint16_t>(grid, std::move(voxels)),
                     {{3, "three"}, {7, "seven"}}, {});
 }
 

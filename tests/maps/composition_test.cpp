@@ -9,8 +9,6 @@ namespace {
 TEST(Composition, CountsMapVoxelCentresInTheAtlasRegionsTheyFallIn) {
   // A 4x4x4 atlas of 2 mm voxels centred at (2i, 2j, 2k): label 1 where i is 0 or 1, label 2
   // where i is 2, nothing where i is 3.
-  static const atlas::AtlasEntry entry{
-      .key = "test", .file = "test.nii", .names = {}, .namesFile = {}, .citation = {}};
   std::vector<std::uint16_t> voxels(64);
   for (std::size_t v = 0; v < voxels.size(); ++v) {
     voxels[v] = v % 4 < 2 ? 1 : v % 4 == 2 ? 2 : 0;
@@ -18,7 +16,7 @@ TEST(Composition, CountsMapVoxelCentresInTheAtlasRegionsTheyFallIn) {
   atlas::AtlasProvenance provenance;
   provenance.labels = 2;
   const imaging::Grid atlasGrid({4, 4, 4}, {{{2, 0, 0, 0}, {0, 2, 0, 0}, {0, 0, 2, 0}}});
-  const atlas::LabelAtlas labels(entry, imaging::Volume<std::uint16_t>(atlasGrid, voxels),
+  const atlas::LabelAtlas labels(atlas::AtlasDescription(), imaging::Volume<std::uint16_t>(atlasGrid, voxels),
                                  {{1, "A"}, {2, "B"}}, provenance);
   // A 1 mm map; its cluster is x 0..5, y 0..1, z 0. Centres x = 0, 1, 2 fall in A, 3 and 4
   // in B (halves round up), 5 in nothing: per row 3 A, 2 B and 1 unlabelled.
