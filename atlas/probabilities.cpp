@@ -7,6 +7,30 @@
 #include <stdexcept>
 
 namespace atlas {
+namespace {
+
+// Most voxels hold a few regions, in ascending order: for them an insertion sort that moves
+// only past strictly lower values keeps ties in that order without the buffer a stable sort
+// allocates; a voxel of many regions (dense atlases) takes the stable sort.
+void rankHighestFirst(RegionProbability* begin, RegionProbability* end) {
+  constexpr std::ptrdiff_t kFew = 16;
+  if (end - begin > kFew) {
+    std::stable_sort(begin, end, [](const RegionProbability& a, const RegionProbability& b) {
+      return a.centiPercent > b.centiPercent;
+    });
+    return;
+  }
+  for (RegionProbability* next = begin; next < end; ++next) {
+    const RegionProbability moving = *next;
+    RegionProbability* at = next;
+    for (; at > begin && (at - 1)->centiPercent < moving.centiPercent; --at) {
+      *at = *(at - 1);
+    }
+    *at = moving;
+  }
+}
+
+}  // namespace
 
 SparseProbabilities::SparseProbabilities(std::int64_t voxels, std::size_t regions)
     : regions_(regions), starts_(static_cast<std::size_t>(voxels) + 1, 0), mass_(regions, 0.0) {
@@ -18,41 +42,44 @@ SparseProbabilities::SparseProbabilities(std::int64_t voxels, std::size_t region
 }
 
 void SparseProbabilities::startVolume(std::size_t voxels) {
-  if (added_ == regions_ || voxels + 1 != starts_.size()) {
+  if (volumeEnds_.size() == regions_ || voxels + 1 != starts_.size()) {
     throw std::invalid_argument("a volume that does not fit the probabilistic atlas");
   }
-  ++added_;
 }
 
 void SparseProbabilities::keep(std::size_t voxel, float value) {
-  pending_.push_back({static_cast<std::uint32_t>(voxel), static_cast<std::uint16_t>(added_ - 1),
-                      value});
+  pending_.push_back({static_cast<std::uint32_t>(voxel), value});
   largest_ = std::max(largest_, value);
 }
 
 void SparseProbabilities::finish() {
   const double toCentiPercent = largest_ > 1 ? 100.0 : 10000.0;
+  const std::size_t voxelCount = starts_.size() - 1;
+  // starts_[v] first counts voxel v's values, then marks the end of its entries, then, as they
+  // are placed from the back, their start.
   for (const Pending& p : pending_) {
-    ++starts_[p.voxel + 1];
+    ++starts_[p.voxel];
   }
-  for (std::size_t i = 1; i < starts_.size(); ++i) {
+  for (std::size_t i = 1; i < voxelCount; ++i) {
     starts_[i] += starts_[i - 1];
   }
-  // Entries were added region by region, so a stable counting sort by voxel keeps each voxel's
-  // regions in ascending order before they are ranked.
+  starts_[voxelCount] = static_cast<std::uint32_t>(pending_.size());
   entries_.resize(pending_.size());
-  std::vector<std::uint32_t> next(starts_.begin(), starts_.end() - 1);
-  for (const Pending& p : pending_) {
-    const double centi = std::min(std::round(p.value * toCentiPercent), 65535.0);
-    mass_[p.region] += centi / 100.0;
-    entries_[next[p.voxel]++] = {p.region, static_cast<std::uint16_t>(centi)};
+  // Placed from the last region back, so each voxel's regions end up in ascending order before
+  // they are ranked, with no second array of positions.
+  for (std::size_t region = volumeEnds_.size(); region-- > 0;) {
+    const std::size_t begin = region == 0 ? 0 : volumeEnds_[region - 1];
+    for (std::size_t i = volumeEnds_[region]; i-- > begin;) {
+      const Pending& p = pending_[i];
+      const double centi = std::min(std::round(p.value * toCentiPercent), 65535.0);
+      mass_[region] += centi / 100.0;
+      entries_[--starts_[p.voxel]] = {static_cast<std::uint16_t>(region),
+                                      static_cast<std::uint16_t>(centi)};
+    }
   }
   pending_ = {};
-  for (std::size_t voxel = 0; voxel + 1 < starts_.size(); ++voxel) {
-    std::stable_sort(entries_.begin() + starts_[voxel], entries_.begin() + starts_[voxel + 1],
-                     [](const RegionProbability& a, const RegionProbability& b) {
-                       return a.centiPercent > b.centiPercent;
-                     });
+  for (std::size_t voxel = 0; voxel < voxelCount; ++voxel) {
+    rankHighestFirst(entries_.data() + starts_[voxel], entries_.data() + starts_[voxel + 1]);
   }
 }
 
@@ -62,7 +89,7 @@ std::span<const RegionProbability> SparseProbabilities::at(std::int64_t voxel) c
   }
   const auto v = static_cast<std::size_t>(voxel);
   return std::span<const RegionProbability>(entries_).subspan(starts_[v],
-                                                               starts_[v + 1] - starts_[v]);
+                                                              starts_[v + 1] - starts_[v]);
 }
 
 std::vector<std::uint16_t> SparseProbabilities::summaryLabels() const {

@@ -4,7 +4,9 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 #include <span>
+#include <type_traits>
 #include <vector>
 
 namespace atlas {
@@ -27,12 +29,26 @@ class SparseProbabilities {
   template <typename T>
   void addVolume(std::span<const T> values) {
     startVolume(values.size());
-    for (std::size_t voxel = 0; voxel < values.size(); ++voxel) {
-      // Not NaN, and above 0: anything else is no probability.
-      if (values[voxel] > 0) {
-        keep(voxel, static_cast<float>(values[voxel]));
+    std::size_t voxel = 0;
+    if constexpr (std::is_integral_v<T>) {
+      // Most of an atlas is zero: it is passed over a word at a time.
+      constexpr std::size_t kPerWord = sizeof(std::uint64_t) / sizeof(T);
+      while (voxel + kPerWord <= values.size()) {
+        std::uint64_t word = 0;
+        std::memcpy(&word, values.data() + voxel, sizeof word);
+        if (word == 0) {
+          voxel += kPerWord;
+          continue;
+        }
+        for (const std::size_t end = voxel + kPerWord; voxel < end; ++voxel) {
+          keepAbove0(voxel, values[voxel]);
+        }
       }
     }
+    for (; voxel < values.size(); ++voxel) {
+      keepAbove0(voxel, values[voxel]);
+    }
+    volumeEnds_.push_back(pending_.size());
   }
 
   // Orders each voxel's regions and scales to percent: where the largest value of the atlas is
@@ -55,18 +71,25 @@ class SparseProbabilities {
 
  private:
   void startVolume(std::size_t voxels);
+  template <typename T>
+  void keepAbove0(std::size_t voxel, T value) {
+    // Not NaN, and above 0: anything else is no probability.
+    if (value > 0) {
+      keep(voxel, static_cast<float>(value));
+    }
+  }
   void keep(std::size_t voxel, float value);
 
   std::size_t regions_;
-  std::size_t added_ = 0;
   float largest_ = 0;
-  // Values appended volume by volume with their voxel and region, then grouped by voxel.
+  // Values appended volume by volume with their voxel, each volume ending at its volumeEnds_,
+  // then grouped by voxel.
   struct Pending {
     std::uint32_t voxel;
-    std::uint16_t region;
     float value;
   };
   std::vector<Pending> pending_;
+  std::vector<std::size_t> volumeEnds_;
   std::vector<RegionProbability> entries_;
   std::vector<std::uint32_t> starts_;  // voxels + 1 offsets into entries_, after finish()
   std::vector<double> mass_;

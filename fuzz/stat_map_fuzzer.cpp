@@ -1,6 +1,6 @@
-// Fuzzes the NIfTI reader, as a statistical map and as labels, and clustering of whatever it
-// accepts: the bytes become a file, since the reader's size checks compare the header with the
-// file itself.
+// Fuzzes the NIfTI reader, as a statistical map, as labels and volume by volume, and clustering
+// of whatever it accepts: the bytes become a file, since the reader's size checks compare the
+// header with the file itself.
 #include <stdlib.h>
 #include <unistd.h>
 
@@ -52,6 +52,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     imaging::NiftiReader reader(path, {.labels = true});
     reader.bytesBeforeVoxels(std::size_t{1} << 20);
     reader.readStored([](const auto& labels) { return labels.values().size(); });
+  } catch (const std::runtime_error&) {
+  }
+  try {
+    imaging::NiftiReader reader(path, {.volume = imaging::kAllVolumes});
+    reader.readVolumesAsStored([](std::int64_t, auto values) { return values.size(); });
   } catch (const std::runtime_error&) {
   }
   return 0;

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -111,6 +112,21 @@ class NiftiReader {
   template <typename Visit>
   decltype(auto) readStored(Visit&& visit);
 
+  // The volumes to be read, one at a time, so that a 4D file is never held whole: each call
+  // fills `values` with the next volume, converted as read<T> converts, and returns false once
+  // every volume has been read. An integer T needs an unscaled file. Not with read.
+  template <typename T>
+  bool readNextVolume(std::vector<T>& values);
+
+  // Calls visit(volume, std::span<const T>) for each volume in turn, numbered from 0.
+  template <typename T, typename Visit>
+  void readVolumes(Visit&& visit);
+
+  // readVolumes with T the stored type, so that no volume is widened, or float where the file
+  // scales its values.
+  template <typename Visit>
+  void readVolumesAsStored(Visit&& visit);
+
  private:
   struct GzCloser {
     void operator()(gzFile_s* file) const;
@@ -126,6 +142,7 @@ class NiftiReader {
   };
 
   [[noreturn]] void refuse(const std::string& why) const;
+  bool scales() const;
   void readHeaderAndLayout();
   void chooseGrid();
   void checkLabels() const;
@@ -141,12 +158,30 @@ class NiftiReader {
   NiftiHeader header_;
   Grid grid_;
   bool read_ = false;
+  std::int64_t volumesStreamed_ = 0;
 };
 
 template <typename Visit>
 decltype(auto) NiftiReader::readStored(Visit&& visit) {
   return visitStoredType(header_.stored,
                          [&](auto stored) { return visit(read<decltype(stored)>()); });
+}
+
+template <typename T, typename Visit>
+void NiftiReader::readVolumes(Visit&& visit) {
+  std::vector<T> values;
+  for (std::int64_t volume = 0; readNextVolume(values); ++volume) {
+    visit(volume, std::span<const T>(values));
+  }
+}
+
+template <typename Visit>
+void NiftiReader::readVolumesAsStored(Visit&& visit) {
+  if (scales()) {
+    readVolumes<float>(visit);
+    return;
+  }
+  visitStoredType(header_.stored, [&](auto stored) { readVolumes<decltype(stored)>(visit); });
 }
 
 // One file's volume, or volumes, at once.

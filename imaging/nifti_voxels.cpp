@@ -51,8 +51,7 @@ void NiftiReader::readValues(std::vector<T>& values) {
              nifti_datatype_string(nifti::datatypeOf<T>()) + " labels");
     }
   }
-  const bool scaled =
-      !options_.labels && layout_.slope != 0.0 && !(layout_.slope == 1.0 && layout_.inter == 0.0);
+  const bool scaled = scales();
   if (std::is_same_v<Stored, T> && !layout_.swapped && !scaled) {
     readExactly(values.data(), values.size() * sizeof(T), "inside its voxel data");
     return;
@@ -73,9 +72,14 @@ void NiftiReader::readValues(std::vector<T>& values) {
   }
 }
 
+bool NiftiReader::scales() const {
+  return !options_.labels && layout_.slope != 0.0 &&
+         !(layout_.slope == 1.0 && layout_.inter == 0.0);
+}
+
 template <typename T>
 Volume<T> NiftiReader::read() {
-  if (std::is_integral_v<T> != options_.labels || read_) {
+  if (std::is_integral_v<T> != options_.labels || read_ || volumesStreamed_ > 0) {
     throw std::logic_error("a NIfTI file is read once, into integers exactly when as labels");
   }
   read_ = true;
@@ -83,6 +87,23 @@ Volume<T> NiftiReader::read() {
   std::vector<T> values(static_cast<std::size_t>(grid_.voxelCount() * grid_.volumes()));
   visitStoredType(header_.stored, [&](auto stored) { readValues<decltype(stored)>(values); });
   return Volume<T>(grid_, std::move(values));
+}
+
+template <typename T>
+bool NiftiReader::readNextVolume(std::vector<T>& values) {
+  if (read_ || (std::is_integral_v<T> && scales())) {
+    throw std::logic_error("volumes are streamed once, not after read, and scaled as floats");
+  }
+  if (volumesStreamed_ == layout_.volumesRead) {
+    return false;
+  }
+  if (volumesStreamed_ == 0) {
+    skipTo(layout_.readOffset);
+  }
+  values.resize(static_cast<std::size_t>(grid_.voxelCount()));
+  visitStoredType(header_.stored, [&](auto stored) { readValues<decltype(stored)>(values); });
+  ++volumesStreamed_;
+  return true;
 }
 
 template Volume<std::int8_t> NiftiReader::read();
@@ -95,5 +116,16 @@ template Volume<std::int64_t> NiftiReader::read();
 template Volume<std::uint64_t> NiftiReader::read();
 template Volume<float> NiftiReader::read();
 template Volume<double> NiftiReader::read();
+
+template bool NiftiReader::readNextVolume(std::vector<std::int8_t>&);
+template bool NiftiReader::readNextVolume(std::vector<std::uint8_t>&);
+template bool NiftiReader::readNextVolume(std::vector<std::int16_t>&);
+template bool NiftiReader::readNextVolume(std::vector<std::uint16_t>&);
+template bool NiftiReader::readNextVolume(std::vector<std::int32_t>&);
+template bool NiftiReader::readNextVolume(std::vector<std::uint32_t>&);
+template bool NiftiReader::readNextVolume(std::vector<std::int64_t>&);
+template bool NiftiReader::readNextVolume(std::vector<std::uint64_t>&);
+template bool NiftiReader::readNextVolume(std::vector<float>&);
+template bool NiftiReader::readNextVolume(std::vector<double>&);
 
 }  // namespace imaging

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -38,6 +39,25 @@ TEST(SparseProbabilities, RanksRegionsHighestFirstTiesToTheLowerInPercentWhateve
     EXPECT_TRUE(atlas.at(4).empty());
     EXPECT_EQ(atlas.summaryLabels(), (std::vector<std::uint16_t>{2, 0, 1, 0}));
     EXPECT_DOUBLE_EQ(atlas.regionMass()[2], 45.0);
+  }
+}
+
+TEST(SparseProbabilities, RanksAVoxelOfManyRegionsAsAVoxelOfFew) {
+  for (const std::uint16_t regions : {5, 40}) {
+    SparseProbabilities atlas(1, regions);
+    std::vector<std::pair<int, std::uint16_t>> expected;  // minus the percent, for ascending order
+    for (std::uint16_t region = 0; region < regions; ++region) {
+      const std::uint8_t percent[] = {static_cast<std::uint8_t>(region * 7 % 5 + 2)};
+      atlas.addVolume(std::span<const std::uint8_t>(percent));
+      expected.emplace_back(-percent[0], region);
+    }
+    atlas.finish();
+    std::sort(expected.begin(), expected.end());
+    std::vector<std::pair<int, std::uint16_t>> ranked;
+    for (const RegionProbability& p : atlas.at(0)) {
+      ranked.emplace_back(-static_cast<int>(p.percent()), p.region);
+    }
+    EXPECT_EQ(ranked, expected) << regions;
   }
 }
 
