@@ -6,11 +6,12 @@
 #include <exception>
 #include <thread>
 
+#include "atlas/atlas_loading.hpp"
 #include "imaging/talairach.hpp"
 
 namespace vantrel_atlas {
 
-LoadedAtlases::LoadedAtlases(const std::vector<const atlas::AtlasEntry*>& entries,
+LoadedAtlases::LoadedAtlases(const std::vector<atlas::ChosenAtlas>& chosen,
                              const std::string& directory, const SearchRadii& radii,
                              bool manyPoints)
     : radii_(radii) {
@@ -18,12 +19,14 @@ LoadedAtlases::LoadedAtlases(const std::vector<const atlas::AtlasEntry*>& entrie
     std::optional<atlas::LabelAtlas> atlas;
     std::exception_ptr error;
   };
-  std::vector<Slot> slots(entries.size());
+  std::vector<Slot> slots(chosen.size());
   std::atomic<std::size_t> next{0};
   auto work = [&] {
-    for (std::size_t i = next++; i < entries.size(); i = next++) {
+    for (std::size_t i = next++; i < chosen.size(); i = next++) {
       try {
-        slots[i].atlas.emplace(atlas::loadLabelAtlas(*entries[i], directory));
+        slots[i].atlas.emplace(chosen[i].entry != nullptr
+                                   ? atlas::loadLabelAtlas(*chosen[i].entry, directory)
+                                   : atlas::loadAtlas(chosen[i].source));
       } catch (...) {
         slots[i].error = std::current_exception();
       }

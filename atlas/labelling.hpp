@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "atlas/catalogue.hpp"
+#include "atlas/atlas_choice.hpp"
 #include "atlas/label_atlas.hpp"
 #include "atlas/nearby_labels.hpp"
 #include "imaging/affine.hpp"
@@ -35,7 +35,7 @@ class LoadedAtlases {
   // Loads the atlases two at a time. `manyPoints` also builds each atlas's distance map, which
   // costs start-up time and pays off over a table. Throws std::runtime_error naming the file
   // that is missing or refused.
-  LoadedAtlases(const std::vector<const atlas::AtlasEntry*>& entries, const std::string& directory,
+  LoadedAtlases(const std::vector<atlas::ChosenAtlas>& chosen, const std::string& directory,
                 const SearchRadii& radii, bool manyPoints);
   // The searches point into the atlases, so the set stays where it was built.
   LoadedAtlases(const LoadedAtlases&) = delete;

@@ -22,11 +22,41 @@ std::string gridText(const atlas::AtlasProvenance& p) {
          formatNumber(p.voxelSizeMm[1], 3) + "x" + formatNumber(p.voxelSizeMm[2], 3) + " mm";
 }
 
+// The digest of the file outputs name for the atlas: its image for a catalogue atlas, else the
+// file the user gave.
+const std::string& namedDigest(const atlas::LabelAtlas& a) {
+  for (const atlas::FileDigest& file : a.description().files) {
+    if (file.path == a.description().file) {
+      return file.sha256;
+    }
+  }
+  return a.provenance().sha256;
+}
+
+std::string kindText(const atlas::AtlasDescription& d) {
+  return std::string(atlas::formName(d.form)) + " " + std::string(atlas::typeName(d.type)) +
+         " atlas, template space " + d.templateSpace;
+}
+
+std::string filesText(const atlas::AtlasDescription& d) {
+  std::string text;
+  for (const atlas::FileDigest& file : d.files) {
+    text += (text.empty() ? "" : ", ") + file.path + " sha256 " + file.sha256;
+  }
+  return text;
+}
+
 std::string atlasLine(const atlas::LabelAtlas& a) {
   const atlas::AtlasProvenance& p = a.provenance();
-  return std::string(a.description().key) + ": " + std::string(a.description().file) + ", sha256 " + p.sha256 +
-         ", " + gridText(p) + ", " + std::to_string(p.labels) + " labels; cite " +
-         std::string(a.description().citation);
+  const atlas::AtlasDescription& d = a.description();
+  std::string line = d.key + ": " + d.file + ", sha256 " + namedDigest(a) + ", " + gridText(p) +
+                     ", " + std::to_string(p.labels) + " labels; " + kindText(d) + "; read " +
+                     filesText(d);
+  return d.citation.empty() ? line : line + "; cite " + d.citation;
+}
+
+std::string spaceOf(const atlas::AtlasSource& source) {
+  return source.templateSpace.empty() ? atlas::kUnstatedSpace : source.templateSpace;
 }
 
 }  // namespace
@@ -43,12 +73,21 @@ std::string provenanceText(const RunProvenance& run) {
           atlas::kTransformCitation + "\n";
   for (const atlas::LabelAtlas& a : *run.atlases) {
     const atlas::AtlasProvenance& p = a.provenance();
-    text += "\n" + std::string(a.description().key) + "\n";
-    text += "  file     " + std::string(a.description().file) + "\n";
-    text += "  sha256   " + p.sha256 + "\n";
+    const atlas::AtlasDescription& d = a.description();
+    text += "\n" + d.key + "\n";
+    text += "  form     " + std::string(atlas::formName(d.form)) + "\n";
+    text += "  type     " + std::string(atlas::typeName(d.type)) + "\n";
+    text += "  space    " + d.templateSpace + "\n";
+    text += "  file     " + d.file + "\n";
+    text += "  sha256   " + namedDigest(a) + "\n";
+    for (const atlas::FileDigest& file : d.files) {
+      text += "  read     " + file.path + "\n           sha256 " + file.sha256 + "\n";
+    }
     text += "  grid     " + gridText(p) + "\n";
     text += "  labels   " + std::to_string(p.labels) + "\n";
-    text += "  cite     " + std::string(a.description().citation) + "\n";
+    if (!d.citation.empty()) {
+      text += "  cite     " + d.citation + "\n";
+    }
   }
   return text;
 }
@@ -73,13 +112,22 @@ json provenanceJson(const RunProvenance& run) {
   json atlases = json::array();
   for (const atlas::LabelAtlas& a : *run.atlases) {
     const atlas::AtlasProvenance& p = a.provenance();
-    atlases.push_back({{"key", a.description().key},
-                       {"file", a.description().file},
-                       {"sha256", p.sha256},
+    const atlas::AtlasDescription& d = a.description();
+    json files = json::array();
+    for (const atlas::FileDigest& file : d.files) {
+      files.push_back({{"path", file.path}, {"sha256", file.sha256}});
+    }
+    atlases.push_back({{"key", d.key},
+                       {"form", atlas::formName(d.form)},
+                       {"type", atlas::typeName(d.type)},
+                       {"template_space", d.templateSpace},
+                       {"file", d.file},
+                       {"sha256", namedDigest(a)},
+                       {"files", std::move(files)},
                        {"grid", p.grid},
                        {"voxel_mm", p.voxelSizeMm},
                        {"labels", p.labels},
-                       {"citation", a.description().citation}});
+                       {"citation", d.citation.empty() ? json(nullptr) : json(d.citation)}});
   }
   json package{{"name", atlas::kDataPackage}, {"version", nullptr}};
   if (run.packageVersion) {
@@ -89,6 +137,31 @@ json provenanceJson(const RunProvenance& run) {
           {"data", {{"directory", run.dataDirectory}, {"package", std::move(package)}}},
           {"transform", {{"name", atlas::kTransformName}, {"citation", atlas::kTransformCitation}}},
           {"atlases", std::move(atlases)}};
+}
+
+std::string foundAtlasesText(const std::vector<atlas::AtlasSource>& found) {
+  if (found.empty()) {
+    return "";
+  }
+  std::string text = "\nfound in VANTREL_ATLAS_PATH and $FSLDIR/data/atlases\n";
+  for (const atlas::AtlasSource& source : found) {
+    text += "  " + source.key + "  " + std::string(atlas::formName(source.form)) + "  " +
+            std::string(atlas::typeName(source.type)) + "  " + spaceOf(source) + "  " +
+            source.description + "\n";
+  }
+  return text;
+}
+
+json foundAtlasesJson(const std::vector<atlas::AtlasSource>& found) {
+  json atlases = json::array();
+  for (const atlas::AtlasSource& source : found) {
+    atlases.push_back({{"key", source.key},
+                       {"form", atlas::formName(source.form)},
+                       {"type", atlas::typeName(source.type)},
+                       {"template_space", spaceOf(source)},
+                       {"file", source.description}});
+  }
+  return atlases;
 }
 
 }  // namespace vantrel_atlas

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "atlas/atlas_sources.hpp"
 #include "atlas/label_atlas.hpp"
 
 namespace vantrel_atlas {
@@ -24,5 +25,10 @@ std::string provenanceText(const RunProvenance& run);
 // Every line starts with "# ".
 std::string provenanceComments(const RunProvenance& run, bool talairachInput);
 nlohmann::ordered_json provenanceJson(const RunProvenance& run);
+
+// The atlases found in the folders searched, one line each with key, form, type, template space
+// and file after a heading; empty when none was found.
+std::string foundAtlasesText(const std::vector<atlas::AtlasSource>& found);
+nlohmann::ordered_json foundAtlasesJson(const std::vector<atlas::AtlasSource>& found);
 
 }  // namespace vantrel_atlas

@@ -51,9 +51,20 @@ Provenance reportProvenance(const vantrel_atlas::RunProvenance& run, const std::
   provenance.date = utcNow();
   provenance.transform = std::string(atlas::kTransformName) + "; cite " + atlas::kTransformCitation;
   for (const atlas::LabelAtlas& a : *run.atlases) {
-    provenance.atlases.push_back(
-        {std::string(a.description().key), a.provenance().path, a.provenance().sha256,
-         gridText(a.provenance()) + "; cite " + std::string(a.description().citation)});
+    const atlas::AtlasDescription& d = a.description();
+    std::string detail = std::string(atlas::formName(d.form)) + " " +
+                         std::string(atlas::typeName(d.type)) + " atlas, template space " + d.templateSpace +
+                         "; " + gridText(a.provenance());
+    if (!d.citation.empty()) {
+      detail += "; cite " + d.citation;
+    }
+    provenance.atlases.push_back({d.key, a.provenance().path, a.provenance().sha256, detail});
+    // The other files read for the atlas: its description, summary image or table.
+    for (const atlas::FileDigest& file : d.files) {
+      if (file.path != a.provenance().path) {
+        provenance.atlases.push_back({d.key, file.path, file.sha256, "also read"});
+      }
+    }
   }
   return provenance;
 }

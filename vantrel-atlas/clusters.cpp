@@ -164,9 +164,9 @@ void writeReportFiles(const std::string& prefix, const LoadedAtlases& atlases,
 }
 
 int runClusters(const ClustersCommandOptions& options) {
-  const std::vector<const atlas::AtlasEntry*> entries = chosenAtlases(options.atlases);
+  const std::vector<atlas::ChosenAtlas> entries = chosenAtlases(options.atlases);
   app::checkUsage([&] { maps::checkClusterOptions(options.clusters); });
-  requireDataFolder(options.atlases.dataDirectory);
+  requireDataFolder(options.atlases.dataDirectory, entries);
   // Made first, so that a folder that cannot be written stops the run before any work.
   report::ClustersOutput pictures(figureOptions(options.pictures),
                                   reportOptions(options.pictures, ""));
@@ -185,6 +185,7 @@ int runClusters(const ClustersCommandOptions& options) {
   }
   const AtlasChoice& choice = options.atlases;
   const LoadedAtlases atlases(entries, choice.dataDirectory, choice.radii, false);
+  warnOfMixedSpaces(atlases);
   labelPeaks(atlases, findings);
   composeClusters(atlases, findings);
   const RunProvenance provenance = provenanceOf(choice.dataDirectory, atlases.atlases());

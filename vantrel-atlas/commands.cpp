@@ -1,13 +1,17 @@
 // vantrel-atlas as a whole: its commands, its exit statuses, and the options its commands share.
 #include "vantrel-atlas/commands.hpp"
 
+#include <cstdlib>
 #include <filesystem>
 
+#include "atlas/atlas_loading.hpp"
 #include "src/exit_status.h"
 
 namespace vantrel_atlas {
 
 namespace {
+
+constexpr const char* kDefaultKeys = "aal,ho-cort,jhu-wm,aicha,jhu189,natbrainlab";
 
 constexpr const char* kDescription =
     "Labels MNI points in-process with every label atlas of mricron-data, with the nearest "
@@ -37,8 +41,20 @@ void addDataOption(CLI::App& cli, std::string& dataDirectory) {
       ->capture_default_str();
 }
 
+void addAtlasFileOption(CLI::App& cli, AtlasChoice& choice) {
+  cli.add_option("--atlas-file", choice.files,
+                 "[KEY=]PATH of an atlas: an FSL .xml, a TemplateFlow dseg or probseg image, "
+                 "or a label image with its table; repeatable")
+      ->allow_extra_args(false);
+}
+
 void addAtlasOptions(CLI::App& cli, AtlasChoice& choice) {
-  cli.add_option("--atlas", choice.keys, "Comma-separated atlas keys")->capture_default_str();
+  cli.add_option_function<std::string>(
+         "--atlas", [&choice](const std::string& keys) { choice.keys = keys; },
+         "Comma-separated atlas keys: the catalogue's and any found in VANTREL_ATLAS_PATH or "
+         "$FSLDIR/data/atlases (none when --atlas-file is given)")
+      ->default_str(kDefaultKeys);
+  addAtlasFileOption(cli, choice);
   cli.add_option("--nearest", choice.radii.nearestMm,
                  "Search for the nearest label this far, in mm (0: no search)")
       ->check(CLI::Range(0.0, 50.0))
@@ -84,14 +100,27 @@ Format formatNamed(const std::string& name) {
   return name == "tsv" ? Format::kTsv : Format::kText;
 }
 
-std::vector<const atlas::AtlasEntry*> chosenAtlases(const AtlasChoice& choice) {
-  return app::checkUsage([&] { return atlas::selectAtlases(choice.keys); });
+std::vector<std::string> atlasFolders() {
+  return atlas::atlasSearchFolders(std::getenv("VANTREL_ATLAS_PATH"), std::getenv("FSLDIR"));
 }
 
-void requireDataFolder(const std::string& dataDirectory) {
-  if (!std::filesystem::is_directory(dataDirectory)) {
+std::vector<atlas::ChosenAtlas> chosenAtlases(const AtlasChoice& choice) {
+  const atlas::AtlasRequest request{choice.keys, choice.files, choice.dataDirectory,
+                                    atlasFolders()};
+  return app::checkUsage([&] { return atlas::chooseAtlases(request); });
+}
+
+void requireDataFolder(const std::string& dataDirectory,
+                       const std::vector<atlas::ChosenAtlas>& chosen) {
+  if (atlas::needsDataFolder(chosen) && !std::filesystem::is_directory(dataDirectory)) {
     throw app::Error(app::Failure::kUnreadableInput,
                      "data folder " + dataDirectory + " does not exist");
+  }
+}
+
+void warnOfMixedSpaces(const LoadedAtlases& atlases) {
+  if (const std::optional<std::string> spaces = atlas::mixedTemplateSpaces(atlases.atlases())) {
+    app::warn("the atlases come from different template spaces: " + *spaces);
   }
 }
 

@@ -5,6 +5,7 @@
 #include <CLI/CLI.hpp>
 #include <initializer_list>
 #include <nlohmann/json.hpp>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -41,10 +42,12 @@ inline constexpr double kCoordinateLimit = 1e9;
 // or decimal number within +-1e9. Throws std::invalid_argument saying what is wrong.
 imaging::Vec3 parseCoordinates(const std::vector<std::string>& words);
 
-// The atlases a command answers from: their folder, their keys and how far to search.
+// The atlases a command answers from: their folder, their keys, the atlas files given and how
+// far to search.
 struct AtlasChoice {
   std::string dataDirectory = atlas::kDefaultDataDirectory;
-  std::string keys = "aal,ho-cort,jhu-wm,aicha,jhu189,natbrainlab";
+  std::optional<std::string> keys;  // unset: the six catalogue atlases, or none with files
+  std::vector<std::string> files;   // --atlas-file arguments, in order
   SearchRadii radii;
 };
 
@@ -68,7 +71,9 @@ report::ReportOptions reportOptions(const Pictures& pictures, const std::string&
 
 // --data, the first option of every command.
 void addDataOption(CLI::App& cli, std::string& dataDirectory);
-// --atlas and --nearest.
+// --atlas-file.
+void addAtlasFileOption(CLI::App& cli, AtlasChoice& choice);
+// --atlas, --atlas-file and --nearest.
 void addAtlasOptions(CLI::App& cli, AtlasChoice& choice);
 // --space, --atlas, --nearest and --within.
 void addLabellingOptions(CLI::App& cli, Labelling& labelling);
@@ -79,10 +84,14 @@ void addPictureOptions(CLI::App& cli, Pictures& pictures, bool report);
 
 Format formatNamed(const std::string& name);
 
-// The atlases chosen, in order; an unknown key is a usage error.
-std::vector<const atlas::AtlasEntry*> chosenAtlases(const AtlasChoice& choice);
-// Throws app::Error when the data folder is missing, before any atlas is read.
-void requireDataFolder(const std::string& dataDirectory);
-
-
+// The folders searched for atlases: VANTREL_ATLAS_PATH's, then $FSLDIR/data/atlases.
+std::vector<std::string> atlasFolders();
+// The atlases chosen, in order; an unknown key or a key given twice is a usage error.
+std::vector<atlas::ChosenAtlas> chosenAtlases(const AtlasChoice& choice);
+// Throws app::Error when a chosen atlas is read from the data folder and it is missing, before
+// any atlas is read.
+void requireDataFolder(const std::string& dataDirectory,
+                       const std::vector<atlas::ChosenAtlas>& chosen);
+// Warns once on standard error when the atlases come from different template spaces.
+void warnOfMixedSpaces(const LoadedAtlases& atlases);
 }  // namespace vantrel_atlas

@@ -57,11 +57,12 @@ std::string answerText(Format format, const LoadedAtlases& atlases, const GivenP
 
 int runPoint(const PointOptions& options) {
   const AtlasChoice& choice = options.labelling.atlases;
-  const std::vector<const atlas::AtlasEntry*> entries = chosenAtlases(choice);
+  const std::vector<atlas::ChosenAtlas> entries = chosenAtlases(choice);
   const imaging::Vec3 point = app::checkUsage([&] { return parseCoordinates(options.coordinates); });
-  requireDataFolder(choice.dataDirectory);
+  requireDataFolder(choice.dataDirectory, entries);
   report::PointsOutput pictures(figureOptions(options.pictures), reportOptions(options.pictures, ""));
   const LoadedAtlases atlases(entries, choice.dataDirectory, choice.radii, false);
+  warnOfMixedSpaces(atlases);
   const RunProvenance provenance = provenanceOf(choice.dataDirectory, atlases.atlases());
   const bool talairach = options.labelling.space == "talairach";
   const PointAnswer answer = atlases.labelMni(toMni(point, talairach));

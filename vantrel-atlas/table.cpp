@@ -40,11 +40,12 @@ void declareTable(CLI::App& cli, TableOptions& options) {
 }
 
 int labelTableFrom(std::istream& in, const TableOptions& options,
-                   const std::vector<const atlas::AtlasEntry*>& entries) {
+                   const std::vector<atlas::ChosenAtlas>& entries) {
   const AtlasChoice& choice = options.labelling.atlases;
   report::PointsOutput pictures(figureOptions(options.pictures),
                                reportOptions(options.pictures, options.input));
   const LoadedAtlases atlases(entries, choice.dataDirectory, choice.radii, true);
+  warnOfMixedSpaces(atlases);
   const RunProvenance provenance = provenanceOf(choice.dataDirectory, atlases.atlases());
   const PointSink keep = [&](const GivenPoint& given, const PointAnswer& answer) {
     pictures.add(given, answer);
@@ -58,8 +59,8 @@ int labelTableFrom(std::istream& in, const TableOptions& options,
 }
 
 int runTable(const TableOptions& options) {
-  const std::vector<const atlas::AtlasEntry*> entries = chosenAtlases(options.labelling.atlases);
-  requireDataFolder(options.labelling.atlases.dataDirectory);
+  const std::vector<atlas::ChosenAtlas> entries = chosenAtlases(options.labelling.atlases);
+  requireDataFolder(options.labelling.atlases.dataDirectory, entries);
   tables::TableInput input(options.input);
   return labelTableFrom(input.stream(), options, entries);
 }
