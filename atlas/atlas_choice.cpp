@@ -60,8 +60,7 @@ ChosenAtlas atlasOfKey(const std::string& key, const AtlasRequest& request,
       return {nullptr, source};
     }
   }
-  throw std::invalid_argument("unknown atlas key '" + key + "' (keys: " + knownKeys(*found) +
-                              ")");
+  throw std::invalid_argument("unknown atlas key '" + key + "' (keys: " + knownKeys(*found) + ")");
 }
 
 void refuseRepeatedKeys(const std::vector<ChosenAtlas>& chosen, const std::string& directory) {

@@ -18,9 +18,9 @@ struct ChosenAtlas {
 };
 
 struct AtlasRequest {
-  std::optional<std::string> keys;  // --atlas, comma-separated; unset: the default
-  std::vector<std::string> files;   // --atlas-file arguments, [KEY=]PATH
-  std::string dataDirectory;        // where catalogue entries are read
+  std::optional<std::string> keys;   // --atlas, comma-separated; unset: the default
+  std::vector<std::string> files;    // --atlas-file arguments, [KEY=]PATH
+  std::string dataDirectory;         // where catalogue entries are read
   std::vector<std::string> folders;  // searched for atlases that --atlas may name
 };
 

@@ -44,8 +44,8 @@ LabelAtlas loadLabelSource(const AtlasSource& source) {
   }
   std::vector<AtlasLabel> labels;
   if (!source.regions.empty()) {
-    labels = labelsOf(namesOf(source.regions), source.table.empty() ? source.description
-                                                                     : source.table);
+    labels =
+        labelsOf(namesOf(source.regions), source.table.empty() ? source.description : source.table);
   }
   imaging::Volume<std::uint16_t> volume = readLabelIndices(reader, labels, source.image);
   AtlasDescription description = describeSource(source);
@@ -69,8 +69,7 @@ LabelAtlas loadProbabilisticSource(const AtlasSource& source) {
   for (const Region& region : loaded.regions) {
     compact.push_back(indexOfValue(region.index, labels));
   }
-  std::vector<std::uint16_t> voxels(loaded.summary.values().begin(),
-                                    loaded.summary.values().end());
+  std::vector<std::uint16_t> voxels(loaded.summary.values().begin(), loaded.summary.values().end());
   for (std::uint16_t& voxel : voxels) {
     voxel = compact[voxel];
   }

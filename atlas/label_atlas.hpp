@@ -10,8 +10,8 @@
 
 #include "atlas/atlas_description.hpp"
 #include "atlas/catalogue.hpp"
-#include "atlas/probabilities.hpp"
 #include "atlas/label_names.hpp"
+#include "atlas/probabilities.hpp"
 #include "imaging/nifti_read.hpp"
 #include "imaging/volume.hpp"
 

@@ -53,8 +53,8 @@ Provenance reportProvenance(const vantrel_atlas::RunProvenance& run, const std::
   for (const atlas::LabelAtlas& a : *run.atlases) {
     const atlas::AtlasDescription& d = a.description();
     std::string detail = std::string(atlas::formName(d.form)) + " " +
-                         std::string(atlas::typeName(d.type)) + " atlas, template space " + d.templateSpace +
-                         "; " + gridText(a.provenance());
+                         std::string(atlas::typeName(d.type)) + " atlas, template space " +
+                         d.templateSpace + "; " + gridText(a.provenance());
     if (!d.citation.empty()) {
       detail += "; cite " + d.citation;
     }

@@ -13,8 +13,8 @@
 #include "atlas/catalogue.hpp"
 #include "atlas/labelling.hpp"
 #include "figures/figure_set.hpp"
-#include "tables/rows.hpp"
 #include "report/output_folders.hpp"
+#include "tables/rows.hpp"
 
 namespace vantrel_atlas {
 

@@ -32,11 +32,10 @@ int runList(const ListOptions& options) {
   for (const std::string& reason : skipped) {
     app::warn("left out: " + reason);
   }
-  const std::string text =
-      formatNamed(options.format) == Format::kJson
-          ? tables::jsonLine(
-                {{"provenance", provenanceJson(provenance)}, {"found", foundAtlasesJson(found)}})
-          : provenanceText(provenance) + foundAtlasesText(found);
+  const std::string text = formatNamed(options.format) == Format::kJson
+                               ? tables::jsonLine({{"provenance", provenanceJson(provenance)},
+                                                   {"found", foundAtlasesJson(found)}})
+                               : provenanceText(provenance) + foundAtlasesText(found);
   std::fputs(text.c_str(), stdout);
   return vantrel::kExitSuccess;
 }

@@ -52,15 +52,18 @@ std::string answerText(Format format, const LoadedAtlases& atlases, const GivenP
     case Format::kJson:
       break;
   }
-  return tables::jsonLine({{"provenance", provenanceJson(provenance)}}) + pointJson(atlases, given, answer);
+  return tables::jsonLine({{"provenance", provenanceJson(provenance)}}) +
+         pointJson(atlases, given, answer);
 }
 
 int runPoint(const PointOptions& options) {
   const AtlasChoice& choice = options.labelling.atlases;
   const std::vector<atlas::ChosenAtlas> entries = chosenAtlases(choice);
-  const imaging::Vec3 point = app::checkUsage([&] { return parseCoordinates(options.coordinates); });
+  const imaging::Vec3 point =
+      app::checkUsage([&] { return parseCoordinates(options.coordinates); });
   requireDataFolder(choice.dataDirectory, entries);
-  report::PointsOutput pictures(figureOptions(options.pictures), reportOptions(options.pictures, ""));
+  report::PointsOutput pictures(figureOptions(options.pictures),
+                                reportOptions(options.pictures, ""));
   const LoadedAtlases atlases(entries, choice.dataDirectory, choice.radii, false);
   warnOfMixedSpaces(atlases);
   const RunProvenance provenance = provenanceOf(choice.dataDirectory, atlases.atlases());

@@ -43,7 +43,7 @@ int labelTableFrom(std::istream& in, const TableOptions& options,
                    const std::vector<atlas::ChosenAtlas>& entries) {
   const AtlasChoice& choice = options.labelling.atlases;
   report::PointsOutput pictures(figureOptions(options.pictures),
-                               reportOptions(options.pictures, options.input));
+                                reportOptions(options.pictures, options.input));
   const LoadedAtlases atlases(entries, choice.dataDirectory, choice.radii, true);
   warnOfMixedSpaces(atlases);
   const RunProvenance provenance = provenanceOf(choice.dataDirectory, atlases.atlases());
