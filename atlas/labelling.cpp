@@ -73,6 +73,11 @@ PointAnswer LoadedAtlases::labelMni(const imaging::Vec3& mni) const {
     if (radii_.withinMm) {
       a.within = nearby_[i].within(voxel, *radii_.withinMm);
     }
+    const atlas::SparseProbabilities* probabilities = atlases_[i].probabilities();
+    if (probabilities != nullptr && atlases_[i].grid().contains(voxel)) {
+      a.probabilities =
+          probabilities->at(static_cast<std::int64_t>(atlases_[i].grid().linearOf(voxel)));
+    }
   }
   return answer;
 }

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,8 @@ struct AtlasAnswer {
   std::uint16_t label = 0;  // compact index of the label at the point; 0: none
   std::optional<atlas::LabelDistance> nearest;
   std::vector<atlas::LabelDistance> within;
+  // A probabilistic atlas's regions above 0 at the point, highest first; empty for a label atlas.
+  std::span<const atlas::RegionProbability> probabilities;
 };
 
 struct PointAnswer {

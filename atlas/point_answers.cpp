@@ -5,6 +5,7 @@
 #include <nlohmann/json.hpp>
 #include <string_view>
 
+#include "atlas/probability_text.hpp"
 #include "tables/numbers.hpp"
 
 namespace vantrel_atlas {
@@ -18,6 +19,10 @@ constexpr int kDistanceDecimals = 2;
 
 const atlas::AtlasLabel& labelOf(const LoadedAtlases& atlases, std::size_t i, std::uint16_t index) {
   return atlases.atlases()[i].label(index);
+}
+
+const atlas::Regions& regionsOf(const LoadedAtlases& atlases, std::size_t i) {
+  return atlases.atlases()[i].regions();
 }
 
 std::string xyzText(const imaging::Vec3& p) {
@@ -83,6 +88,10 @@ std::string pointText(const LoadedAtlases& atlases, const PointAnswer& answer) {
       const std::string nearest = nearestText(atlases, i, a);
       text += nearest.empty() ? "" : "; " + nearest;
     }
+    if (atlases.atlases()[i].probabilities() != nullptr) {
+      const std::string listed = atlas::probabilitiesText(a.probabilities, regionsOf(atlases, i));
+      text += "; " + (listed.empty() ? std::string("no probability here") : listed);
+    }
     text += "\n";
     if (atlases.radii().withinMm) {
       text += std::string(12, ' ') + withinText(atlases, i, a) + "\n";
@@ -100,6 +109,9 @@ std::string tsvHeader(const LoadedAtlases& atlases, const std::vector<std::strin
     row.cell(key).cell(key + "_nearest").cell(key + "_mm");
     if (atlases.radii().withinMm) {
       row.cell(key + "_within");
+    }
+    if (a.probabilities() != nullptr) {
+      row.cell(key + "_probabilities");
     }
   }
   row.cells(extraNames).end();
@@ -135,6 +147,9 @@ void addAtlasCells(tables::TsvRow& row, const LoadedAtlases& atlases, const Poin
       }
       row.cell(within);
     }
+    if (atlases.atlases()[i].probabilities() != nullptr) {
+      row.cell(atlas::probabilitiesText(a.probabilities, regionsOf(atlases, i)));
+    }
   }
 }
 
@@ -142,7 +157,8 @@ nlohmann::ordered_json labelsJson(const LoadedAtlases& atlases, const PointAnswe
   json labels = json::array();
   for (std::size_t i = 0; i < answer.atlases.size(); ++i) {
     const AtlasAnswer& a = answer.atlases[i];
-    json entry{{"atlas", atlases.atlases()[i].description().key}, {"label", nullptr}, {"value", nullptr}};
+    json entry{
+        {"atlas", atlases.atlases()[i].description().key}, {"label", nullptr}, {"value", nullptr}};
     if (a.label != 0) {
       const atlas::AtlasLabel& label = labelOf(atlases, i, a.label);
       entry["label"] = label.name;
@@ -155,6 +171,9 @@ nlohmann::ordered_json labelsJson(const LoadedAtlases& atlases, const PointAnswe
         within.push_back(distanceJson(atlases, i, d));
       }
       entry["within"] = std::move(within);
+    }
+    if (atlases.atlases()[i].probabilities() != nullptr) {
+      entry["probabilities"] = atlas::probabilitiesJson(a.probabilities, regionsOf(atlases, i));
     }
     labels.push_back(std::move(entry));
   }

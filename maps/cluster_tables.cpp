@@ -33,7 +33,8 @@ json valueJson(double value) {
 }
 
 json millimetresJson(const imaging::Vec3& point) {
-  return {rounded(point[0], tables::kMillimetreDecimals), rounded(point[1], tables::kMillimetreDecimals),
+  return {rounded(point[0], tables::kMillimetreDecimals),
+          rounded(point[1], tables::kMillimetreDecimals),
           rounded(point[2], tables::kMillimetreDecimals)};
 }
 
@@ -118,10 +119,12 @@ json mapJson(const ClusterFindings& f) {
 json compositionJson(const LoadedAtlases& atlases, std::size_t a,
                      const std::vector<maps::RegionShare>& shares) {
   json regions = json::array();
+  const bool probabilistic = atlases.atlases()[a].probabilities() != nullptr;
   for (const maps::RegionShare& share : shares) {
-    json region{{"label", nullptr},
-                {"voxels", share.voxels},
-                {"percent_of_cluster", rounded(share.percentOfCluster, 2)}};
+    // A probabilistic atlas's share is a mean probability, not a count of voxels.
+    json region = probabilistic ? json{{"label", nullptr}}
+                                : json{{"label", nullptr}, {"voxels", share.voxels}};
+    region["percent_of_cluster"] = rounded(share.percentOfCluster, 2);
     if (share.index != 0) {
       region["label"] = atlases.atlases()[a].label(share.index).name;
       region["percent_of_region"] = rounded(share.percentOfRegion, 2);

@@ -8,16 +8,25 @@ namespace maps {
 
 std::vector<RegionProbabilityShare> probabilisticCompositionOf(
     const Cluster& cluster, const StatMap& map, const atlas::ProbabilisticAtlas& atlas) {
-  const atlas::SparseProbabilities& probabilities = *atlas.probabilities;
+  return probabilisticCompositionOf(cluster, map, *atlas.probabilities, atlas.grid());
+}
+
+std::vector<RegionProbabilityShare> probabilisticCompositionOf(
+    const Cluster& cluster, const StatMap& map, const atlas::SparseProbabilities& probabilities,
+    const imaging::Grid& atlasGrid) {
   std::vector<std::int64_t> centiSums(probabilities.regions(), 0);
   for (const std::int64_t voxel : cluster.voxels) {
+    const imaging::Index3 at = atlasGrid.nearestVoxel(map.grid().worldOfLinear(voxel));
+    if (!atlasGrid.contains(at)) {
+      continue;
+    }
     for (const atlas::RegionProbability& p :
-         atlas::probabilitiesAt(atlas, map.grid().worldOfLinear(voxel))) {
+         probabilities.at(static_cast<std::int64_t>(atlasGrid.linearOf(at)))) {
       centiSums[p.region] += p.centiPercent;
     }
   }
   const double clusterVoxels = static_cast<double>(cluster.voxels.size());
-  const double volumeRatio = map.grid().voxelVolumeMm3() / atlas.grid().voxelVolumeMm3();
+  const double volumeRatio = map.grid().voxelVolumeMm3() / atlasGrid.voxelVolumeMm3();
   std::vector<RegionProbabilityShare> shares;
   for (std::size_t region = 0; region < centiSums.size(); ++region) {
     if (centiSums[region] == 0) {
@@ -31,6 +40,21 @@ std::vector<RegionProbabilityShare> probabilisticCompositionOf(
                    [&](const RegionProbabilityShare& a, const RegionProbabilityShare& b) {
                      return centiSums[a.region] > centiSums[b.region];
                    });
+  return shares;
+}
+
+}  // namespace maps
+
+namespace maps {
+
+std::vector<RegionShare> probabilisticSharesOf(const Cluster& cluster, const StatMap& map,
+                                               const atlas::LabelAtlas& atlas) {
+  std::vector<RegionShare> shares;
+  for (const RegionProbabilityShare& share :
+       probabilisticCompositionOf(cluster, map, *atlas.probabilities(), atlas.grid())) {
+    shares.push_back(
+        {atlas.indexOfRegion(share.region), 0, share.percentOfCluster, share.percentOfRegion});
+  }
   return shares;
 }
 

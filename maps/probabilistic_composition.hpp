@@ -5,8 +5,10 @@
 #include <cstdint>
 #include <vector>
 
+#include "atlas/label_atlas.hpp"
 #include "atlas/probabilistic_atlas.hpp"
 #include "maps/clusters.hpp"
+#include "maps/composition.hpp"
 #include "maps/stat_map.hpp"
 
 namespace maps {
@@ -26,5 +28,13 @@ struct RegionProbabilityShare {
 // equal shares in region order.
 std::vector<RegionProbabilityShare> probabilisticCompositionOf(
     const Cluster& cluster, const StatMap& map, const atlas::ProbabilisticAtlas& atlas);
+std::vector<RegionProbabilityShare> probabilisticCompositionOf(
+    const Cluster& cluster, const StatMap& map, const atlas::SparseProbabilities& probabilities,
+    const imaging::Grid& atlasGrid);
+
+// The same as the shares of a label atlas's composition: each region by its compact index in
+// `atlas`, which must have probabilities; no voxel counts.
+std::vector<RegionShare> probabilisticSharesOf(const Cluster& cluster, const StatMap& map,
+                                               const atlas::LabelAtlas& atlas);
 
 }  // namespace maps

@@ -83,17 +83,24 @@ std::string volumeScript(const std::string& name, const std::vector<std::uint8_t
   return script + "\");\n";
 }
 
-nlohmann::json atlasJson(const atlas::LabelAtlas& atlas, const std::string& volume) {
+// A volume of label values names its labels by value; a summary labelling written for the
+// viewer holds compact indices, and names them by index.
+nlohmann::json atlasJson(const atlas::LabelAtlas& atlas, const std::string& volume, bool byIndex) {
   nlohmann::json labels = nlohmann::json::object();
   for (std::size_t index = 1; index <= atlas.provenance().labels; ++index) {
     const atlas::AtlasLabel& label = atlas.label(static_cast<std::uint16_t>(index));
-    labels[std::to_string(label.value)] = label.name;
+    labels[std::to_string(byIndex ? static_cast<std::int64_t>(index) : label.value)] = label.name;
   }
   return {{"key", std::string(atlas.description().key)},
           {"volume", volume},
           {"voxelToWorld", nlohmann::json(atlas.grid().voxelToWorld())},
           {"worldToVoxel", nlohmann::json(atlas.grid().worldToVoxel())},
           {"labels", labels}};
+}
+
+imaging::Volume<float> summaryOf(const atlas::LabelAtlas& atlas) {
+  const std::vector<std::uint16_t>& indices = atlas.indices().values();
+  return imaging::Volume<float>(atlas.grid(), std::vector<float>(indices.begin(), indices.end()));
 }
 
 float largestMagnitude(const std::vector<float>& values) {
@@ -189,9 +196,21 @@ std::optional<Section> viewerSection(tables::OutputFolder& folder, const ViewerS
                            {"overlay", nullptr},
                            {"points", scene.points}};
   for (const atlas::LabelAtlas& atlas : scene.atlases) {
+    const atlas::AtlasDescription& description = atlas.description();
+    if (atlas.probabilities() != nullptr) {
+      // The viewer shows the summary labelling; the probabilities stay in the tables.
+      const std::string name = description.key + "_summary.nii.gz";
+      writer.volume(name, gzippedNifti(summaryOf(atlas)));
+      config["atlases"].push_back(atlasJson(atlas, name, true));
+      continue;
+    }
     const fs::path path = atlas.provenance().path;
-    writer.volume(path.filename().string(), readVolume(path));
-    config["atlases"].push_back(atlasJson(atlas, path.filename().string()));
+    // Files given by the user may share a name; the catalogue's never do.
+    const std::string name = description.form == atlas::AtlasForm::kDebian
+                                 ? path.filename().string()
+                                 : description.key + "_" + path.filename().string();
+    writer.volume(name, readVolume(path));
+    config["atlases"].push_back(atlasJson(atlas, name, false));
   }
   if (scene.clusters) {
     writer.volume(kClustersVolume, gzippedNifti(*scene.clusters));

@@ -8,6 +8,7 @@
 #include "imaging/nifti_read.hpp"
 #include "maps/cluster_map.hpp"
 #include "maps/cluster_tables.hpp"
+#include "maps/probabilistic_composition.hpp"
 #include "report/clusters_output.hpp"
 #include "src/exit_status.h"
 #include "tables/staged_files.hpp"
@@ -143,9 +144,13 @@ void composeClusters(const LoadedAtlases& atlases, ClusterFindings& findings) {
   const std::vector<maps::RegionVolumes> volumes = regionVolumesOfEach(atlases.atlases());
   findings.parts.resize(findings.report.clusters.size());
   for (std::size_t a = 0; a < volumes.size(); ++a) {
+    const atlas::LabelAtlas& atlas = atlases.atlases()[a];
     for (std::size_t c = 0; c < findings.report.clusters.size(); ++c) {
-      findings.parts[c].push_back(maps::compositionOf(findings.report.clusters[c], *findings.map,
-                                                      atlases.atlases()[a], volumes[a]));
+      const maps::Cluster& cluster = findings.report.clusters[c];
+      findings.parts[c].push_back(
+          atlas.probabilities() != nullptr
+              ? maps::probabilisticSharesOf(cluster, *findings.map, atlas)
+              : maps::compositionOf(cluster, *findings.map, atlas, volumes[a]));
     }
   }
 }
