@@ -1,0 +1,131 @@
+// Tests of --atlas-file through the built program: atlases refused with one line and no output
+// left behind, and an FSL probabilistic atlas answering with its percentages.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "tests/imaging/nifti_file.hpp"
+#include "tests/vantrel-atlas/atlas_program.hpp"
+
+namespace vantrel_atlas::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string fslXml(const std::string& type, const std::string& images, const std::string& labels) {
+  return "<?xml version=\"1.0\"?>\n<atlas version=\"1.0\"><header><name>T</name><shortname>T"
+         "</shortname><type>" +
+         type + "</type>" + images + "</header><data>" + labels + "</data></atlas>\n";
+}
+
+const std::string kImages = "<images><imagefile>/labels</imagefile></images>";
+const std::string kProbImages =
+    "<images><imagefile>/prob</imagefile><summaryimagefile>/labels</summaryimagefile></images>";
+const std::string kTwoLabels = "<label index=\"1\">One</label><label index=\"2\">Two</label>";
+
+class AtlasFiles : public imaging::fixture::MapFiles {
+ protected:
+  void SetUp() override {
+    MapFiles::SetUp();
+    // A 4x3x2 label image of values 0, 1 and 2, and a 4D image of two volumes of percentages.
+    std::vector<double> labels, prob;
+    for (int v = 0; v < 24; ++v) {
+      labels.push_back(v % 3);
+    }
+    for (int r = 0; r < 2; ++r) {
+      for (int v = 0; v < 24; ++v) {
+        prob.push_back(r == 0 ? 60 : 30);
+      }
+    }
+    writeMap("labels.nii", {.datatype = DT_UINT8}, labels);
+    writeMap("prob.nii", {.nt = 2, .datatype = DT_UINT8}, prob);
+  }
+  std::string write(const std::string& name, const std::string& text) {
+    std::ofstream((dir_ / name).string()) << text;
+    return (dir_ / name).string();
+  }
+};
+
+TEST_F(AtlasFiles, BadAtlasesAreRefusedWithOneLineNamingTheFileAndNoOutput) {
+  const std::string longName(1001, 'n');
+  const std::string truncated = writeMap("short.nii", {.datatype = DT_INT16}, {});
+  fs::resize_file(truncated, 360);
+  struct Case {
+    const char* what;
+    std::string xml;     // written as bad.xml; empty: the atlas file is `file`
+    std::string file;    // named by the error
+    std::string reason;  // part of the error
+  };
+  const std::string bad = (dir_ / "bad.xml").string();
+  const std::vector<Case> cases = {
+      {"not well formed", "<atlas><header>", bad, "bad.xml:"},
+      {"no images", fslXml("Label", "", kTwoLabels), bad, "no <images>"},
+      {"missing image",
+       fslXml("Label", "<images><imagefile>/none</imagefile></images>", kTwoLabels), bad,
+       "the image none is missing"},
+      {"other type", fslXml("Statistic", kImages, kTwoLabels), bad, "neither Label nor"},
+      {"fractional index", fslXml("Label", kImages, "<label index=\"1.5\">A</label>"), bad,
+       "not a whole number"},
+      {"repeated index",
+       fslXml("Label", kImages, "<label index=\"1\">A</label><label index=\"1\">B</label>"), bad,
+       "given twice"},
+      {"long name", fslXml("Label", kImages, "<label index=\"1\">" + longName + "</label>"), bad,
+       "longer than"},
+      {"document type", "<?xml version=\"1.0\"?><!DOCTYPE atlas [<!ENTITY a \"aaaa\">]><atlas/>",
+       bad, "document type"},
+      {"volumes not regions", fslXml("Probabilistic", kProbImages, "<label index=\"0\">A</label>"),
+       (dir_ / "prob.nii").string(), "2 volumes for 1 regions"},
+      {"truncated image", "", truncated, truncated},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::string atlasFile = c.xml.empty() ? c.file : write("bad.xml", c.xml);
+    const fs::path out = dir_ / "out";
+    const vantrel::kit::ProcessResult run =
+        runAtlas({"point", "--atlas-file", atlasFile, "--figures", out.string(), "0", "0", "0"});
+    EXPECT_EQ(run.exitStatus, 1);
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+    EXPECT_NE(run.err.find(c.file), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find(c.reason), std::string::npos) << run.err;
+    EXPECT_TRUE(!fs::exists(out) || fs::is_empty(out));
+  }
+}
+
+TEST_F(AtlasFiles, TwoAtlasesWithOneKeyAreAUsageErrorNamingBothFiles) {
+  const std::string first = write("a.xml", fslXml("Label", kImages, kTwoLabels));
+  const std::string second = write("b.xml", fslXml("Label", kImages, kTwoLabels));
+  const vantrel::kit::ProcessResult run =
+      runAtlas({"point", "--atlas-file", first, "--atlas-file", second, "0", "0", "0"});
+  EXPECT_EQ(run.exitStatus, 1);
+  EXPECT_NE(run.err.find("'t': " + first + " and " + second), std::string::npos) << run.err;
+}
+
+TEST_F(AtlasFiles, AProbabilisticAtlasAnswersWithItsPercentagesInEveryFormat) {
+  const std::string xml =
+      write("p.xml", fslXml("Probabilistic", kProbImages,
+                            "<label index=\"0\">Zero</label><label index=\"1\">One</label>"));
+  // Voxel (1,0,0) of the summary holds 1: index 0. The sform puts it at x = 88.
+  const std::vector<std::string> point = {"88", "-126", "-72"};
+  struct Case {
+    const char* format;
+    std::string expected;
+  };
+  for (const Case& c :
+       std::vector<Case>{{"text", "Zero (0); 60% Zero; 30% One"},
+                         {"tsv", "\tZero\tZero\t0\t60% Zero; 30% One"},
+                         {"json", R"("probabilities":[{"label":"Zero","value":0,"percent":60.0},)"
+                                  R"({"label":"One","value":1,"percent":30.0}])"}}) {
+    std::vector<std::string> args = {"point", "--atlas-file", xml, "--format", c.format};
+    args.insert(args.end(), point.begin(), point.end());
+    const vantrel::kit::ProcessResult run = runAtlas(args);
+    ASSERT_EQ(run.exitStatus, 0) << run.err;
+    EXPECT_NE(run.out.find(c.expected), std::string::npos) << c.format << "\n" << run.out;
+  }
+}
+
+}  // namespace
+}  // namespace vantrel_atlas::test
