@@ -219,8 +219,14 @@ std::optional<Section> viewerSection(tables::OutputFolder& folder, const ViewerS
                          {"max", largestMagnitude(scene.clusters->values())}};
   }
   writer.data(config);
-  return Section{"viewer", "Viewer",
-                 fillTemplate(kViewerHtml, {{"volumes", writer.volumeScripts()}})};
+  std::string html = fillTemplate(kViewerHtml, {{"volumes", writer.volumeScripts()}});
+  if (std::any_of(scene.atlases.begin(), scene.atlases.end(),
+                  [](const atlas::LabelAtlas& a) { return a.probabilities() != nullptr; })) {
+    html +=
+        "<p>A probabilistic atlas shows its summary labelling here, the most probable "
+        "region at each voxel; its probabilities are in the tables, not in the viewer.</p>\n";
+  }
+  return Section{"viewer", "Viewer", std::move(html)};
 }
 
 }  // namespace report
