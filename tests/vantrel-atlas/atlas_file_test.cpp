@@ -127,5 +127,27 @@ TEST_F(AtlasFiles, AProbabilisticAtlasAnswersWithItsPercentagesInEveryFormat) {
   }
 }
 
+TEST_F(AtlasFiles, AProbabilisticCompositionGivesMeanProbabilityAndShareOfTheRegion) {
+  const std::string xml =
+      write("p.xml", fslXml("Probabilistic", kProbImages,
+                            "<label index=\"0\">Zero</label><label index=\"1\">One</label>"));
+  // Six of the atlas's 24 voxels beyond the threshold: each region's mean is its constant
+  // probability, and the cluster holds a quarter of every region's mass.
+  std::vector<double> map(24, 0);
+  for (const int v : {0, 1, 4, 5, 8, 9}) {
+    map[static_cast<std::size_t>(v)] = 5;
+  }
+  const std::string mapFile = writeMap("map.nii", {}, map);
+  const vantrel::kit::ProcessResult run =
+      runAtlas({"clusters", "--threshold", "3", "--atlas-file", xml, "--format", "json", mapFile});
+  ASSERT_EQ(run.exitStatus, 0) << run.err;
+  const nlohmann::json regions =
+      jsonRecords(run.out).at(0)["clusters"][0]["composition"][0]["regions"];
+  const nlohmann::json expected = nlohmann::json::parse(
+      R"([{"label": "Zero", "percent_of_cluster": 60.0, "percent_of_region": 25.0},
+          {"label": "One", "percent_of_cluster": 30.0, "percent_of_region": 25.0}])");
+  EXPECT_EQ(regions, expected);
+}
+
 }  // namespace
 }  // namespace vantrel_atlas::test
