@@ -8,7 +8,6 @@
 #include <memory>
 #include <stdexcept>
 
-#include "imaging/nifti_header.hpp"
 #include "imaging/nifti_read.hpp"
 #include "imaging/nifti_write.hpp"
 #include "tests/imaging/nifti_file.hpp"
@@ -131,38 +130,28 @@ TEST_F(Nifti, StreamsVolumesOneAtATimeInTheStoredTypeOrScaledAsFloats) {
   struct Case {
     int datatype;
     double slope;
-    std::int64_t volume;  // asked for
-    bool swapped;
-    const char* name;
+    std::int64_t volume;           // asked for
     std::vector<double> expected;  // voxel 5 of each volume visited, in order
-    const char* type;              // of the values visited
-  } cases[] = {
-      {DT_UINT8, 0, kAllVolumes, false, "u8.nii.gz", {40, 80, 120}, "UINT8"},
-      {DT_INT16, 0.5, kAllVolumes, true, "s16.nii", {20, 40, 60}, "FLOAT32"},
-      {DT_FLOAT32, 1, 1, false, "one.nii", {80}, "FLOAT32"},
-  };
+    std::size_t bytesPerValue;     // of the values visited
+  } cases[] = {{DT_UINT8, 0, kAllVolumes, {40, 80, 120}, 1},
+               {DT_INT16, 0.5, kAllVolumes, {20, 40, 60}, 4},
+               {DT_FLOAT64, 1, 1, {80}, 8}};
   std::vector<double> values(72);
   for (std::size_t i = 0; i < values.size(); ++i) {
     values[i] = 40.0 * static_cast<double>(i / 24 + 1);
   }
   for (const Case& c : cases) {
-    const MapShape shape{
-        .nt = 3,
-        .datatype = c.datatype,
-        .adjust = [&](nifti_image& image) { image.scl_slope = static_cast<float>(c.slope); },
-        .swapped = c.swapped};
-    NiftiReader reader(writeMap(c.name, shape, values), {.volume = c.volume});
+    const MapShape shape{.nt = 3, .datatype = c.datatype, .adjust = [&](nifti_image& image) {
+                           image.scl_slope = static_cast<float>(c.slope);
+                         }};
+    NiftiReader reader(writeMap("m.nii.gz", shape, values), {.volume = c.volume});
     std::vector<double> seen;
     reader.readVolumesAsStored([&](std::int64_t volume, auto span) {
       EXPECT_EQ(volume, static_cast<std::int64_t>(seen.size()));
-      EXPECT_EQ(span.size(), 24U);
-      EXPECT_EQ(nifti_datatype_string(nifti::datatypeOf<typename decltype(span)::value_type>()),
-                std::string(c.type));
+      EXPECT_EQ(sizeof span[0], c.bytesPerValue);
       seen.push_back(static_cast<double>(span[5]));
     });
-    EXPECT_EQ(seen, c.expected) << c.name;
-    std::vector<float> more;
-    EXPECT_FALSE(reader.readNextVolume(more)) << c.name;
+    EXPECT_EQ(seen, c.expected) << c.datatype;
   }
   const std::string whole = contentsOf(writeMap("whole.nii", {.nt = 3}, values));
   NiftiReader cut(save("cut.nii.gz", whole.substr(0, whole.size() - 10)), {.volume = kAllVolumes});
