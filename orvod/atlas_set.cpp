@@ -7,8 +7,39 @@ namespace orvod {
 
 namespace {
 
+constexpr const char* kGrey = "aal.nii.gz";
+constexpr const char* kGreyNames = "aal.nii.txt";
+constexpr const char* kWhite = "JHU-WhiteMatter-labels-1mm.nii.gz";
+constexpr const char* kWhiteNames = "JHU-WhiteMatter-labels-1mm.nii.txt";
+constexpr const char* kBrain = "ch2bet.nii.gz";
+
 LabelVolume readLabelVolume(const std::string& path) {
   return imaging::readVolume<std::uint8_t>(path, {.labels = true});
+}
+
+std::string withSlash(const std::string& directory) {
+  return directory.empty() || directory.back() == '/' ? directory : directory + "/";
+}
+
+// Files are read in this order whatever is skipped, so a missing file is named as it always was.
+AtlasSet loadAtlases(const std::string& directory, bool tableVolumes) {
+  const std::string dir = withSlash(directory);
+  AtlasSet atlases;
+  if (tableVolumes) {
+    atlases.grey = readLabelVolume(dir + kGrey);
+  }
+  atlases.greyNames = readLabelTable(dir + kGreyNames);
+  if (tableVolumes) {
+    atlases.white = readLabelVolume(dir + kWhite);
+  }
+  atlases.whiteNames = readLabelTable(dir + kWhiteNames);
+  if (tableVolumes) {
+    correctWhiteMatterOrientation(atlases.white);
+    atlases.brain = readLabelVolume(dir + kBrain);
+  }
+  atlases.parcels = readLabelVolume(dir + "AICHAmc.nii.gz");
+  atlases.parcelNames = readLabelTable(dir + "AICHAmc.nii.txt");
+  return atlases;
 }
 
 }  // namespace
@@ -23,18 +54,16 @@ bool correctWhiteMatterOrientation(LabelVolume& white) {
 }
 
 AtlasSet loadAtlasSet(const std::string& directory) {
-  const std::string dir =
-      directory.empty() || directory.back() == '/' ? directory : directory + "/";
-  AtlasSet atlases;
-  atlases.grey = readLabelVolume(dir + "aal.nii.gz");
-  atlases.greyNames = readLabelTable(dir + "aal.nii.txt");
-  atlases.white = readLabelVolume(dir + "JHU-WhiteMatter-labels-1mm.nii.gz");
-  atlases.whiteNames = readLabelTable(dir + "JHU-WhiteMatter-labels-1mm.nii.txt");
-  correctWhiteMatterOrientation(atlases.white);
-  atlases.brain = readLabelVolume(dir + "ch2bet.nii.gz");
-  atlases.parcels = readLabelVolume(dir + "AICHAmc.nii.gz");
-  atlases.parcelNames = readLabelTable(dir + "AICHAmc.nii.txt");
-  return atlases;
+  return loadAtlases(directory, true);
+}
+
+AtlasSet loadAtlasNames(const std::string& directory) {
+  return loadAtlases(directory, false);
+}
+
+std::vector<std::string> answerTableSources(const std::string& directory) {
+  const std::string dir = withSlash(directory);
+  return {dir + kGrey, dir + kGreyNames, dir + kWhite, dir + kWhiteNames, dir + kBrain};
 }
 
 }  // namespace orvod

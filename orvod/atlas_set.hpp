@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "atlas/catalogue.hpp"
 #include "imaging/volume.hpp"
@@ -23,6 +24,10 @@ struct AtlasSet {
 
 // Throws std::runtime_error naming the file that is missing or refused.
 AtlasSet loadAtlasSet(const std::string& directory);
+// The same without the grey, white and brain volumes, which only the answer table is built from.
+AtlasSet loadAtlasNames(const std::string& directory);
+// The files of `directory` the answer table is built from: the three volumes and their names.
+std::vector<std::string> answerTableSources(const std::string& directory);
 
 // The shipped JHU white-matter header puts every right-hemisphere tract on the left. Returns
 // whether the volume carried that exact header and was reoriented; a corrected future release

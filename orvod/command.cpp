@@ -10,7 +10,7 @@
 #include <thread>
 
 #include "orvod/answer.hpp"
-#include "orvod/atlas_set.hpp"
+#include "orvod/compiled_table.hpp"
 #include "orvod/labeller.hpp"
 #include "orvod/server.hpp"
 
@@ -24,6 +24,7 @@ struct DaemonOptions {
   std::string dataDirectory = atlas::kDefaultDataDirectory;
   ServerOptions server;
   double timeoutSeconds = 5.0;
+  bool noCache = false;
 };
 
 void declareDaemon(CLI::App& cli, DaemonOptions& options) {
@@ -40,6 +41,8 @@ void declareDaemon(CLI::App& cli, DaemonOptions& options) {
   cli.add_option("--threads", options.server.threads, "Serving threads")
       ->check(CLI::Range(1U, 256U))
       ->capture_default_str();
+  cli.add_flag("--no-cache", options.noCache,
+               "Build the cube answer table in memory; read and write no compiled file");
 }
 
 // Every idle client holds a descriptor until its deadline, and the usual soft limit of 1024
@@ -60,7 +63,8 @@ int runDaemon(const DaemonOptions& options) {
   raiseDescriptorLimit();
   // A client that hangs up early must cost its connection, not the daemon.
   std::signal(SIGPIPE, SIG_IGN);
-  const Labeller labeller(loadAtlasSet(options.dataDirectory));
+  const cache::Store store(cache::settingsFromEnvironment(!options.noCache, app::warn));
+  const Labeller labeller = loadLabeller(options.dataDirectory, store);
   Server server(serverOptions,
                 [&labeller](std::string_view bytes) { return answerBlock(labeller, bytes); });
   app::message("listening on " + server.endpoint());

@@ -116,7 +116,12 @@ std::uint32_t TissueLabel::key() const {
          static_cast<std::uint32_t>(tissue) << 14;
 }
 
-Labeller::Labeller(AtlasSet atlases) : atlases_(std::move(atlases)) {
+Labeller::Labeller(AtlasSet atlases) : Labeller(std::move(atlases), AnswerTable{}) {
+  buildAnswerTable();
+}
+
+Labeller::Labeller(AtlasSet atlases, AnswerTable table)
+    : atlases_(std::move(atlases)), table_(std::move(table)) {
   for (std::size_t v = 1; v < 256; ++v) {
     if (const std::string& tract = atlases_.whiteNames[v].name; !tract.empty()) {
       const std::string group = tractGroup(tract);
@@ -132,12 +137,12 @@ Labeller::Labeller(AtlasSet atlases) : atlases_(std::move(atlases)) {
       parcels_[v] = {parcel, parcelKind(parcel), parcelStructure(parcel)};
     }
   }
-  buildAnswerTable();
 }
 
 TissueLabel Labeller::tissueAt(const TalairachPoint& point) const {
+  // The table answers every point as labelAtMni does, whichever side the query is on.
   const std::optional<MniPoint> mni = roundedMni(point);
-  return mni ? labelAtMni(*mni, sideOfX(point.x)) : TissueLabel{};
+  return mni ? labelOfKey(withQuerySide(tableKeyOf(*mni), sideOfX(point.x))) : TissueLabel{};
 }
 
 std::uint8_t Labeller::parcelAt(const TalairachPoint& point) const {

@@ -4,7 +4,9 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <utility>
 #include <vector>
@@ -40,17 +42,33 @@ struct TissueLabel {
   bool operator==(const TissueLabel&) const = default;
 };
 
+// Every integer MNI point's TissueLabel in 16 bits, x fastest, over a box that holds every
+// atlas (Tier::Outside beyond it), its side replaced by Labeller::kQuerySide where it is the
+// query's. Built once from the atlases; a compiled copy answers as the built one does.
+struct AnswerTable {
+  std::array<std::int64_t, 3> origin{}, size{};
+  std::span<const std::uint16_t> keys;
+  std::shared_ptr<const void> owner;  // what holds the keys: the vector built, or a compiled file
+};
+
 class Labeller {
  public:
+  // Builds the answer table from the atlases.
   explicit Labeller(AtlasSet atlases);
+  // Answers from `table`, built before from the same atlases, whose grey, white and brain
+  // volumes are then not needed and may be left empty.
+  Labeller(AtlasSet atlases, AnswerTable table);
+
+  const AnswerTable& answerTable() const { return table_; }
+  static constexpr std::uint16_t kQuerySide = 3;
 
   TissueLabel tissueAt(const TalairachPoint& point) const;
   static constexpr long long kMaxCubeHalf = 5;
 
   // Every point of the cube of side 2 * half + 1 (half at most kMaxCubeHalf) around `centre`
   // counted by its tissueAt answer, in the order the answers are first met; points outside the
-  // brain are left out. Reads a table of every integer MNI point's answer built at start-up, so a
-  // cube of 1331 points costs little more than one search.
+  // brain are left out. Reads the answer table, so a cube of 1331 points costs little more than
+  // one point.
   std::vector<std::pair<TissueLabel, int>> countCube(const TalairachPoint& centre,
                                                      long long half) const;
   // The Quendel parcel value; 0 where there is none.
@@ -74,15 +92,11 @@ class Labeller {
 
   using MniPoint = std::array<std::int64_t, 3>;  // whole millimetres
 
-  // A TissueLabel in 16 bits, its side replaced by kQuerySide where it is the query's.
-  static constexpr std::uint16_t kQuerySide = 3;
-  struct AnswerTable {
-    MniPoint origin{}, size{};
-    std::vector<std::uint16_t> keys;  // x fastest; Tier::Outside beyond the box
-  };
   void buildAnswerTable();
-  void fillTableSlice(std::int64_t z);
+  void fillTableSlice(std::int64_t z, std::vector<std::uint16_t>& keys) const;
   std::uint16_t tableKeyOf(const MniPoint& mni) const;
+  static std::uint16_t withQuerySide(std::uint16_t key, Side querySide);
+  static TissueLabel labelOfKey(std::uint16_t key);
   void prefetchTableAt(const MniPoint& mni) const;
 
   TissueLabel labelAtMni(const MniPoint& mni, Side sideOfQuery) const;

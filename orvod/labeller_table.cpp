@@ -46,12 +46,13 @@ void Labeller::buildAnswerTable() {
   for (std::size_t axis = 0; axis < 3; ++axis) {
     table_.size[axis] = high[axis] - low[axis] + 1;
   }
-  table_.keys.resize(static_cast<std::size_t>(table_.size[0] * table_.size[1] * table_.size[2]));
+  auto keys = std::make_shared<std::vector<std::uint16_t>>(
+      static_cast<std::size_t>(table_.size[0] * table_.size[1] * table_.size[2]));
   // Slices of z on every processor: the searches around unlabelled brain voxels dominate.
   std::atomic<std::int64_t> nextSlice{low[2]};
   auto work = [&] {
     for (std::int64_t z = nextSlice++; z <= high[2]; z = nextSlice++) {
-      fillTableSlice(z);
+      fillTableSlice(z, *keys);
     }
   };
   std::vector<std::thread> helpers(std::max(1U, std::thread::hardware_concurrency()) - 1);
@@ -62,9 +63,11 @@ void Labeller::buildAnswerTable() {
   for (std::thread& helper : helpers) {
     helper.join();
   }
+  table_.keys = *keys;
+  table_.owner = std::move(keys);
 }
 
-void Labeller::fillTableSlice(std::int64_t z) {
+void Labeller::fillTableSlice(std::int64_t z, std::vector<std::uint16_t>& keys) const {
   const MniPoint& low = table_.origin;
   auto at = static_cast<std::size_t>(table_.size[0] * table_.size[1] * (z - low[2]));
   for (std::int64_t y = low[1]; y < low[1] + table_.size[1]; ++y) {
@@ -78,7 +81,7 @@ void Labeller::fillTableSlice(std::int64_t z) {
       if (sideFromQuery) {
         key = static_cast<std::uint16_t>((key & ~(3U << 12)) | kQuerySide << 12);
       }
-      table_.keys[at++] = key;
+      keys[at++] = key;
     }
   }
 }
@@ -105,6 +108,20 @@ std::uint16_t Labeller::tableKeyOf(const MniPoint& mni) const {
     return static_cast<std::uint16_t>(TissueLabel{}.key());
   }
   return table_.keys[x + sx * (y + sy * z)];
+}
+
+std::uint16_t Labeller::withQuerySide(std::uint16_t key, Side querySide) {
+  if ((key >> 12 & 3) != kQuerySide) {
+    return key;
+  }
+  return static_cast<std::uint16_t>((key & ~(3U << 12)) | static_cast<unsigned>(querySide) << 12);
+}
+
+TissueLabel Labeller::labelOfKey(std::uint16_t key) {
+  const unsigned k = key;
+  return {static_cast<Tier>(k & 3), static_cast<Source>(k >> 2 & 3),
+          static_cast<std::uint8_t>(k >> 4 & 0xFF), static_cast<Side>(k >> 12 & 3),
+          static_cast<Tissue>(k >> 14 & 3)};
 }
 
 std::vector<std::pair<TissueLabel, int>> Labeller::countCube(const TalairachPoint& centre,
@@ -159,11 +176,7 @@ std::vector<std::pair<TissueLabel, int>> Labeller::countCube(const TalairachPoin
       if (static_cast<Tier>(key & 3) == Tier::Outside) {
         continue;
       }
-      if ((key >> 12 & 3) == kQuerySide) {
-        const Side querySide = sideOfX(c[0] + static_cast<long long>(dxy % side));
-        key = static_cast<std::uint16_t>((key & ~(3U << 12)) | static_cast<unsigned>(querySide)
-                                                                   << 12);
-      }
+      key = withQuerySide(key, sideOfX(c[0] + static_cast<long long>(dxy % side)));
       if (last >= keys.size() || keys[last] != key) {
         last = static_cast<std::size_t>(std::find(keys.begin(), keys.end(), key) - keys.begin());
         if (last == keys.size()) {
@@ -176,12 +189,7 @@ std::vector<std::pair<TissueLabel, int>> Labeller::countCube(const TalairachPoin
   }
   std::vector<std::pair<TissueLabel, int>> result;
   for (std::size_t i = 0; i < keys.size(); ++i) {
-    const unsigned k = keys[i];
-    result.emplace_back(
-        TissueLabel{static_cast<Tier>(k & 3), static_cast<Source>(k >> 2 & 3),
-                    static_cast<std::uint8_t>(k >> 4 & 0xFF), static_cast<Side>(k >> 12 & 3),
-                    static_cast<Tissue>(k >> 14 & 3)},
-        counts[i]);
+    result.emplace_back(labelOfKey(keys[i]), counts[i]);
   }
   return result;
 }

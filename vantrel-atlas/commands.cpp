@@ -27,18 +27,31 @@ app::ExitTable exitTable() {
           {vantrel::kExitBatchRejectedLines, {}}};
 }
 
+// Set by --no-cache, which every command that reads atlases takes.
+bool& noCache() {
+  static bool flag = false;
+  return flag;
+}
+
 }  // namespace
 
 app::Program program() {
   return {.name = "vantrel-atlas",
           .description = kDescription,
           .exits = exitTable(),
-          .commands = {listCommand(), pointCommand(), tableCommand(), clustersCommand()}};
+          .commands = {listCommand(), pointCommand(), tableCommand(), clustersCommand(),
+                       cacheCommand()}};
 }
 
 void addDataOption(CLI::App& cli, std::string& dataDirectory) {
   cli.add_option("--data", dataDirectory, "Folder of the mricron-data atlases")
       ->capture_default_str();
+  cli.add_flag("--no-cache", noCache(),
+               "Compile the atlases in memory; read and write no compiled file");
+}
+
+cache::Settings cacheSettings() {
+  return cache::settingsFromEnvironment(!noCache(), app::warn);
 }
 
 void addAtlasFileOption(CLI::App& cli, AtlasChoice& choice) {

@@ -39,20 +39,20 @@ void declareTable(CLI::App& cli, TableOptions& options) {
   cli.footer(kTableFooter);
 }
 
-int labelTableFrom(std::istream& in, const TableOptions& options,
+int labelTableFrom(TablePeek& in, const TableOptions& options,
                    const std::vector<atlas::ChosenAtlas>& entries) {
   const AtlasChoice& choice = options.labelling.atlases;
   report::PointsOutput pictures(figureOptions(options.pictures),
                                 reportOptions(options.pictures, options.input));
-  const LoadedAtlases atlases(entries, choice.dataDirectory, choice.radii, true);
+  const LoadedAtlases atlases(entries, choice.dataDirectory, choice.radii, in.manyPoints());
   warnOfMixedSpaces(atlases);
   const RunProvenance provenance = provenanceOf(choice.dataDirectory, atlases.atlases());
   const PointSink keep = [&](const GivenPoint& given, const PointAnswer& answer) {
     pictures.add(given, answer);
   };
   const RowOptions rows{formatNamed(options.format), options.labelling.space == "talairach"};
-  const TableSummary summary =
-      labelTable(in, stdout, atlases, rows, provenance, pictures.wanted() ? keep : PointSink{});
+  const TableSummary summary = labelTable(in.stream(), stdout, atlases, rows, provenance,
+                                          pictures.wanted() ? keep : PointSink{});
   pictures.finish(atlases, provenance);
   app::message(tables::summaryOf(summary, tables::Failures::kImpossible));
   return tables::exitStatusFor(summary);
@@ -62,7 +62,8 @@ int runTable(const TableOptions& options) {
   const std::vector<atlas::ChosenAtlas> entries = chosenAtlases(options.labelling.atlases);
   requireDataFolder(options.labelling.atlases.dataDirectory, entries);
   tables::TableInput input(options.input);
-  return labelTableFrom(input.stream(), options, entries);
+  TablePeek peek(input.stream());
+  return labelTableFrom(peek, options, entries);
 }
 
 }  // namespace

@@ -5,6 +5,8 @@
 
 #include <filesystem>
 #include <fstream>
+#include <string>
+#include <vector>
 
 #include "tests/vantrel-atlas/atlas_program.hpp"
 
@@ -29,6 +31,37 @@ TEST(TableCommand, LabelsATableInOrderAndCountsRejectedLines) {
             "# line 5: rejected: X is not a number: 2e9\n"
             "100\t100\t100\t\t\t\t\t\t\tfar\n");
   EXPECT_NE(r.out.find("# atlas jhu189: jhu189.nii.gz, sha256 "), std::string::npos);
+}
+
+// A few points are searched for one by one and many through the nearest-label maps; both must
+// give the same rows. The long table starts with the short one, and is read in several blocks
+// before the run decides.
+TEST(TableCommand, AFewPointsAndManyAreLabelledAlike) {
+  ATLAS_SKIP_WITHOUT_DATA();
+  const std::filesystem::path dir = std::filesystem::temp_directory_path();
+  const std::string stem = "vantrel-atlas-test-" + std::to_string(getpid());
+  std::string few = "x\ty\tz\n";
+  for (int i = 0; i < 60; ++i) {
+    few += std::to_string(-95 + (i * 37) % 190) + ".5\t" + std::to_string(-130 + (i * 53) % 225) +
+           "\t" + std::to_string(-80 + (i * 29) % 195) + ".25\n";
+  }
+  std::string many = few;
+  for (int i = 0; i < 5000; ++i) {
+    many += "0\t0\t0\tlong enough for the table to span blocks of reading\n";
+  }
+  std::ofstream(dir / (stem + "-few.tsv")) << few;
+  std::ofstream(dir / (stem + "-many.tsv")) << many;
+  const std::vector<std::string> options{"table", "--nearest", "12", "--within", "4"};
+  std::vector<std::string> fewArgs = options, manyArgs = options;
+  fewArgs.push_back((dir / (stem + "-few.tsv")).string());
+  manyArgs.push_back((dir / (stem + "-many.tsv")).string());
+  const vantrel::kit::ProcessResult a = runAtlas(fewArgs), b = runAtlas(manyArgs);
+  std::filesystem::remove(dir / (stem + "-few.tsv"));
+  std::filesystem::remove(dir / (stem + "-many.tsv"));
+  ASSERT_EQ(a.exitStatus, 0) << a.err;
+  ASSERT_EQ(b.exitStatus, 0) << b.err;
+  EXPECT_EQ(b.err, "vantrel-atlas: 5060 labelled, 0 rejected\n");
+  EXPECT_EQ(b.out.substr(0, a.out.size()), a.out);
 }
 
 }  // namespace

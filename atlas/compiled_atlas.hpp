@@ -1,0 +1,49 @@
+// The compiled form of a label atlas, kept in the cache: its labelling as compact 16-bit indices
+// on its own grid, its label names, the facts provenance prints, and its nearest-label map when
+// one was built, each in a section of its own so a run reads only what it uses.
+#pragma once
+
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "atlas/distance_map.hpp"
+#include "atlas/label_atlas.hpp"
+#include "cache/compiled_file.hpp"
+#include "cache/store.hpp"
+
+namespace atlas {
+
+// Every file an atlas was read from, each with its SHA-256, the label volume first.
+using AtlasSources = std::vector<std::pair<std::string, cache::Digest>>;
+
+// The key of the atlas compiled from `sources`; `settings` names whatever else changes what is
+// compiled, such as the white-matter header correction.
+cache::CompiledKey compiledAtlasKey(const AtlasSources& sources, std::string_view settings);
+
+// The nearest-label map of an atlas and the margin of voxels it reaches beyond the grid.
+struct NearestMap {
+  std::span<const NearestEntry> entries;
+  VoxelIndex margin{};
+};
+
+cache::CompiledWriter compileAtlas(const LabelAtlas& atlas, const cache::CompiledKey& key,
+                                   const AtlasSources& sources,
+                                   const std::optional<NearestMap>& map);
+
+// What a compiled atlas gives back; the map's entries point into the compiled file.
+struct CompiledAtlas {
+  imaging::Volume<std::uint16_t> indices;
+  std::vector<AtlasLabel> labels;
+  std::string sha256;  // of the label volume, as provenance prints it
+  std::optional<NearestMap> map;
+};
+
+// Reads the labelling, names and facts, and the map when `withMap` and the file holds one.
+// Throws cache::UntrustedFile when a section is corrupt or its contents do not fit together.
+CompiledAtlas readCompiledAtlas(const cache::CompiledFile& file, bool withMap);
+
+}  // namespace atlas
