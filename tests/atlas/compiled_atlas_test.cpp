@@ -19,7 +19,9 @@ LabelAtlas smallAtlas() {
   imaging::Volume<std::uint16_t> volume(imaging::Grid({5, 4, 3}, kTwoMm), std::move(indices));
   std::vector<AtlasLabel> labels{{3, "Three"}, {40, ""}, {-2000000000000, "Far \t value"}};
   AtlasProvenance provenance{"/data/small.nii.gz", std::string(64, 'e'), {5, 4, 3}, {2, 2, 2}, 3};
-  return LabelAtlas(*findAtlasEntry("aal"), std::move(volume), std::move(labels), provenance);
+  AtlasDescription description;
+  description.key = "small";
+  return LabelAtlas(description, std::move(volume), std::move(labels), provenance);
 }
 
 const AtlasSources kSources{{"/data/small.nii.gz", cache::sha256OfParts({"image"})},
@@ -68,7 +70,7 @@ TEST(CompiledAtlas, LabelsOrAMapThatDoNotFitAreNotTrusted) {
   // An atlas whose labelling names a label it does not hold.
   std::vector<std::uint16_t> indices = atlas.indices().values();
   indices[1] = 4;
-  const LabelAtlas wrong(atlas.entry(), imaging::Volume<std::uint16_t>(atlas.grid(), indices),
+  const LabelAtlas wrong(atlas.description(), imaging::Volume<std::uint16_t>(atlas.grid(), indices),
                          {atlas.label(1), atlas.label(2), atlas.label(3)}, atlas.provenance());
   const cache::CompiledFile file =
       cache::CompiledFile::adopt(compileAtlas(wrong, key, kSources, {}).bytes(), key);
