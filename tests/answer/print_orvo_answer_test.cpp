@@ -1,11 +1,10 @@
 // Tests of the answer printer through printOrvoAnswer, output compared byte for byte.
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <cstdlib>
 #include <string>
 
 #include "src/vantrel.hpp"
+#include "testkit/written.hpp"
 
 namespace vantrel {
 namespace {
@@ -16,14 +15,8 @@ constexpr std::int32_t kTabular = 1;
 const std::string kCaudate = "Right Cerebrum,Sub-lobar,Caudate,Gray Matter,Caudate Body";
 
 std::string printedFrom(std::int32_t code, TextBuffer& answer, std::int32_t layout) {
-  char* data = nullptr;
-  std::size_t size = 0;
-  std::FILE* out = open_memstream(&data, &size);
-  printOrvoAnswer(code, 3, 5, 6, 7, answer, layout, out);
-  std::fclose(out);
-  std::string printed(data, size);
-  std::free(data);
-  return printed;
+  return kit::writtenBy(
+      [&](std::FILE* out) { printOrvoAnswer(code, 3, 5, 6, 7, answer, layout, out); });
 }
 
 // Prints `text` as the answer to a query of `code` at the point 5, 6, 7 (cube size 3).

@@ -38,6 +38,7 @@ TEST(ParseLabelNames, RefusesLinesThatAreNotAValueAndANameWithTheLine) {
       {"1 a\nx b\n", "t:2: expected a label value and a name"},
       {"1\n", "t:1: expected a label value and a name"},
       {"1a b\n", "t:1: expected a label value and a name"},
+      {"99999999999999999999 a\n", "t:1: expected a label value and a name"},
       {"2 a\n2 b\n", "t:2: value 2 is named twice"},
   };
   for (const auto& [text, message] : cases) {

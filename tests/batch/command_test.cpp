@@ -1,82 +1,56 @@
-// Tests of vantrel-batch's command through the built program: output streams and exit statuses.
+// Tests of vantrel-batch's command through the built program: its options reach the run, and each
+// way a run ends gives its output, its summary and its status.
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <fstream>
-#include <nlohmann/json.hpp>
-#include <sstream>
 
 #include "testkit/fake_daemon.hpp"
 #include "testkit/process.hpp"
+#include "testkit/temp_dir.hpp"
 
 namespace vantrel {
 namespace {
 
-using kit::FakeDaemon;
-using kit::ProcessResult;
-
-class BatchProgram : public ::testing::Test {
- protected:
-  void TearDown() override { std::filesystem::remove(tablePath_); }
-
-  std::string writeTable(const std::string& text) {
-    std::ofstream(tablePath_) << text;
-    return tablePath_.string();
-  }
-
-  ProcessResult run(std::vector<std::string> args) {
-    args.insert(args.begin(), {"--host", "127.0.0.1", "--port", std::to_string(daemon_.port())});
-    return kit::runProcess(VANTREL_BATCH_BINARY, args, {}, std::chrono::seconds(20));
-  }
-
-  FakeDaemon daemon_{[](const std::string& query) {
+TEST(BatchProgram, EndsWithTheStatusOfWhatWentWrong) {
+  kit::FakeDaemon daemon([](const std::string& query) {
     return kit::replyWith(query.rfind("3:", 0) == 0 ? "2:a,b:5:c:" : "* outside");
-  }};
-
- private:
-  std::filesystem::path tablePath_ = std::filesystem::temp_directory_path() /
-                                     ("vantrel-batch-test-" + std::to_string(getpid()) + ".tsv");
-};
-
-TEST_F(BatchProgram, WritesJsonThatParsesBackWithTheSummaryOnStandardError) {
-  const std::string table = writeTable("x\ty\tz\n1\t2\t3\tA\n1\t2\n4.5\t5\t6\n");
-  const ProcessResult result = run({"--code", "3", "--cube", "3", "--format", "json", table});
-  EXPECT_EQ(result.exitStatus, 2);
-  EXPECT_EQ(result.err, "vantrel-batch: 2 labelled, 1 rejected, 0 failed\n");
-  std::istringstream rows(result.out);
-  std::vector<nlohmann::json> objects;
-  for (std::string row; std::getline(rows, row);) {
-    objects.push_back(nlohmann::json::parse(row));
-  }
-  ASSERT_EQ(objects.size(), 3U);
-  EXPECT_EQ(objects[0], nlohmann::json::parse(R"({"line":2,"status":"labelled",
-      "point":{"x":1,"y":2,"z":3},"pairs":[{"count":5,"label":"c"},{"count":2,"label":"a,b"}],
-      "extra":["A"]})"));
-  EXPECT_EQ(objects[1]["status"], "rejected");
-  EXPECT_EQ(objects[1]["line"], 3);
-  EXPECT_EQ(objects[2]["point"], nlohmann::json::parse(R"({"x":5,"y":5,"z":6})"));
-  EXPECT_EQ(objects[2]["rounded_from"]["x"], 4.5);
-}
-
-TEST_F(BatchProgram, EndsWithTheStatusOfWhatWentWrong) {
-  struct Case {
+  });
+  const kit::TempDir dir("vantrel-batch-test");
+  std::ofstream(dir / "mixed.tsv") << "x\ty\tz\n1\t2\t3\tA\n1\t2\n";
+  std::ofstream(dir / "one.tsv") << "1\t2\t3\n";
+  const std::string mixed = (dir / "mixed.tsv").string(), one = (dir / "one.tsv").string();
+  const struct {
     std::vector<std::string> args;
     int status;
-    std::string out;
+    std::string out, err;
+  } cases[] = {
+      {{"--code", "3", "--cube", "3", "--format", "json", mixed},
+       2,
+       R"({"line":2,"status":"labelled","point":{"x":1,"y":2,"z":3},)"
+       R"("pairs":[{"count":5,"label":"c"},{"count":2,"label":"a,b"}],"extra":["A"]})"
+       "\n"
+       R"({"line":3,"status":"rejected","error":"fewer than three tab-separated fields","text":"1\t2"})"
+       "\n",
+       "vantrel-batch: 1 labelled, 1 rejected, 0 failed\n"},
+      {{one}, 0, "1\t2\t3\t* outside\n", "vantrel-batch: 1 labelled, 0 rejected, 0 failed\n"},
+      {{"--cube", "3", one},
+       1,
+       "",
+       "--cube: a cube size needs --code 3\n"
+       "Run with --help for more information.\n"},
+      {{"-"}, 0, "", "vantrel-batch: 0 labelled, 0 rejected, 0 failed\n"},
   };
-  const std::string table = writeTable("1\t2\t3\n");
-  const Case cases[] = {
-      {{table}, 0, "1\t2\t3\t* outside\n"},
-      {{"--cube", "3", table}, 1, ""},
-      {{"-"}, 0, ""},
-  };
-  for (const Case& c : cases) {
-    const ProcessResult result = run(c.args);
+  for (const auto& c : cases) {
+    std::vector<std::string> args = {"--host", "127.0.0.1", "--port",
+                                     std::to_string(daemon.port())};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    const kit::ProcessResult result = kit::runProcess(VANTREL_BATCH_BINARY, args);
     EXPECT_EQ(result.exitStatus, c.status) << c.args[0];
     EXPECT_EQ(result.out, c.out) << c.args[0];
+    EXPECT_EQ(result.err, c.err) << c.args[0];
   }
-  const ProcessResult unknownHost = kit::runProcess(
-      VANTREL_BATCH_BINARY, {"--host", "no-such-host.invalid", table}, {"RES_OPTIONS=attempts:0"});
+  const kit::ProcessResult unknownHost = kit::runProcess(
+      VANTREL_BATCH_BINARY, {"--host", "no-such-host.invalid", one}, {"RES_OPTIONS=attempts:0"});
   EXPECT_EQ(unknownHost.err, "vantrel-batch: cannot find host no-such-host.invalid\n");
   EXPECT_EQ(unknownHost.exitStatus, 1);
 }

@@ -5,26 +5,20 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <cstdlib>
 #include <string>
+
+#include "testkit/written.hpp"
 
 namespace vantrel::batch {
 namespace {
 
 std::string drawn(std::size_t total, std::size_t updates) {
-  char* buffer = nullptr;
-  std::size_t size = 0;
-  std::FILE* out = open_memstream(&buffer, &size);
-  {
+  return kit::writtenBy([&](std::FILE* out) {
     ProgressBar bar(out, total, true);
     for (std::size_t done = 1; done <= updates; ++done) {
       bar.update(done);
     }
-  }
-  std::fclose(out);
-  std::string text(buffer, size);
-  std::free(buffer);
-  return text;
+  });
 }
 
 TEST(ProgressBar, DrawsOnceForAQuickRunAndWipesItself) {

@@ -1,4 +1,5 @@
-// Tests of the output rows: TSV notes and carried fields, JSON objects parsed back.
+// Tests of the output rows: TSV notes and carried fields, JSON objects parsed back; the escaping
+// of cells is tables' TsvRow's, tested there.
 #include "batch/row_format.hpp"
 
 #include <gtest/gtest.h>
@@ -46,7 +47,7 @@ TEST(AnswerRow, TsvCarriesExtraFieldsOnTheFirstRowAndNotesConversions) {
             "# line 5: failed: -40 -20 50: no reply within 2 s\n");
 }
 
-TEST(AnswerRow, JsonParsesBackWithThePointAndTheExtraFields) {
+TEST(AnswerRow, JsonOfALabelledAndAFailedLineParsesBack) {
   InputLine line = pointLine(7, {5, 6, 7});
   line.rounded = true;
   line.givenValues = {5.4, 6.0, 6.5};
@@ -55,39 +56,10 @@ TEST(AnswerRow, JsonParsesBackWithThePointAndTheExtraFields) {
             json::parse(R"({"line":7,"status":"labelled","point":{"x":5,"y":6,"z":7},
                             "rounded_from":{"x":5.4,"y":6.0,"z":6.5},"fields":["a"],
                             "extra":["peak name"]})"));
-}
-
-TEST(AnswerRow, TabsAndLineEndsInAnAnswerNeitherSplitNorJoinTsvRows) {
-  struct Case {
-    std::int32_t code;
-    const char* answer;
-    const char* tsv;
-    const char* json;
-  };
-  const Case cases[] = {
-      {2, "a\tb,c\nd", "1\t2\t3\ta b\tc d\tx\n", R"({"fields":["a\tb","c\nd"]})"},
-      {3, "1:p\rq:2:r,s\n:", "1\t2\t3\t2\tr\ts \tx\n\t\t\t1\tp q\n",
-       R"({"pairs":[{"count":2,"label":"r,s\n"},{"count":1,"label":"p\rq"}]})"},
-      {1, "* no\tlabel\n", "1\t2\t3\t* no label \tx\n", R"({"message":"* no\tlabel\n"})"},
-  };
-  InputLine line = pointLine(8, {1, 2, 3});
-  line.extra = {"x"};
-  for (const Case& c : cases) {
-    EXPECT_EQ(labelled(OutputFormat::kTsv, line, c.code, c.answer), c.tsv) << c.answer;
-    json row = json::parse(labelled(OutputFormat::kJson, line, c.code, c.answer));
-    for (const char* key : {"line", "status", "point", "extra"}) {
-      row.erase(key);
-    }
-    EXPECT_EQ(row, json::parse(c.json)) << c.answer;
-  }
-}
-
-TEST(FailedRow, JsonNamesTheLineTheStatusAndTheReason) {
-  const json failed =
-      json::parse(failedRow(OutputFormat::kJson, pointLine(13, {1, 2, 3}), "daemon down"));
-  EXPECT_EQ(failed["status"], "failed");
-  EXPECT_EQ(failed["error"], "daemon down");
-  EXPECT_EQ(failed["point"]["z"], 3);
+  EXPECT_EQ(json::parse(failedRow(OutputFormat::kJson, line, "daemon down")),
+            json::parse(R"({"line":7,"status":"failed","point":{"x":5,"y":6,"z":7},
+                            "rounded_from":{"x":5.4,"y":6.0,"z":6.5},"error":"daemon down",
+                            "extra":["peak name"]})"));
 }
 
 }  // namespace

@@ -1,37 +1,55 @@
-// Tests of the parameter string grammar, as verifyCommandline and verifyParameters read it.
+// Tests of the parameter string: the arguments joined and stripped of blanks, the grammar as
+// verifyCommandline and verifyParameters read it, and the error report.
 #include <gtest/gtest.h>
 
+#include <array>
+#include <cstring>
 #include <string>
+#include <utility>
 
+#include "src/cli/arguments.hpp"
 #include "src/vantrel.hpp"
 
 namespace vantrel {
 namespace {
 
+// main refuses such a command line first; the join itself must still never overrun.
+TEST(ConcatArg, StopsAtTheBuffer) {
+  const std::string half(kMaxTextLength / 2, '1');
+  const char* const argv[] = {"Vantrel", half.c_str(), half.c_str(), "12", nullptr};
+  TextBuffer out;
+  concatArg(4, argv, out);
+  EXPECT_EQ(std::strlen(out.data()), kMaxTextLength);
+}
+
+// Blanks go wherever they stand; the copy keeps its terminator however long the input.
+TEST(NULLSpace, DropsBlanksAndKeepsItsTerminator) {
+  TextBuffer out;
+  NULLSpace(" 2 , 6\t,7 ", out);
+  EXPECT_STREQ(out.data(), "2,6\t,7");
+  const std::string longText(2 * kTextBufferSize, 'a');
+  NULLSpace(longText.c_str(), out);
+  EXPECT_EQ(std::strlen(out.data()), kMaxTextLength);
+  EXPECT_EQ(out.back(), '\0');
+}
+
 TEST(VerifyCommandline, AcceptsBothFormsAndIgnoresWhatFollowsZ) {
-  struct Case {
-    const char* params;
-    std::int32_t code, cubesize, x, y, z;
+  using Read = std::array<std::int32_t, 5>;  // code, cube size, x, y, z
+  const std::pair<const char*, Read> cases[] = {
+      {"2,6,7,8", {2, 5, 6, 7, 8}},
+      {"3:3,5,6,7", {3, 3, 5, 6, 7}},
+      {"3 : 11 , 5 , 6 , 7", {3, 11, 5, 6, 7}},
+      {"2,,6,,7,,8", {2, 5, 6, 7, 8}},
+      {"2,6,7,8,\tjunk", {2, 5, 6, 7, 8}},
+      {"2,+,7,8", {2, 5, 0, 7, 8}},
+      {"2,+6,007,-0", {2, 5, 6, 7, 0}},
+      {"1,-2147483648,2147483647,0", {1, 5, -2147483647 - 1, 2147483647, 0}},
+      {"1,0,00000000000000000000002147483647,0", {1, 5, 0, 2147483647, 0}},
   };
-  const Case cases[] = {
-      {"2,6,7,8", 2, 5, 6, 7, 8},
-      {"3:3,5,6,7", 3, 3, 5, 6, 7},
-      {"3 : 11 , 5 , 6 , 7", 3, 11, 5, 6, 7},
-      {"2,,6,,7,,8", 2, 5, 6, 7, 8},
-      {"2,6,7,8,\tjunk", 2, 5, 6, 7, 8},
-      {"2,+,7,8", 2, 5, 0, 7, 8},
-      {"2,+6,007,-0", 2, 5, 6, 7, 0},
-      {"1,-2147483648,2147483647,0", 1, 5, -2147483647 - 1, 2147483647, 0},
-      {"1,0,00000000000000000000002147483647,0", 1, 5, 0, 2147483647, 0},
-  };
-  for (const Case& c : cases) {
-    std::int32_t code = 0, cubesize = 5, x = -1, y = -1, z = -1;
-    verifyCommandline(c.params, code, cubesize, x, y, z, kUsageLines);
-    EXPECT_EQ(code, c.code) << c.params;
-    EXPECT_EQ(cubesize, c.cubesize) << c.params;
-    EXPECT_EQ(x, c.x) << c.params;
-    EXPECT_EQ(y, c.y) << c.params;
-    EXPECT_EQ(z, c.z) << c.params;
+  for (const auto& [params, expected] : cases) {
+    Read read = {0, 5, -1, -1, -1};
+    verifyCommandline(params, read[0], read[1], read[2], read[3], read[4], kUsageLines);
+    EXPECT_EQ(read, expected) << params;
   }
 }
 
@@ -48,15 +66,14 @@ TEST(VerifyParameters, ReadsThePrefixAndCopiesTheRemainderToken) {
       {"2,\tdata\t", 2, -1, "\tdata\t"},
   };
   for (const Case& c : cases) {
-    std::int32_t code = 0;
-    std::int32_t cubesize = -1;
+    std::int32_t code = 0, cubesize = -1;
     TextBuffer remainder;
     remainder.fill('x');
     verifyParameters(c.params, code, cubesize, remainder, kUsageLines);
-    EXPECT_EQ(code, c.code) << c.params;
-    EXPECT_EQ(cubesize, c.cubesize) << c.params;
-    EXPECT_STREQ(remainder.data(), c.remainder) << c.params;
-    EXPECT_EQ(remainder.back(), '\0') << "zero-filled in full";
+    EXPECT_EQ(std::pair(code, cubesize), std::pair(c.code, c.cubesize)) << c.params;
+    std::string zeroFilled = c.remainder;  // and nothing after its terminator
+    zeroFilled.resize(remainder.size(), '\0');
+    EXPECT_EQ(std::string(remainder.data(), remainder.size()), zeroFilled) << c.params;
   }
 }
 
@@ -124,6 +141,13 @@ TEST(ParametersDeathTest, RejectAParameterStringLongerThanATextBuffer) {
   const std::string tooLong = "^ERROR: parameter string longer than 8191 characters.\n\n$";
   EXPECT_EXIT(verifyCommandlineOf(params), ::testing::ExitedWithCode(1), tooLong);
   EXPECT_EXIT(verifyParametersOf(params), ::testing::ExitedWithCode(1), tooLong);
+}
+
+TEST(ReportErrorDeathTest, CutsAMessageLongerThanItsBuffer) {
+  const std::string longArgument(3 * kTextBufferSize, 'a');
+  EXPECT_EXIT(
+      ReportError("ERROR: syntax error for parameters: %s", longArgument.c_str(), kUsageLines),
+      ::testing::ExitedWithCode(1), "^ERROR: syntax error for parameters: a{8155}\n\n$");
 }
 
 }  // namespace

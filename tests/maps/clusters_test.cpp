@@ -7,6 +7,8 @@
 #include <cmath>
 #include <cstdlib>
 #include <limits>
+#include <set>
+#include <tuple>
 
 namespace maps {
 namespace {
@@ -32,7 +34,8 @@ struct MapValues {
   std::vector<double> values;
 };
 
-// The components a textbook breadth-first search finds, each sorted, in sorted order.
+// The components a textbook breadth-first search finds, each sorted, in sorted order. The
+// neighbours of 6-, 18- and 26-connectivity lie at squared distances up to 1, 2 and 3.
 std::vector<std::vector<std::int64_t>> referenceClusters(const StatMap& map, double t,
                                                          bool twoSided, int connectivity,
                                                          std::size_t minVoxels) {
@@ -40,33 +43,27 @@ std::vector<std::vector<std::int64_t>> referenceClusters(const StatMap& map, dou
     const double value = map[static_cast<std::size_t>(v)];
     return value >= t ? 1 : (twoSided && value <= -t) ? -1 : 0;
   };
-  const std::int64_t nx = map.grid().size()[0], ny = map.grid().size()[1];
-  const std::int64_t count = map.grid().voxelCount();
-  std::vector<bool> seen(static_cast<std::size_t>(count));
+  const std::int64_t nx = map.grid().size()[0], nxy = nx * map.grid().size()[1];
+  std::set<std::int64_t> seen;
   std::vector<std::vector<std::int64_t>> clusters;
-  for (std::int64_t seed = 0; seed < count; ++seed) {
-    if (seen[static_cast<std::size_t>(seed)] || signOf(seed) == 0) {
-      continue;
+  for (std::int64_t seed = 0; seed < map.grid().voxelCount(); ++seed) {
+    std::vector<std::int64_t> members;
+    if (signOf(seed) != 0 && seen.insert(seed).second) {
+      members.push_back(seed);
     }
-    std::vector<std::int64_t> members{seed};
-    seen[static_cast<std::size_t>(seed)] = true;
     for (std::size_t n = 0; n < members.size(); ++n) {
       const std::int64_t v = members[n];
-      const std::int64_t x = v % nx, y = v / nx % ny, z = v / (nx * ny);
-      for (std::int64_t w = 0; w < count; ++w) {
-        const std::int64_t dx = std::llabs(w % nx - x), dy = std::llabs(w / nx % ny - y),
-                           dz = std::llabs(w / (nx * ny) - z);
-        const bool touches = std::max({dx, dy, dz}) == 1 &&
-                             dx * dx + dy * dy + dz * dz <= (connectivity == 6    ? 1
-                                                             : connectivity == 18 ? 2
-                                                                                  : 3);
-        if (touches && !seen[static_cast<std::size_t>(w)] && signOf(w) == signOf(seed)) {
-          seen[static_cast<std::size_t>(w)] = true;
+      for (std::int64_t w = 0; w < map.grid().voxelCount(); ++w) {
+        const std::int64_t dx = std::llabs(w % nx - v % nx),
+                           dy = std::llabs(w % nxy / nx - v % nxy / nx),
+                           dz = std::llabs(w / nxy - v / nxy);
+        if (std::max({dx, dy, dz}) == 1 && dx * dx + dy * dy + dz * dz <= connectivity / 10 + 1 &&
+            signOf(w) == signOf(seed) && seen.insert(w).second) {
           members.push_back(w);
         }
       }
     }
-    if (members.size() >= minVoxels) {
+    if (!members.empty() && members.size() >= minVoxels) {
       std::sort(members.begin(), members.end());
       clusters.push_back(members);
     }
@@ -129,25 +126,17 @@ TEST(Clusters, AreNumberedBySizeThenAbsolutePeakWithTheExtremeVoxelFirst) {
   values.at(1, 8, 8) = 2.9;  // below the threshold
   const ClusterReport report =
       findClusters(values.map(), {.threshold = 3, .twoSided = true, .maxPeaks = 1});
-  struct Expected {
-    std::size_t voxels;
-    int sign;
-    std::int64_t peak;
-    double value;
-  } expected[] = {{27, 1, values.indexOf(1, 1, 1), 5},
-                  {8, -1, values.indexOf(13, 5, 6), -11},
-                  {8, 1, values.indexOf(8, 1, 2), 9},
-                  {1, 1, values.indexOf(17, 8, 8), 4}};
-  ASSERT_EQ(report.clusters.size(), std::size(expected));
-  for (std::size_t n = 0; n < std::size(expected); ++n) {
-    const Cluster& c = report.clusters[n];
-    EXPECT_EQ(c.number, static_cast<int>(n + 1));
-    EXPECT_EQ(c.voxels.size(), expected[n].voxels) << c.number;
-    EXPECT_EQ(c.sign, expected[n].sign) << c.number;
+  // Each cluster's number, size, sign, only peak and its value.
+  using Summary = std::tuple<int, std::size_t, int, std::int64_t, double>;
+  std::vector<Summary> found;
+  for (const Cluster& c : report.clusters) {
     ASSERT_EQ(c.peaks.size(), 1u);
-    EXPECT_EQ(c.peaks[0].voxel, expected[n].peak) << c.number;
-    EXPECT_EQ(c.peaks[0].value, expected[n].value) << c.number;
+    found.emplace_back(c.number, c.voxels.size(), c.sign, c.peaks[0].voxel, c.peaks[0].value);
   }
+  EXPECT_EQ(found, (std::vector<Summary>{{1, 27, 1, values.indexOf(1, 1, 1), 5},
+                                         {2, 8, -1, values.indexOf(13, 5, 6), -11},
+                                         {3, 8, 1, values.indexOf(8, 1, 2), 9},
+                                         {4, 1, 1, values.indexOf(17, 8, 8), 4}}));
   EXPECT_EQ(report.clusters[1].peaks[0].world, (imaging::Vec3{26, 10, 12}));
 }
 
@@ -185,33 +174,26 @@ TEST(Clusters, TakeInfinitiesAsBeyondEveryThresholdAndNaNAsNoValue) {
   for (std::int64_t x = 0; x < 16; ++x) {
     values.at(x, 1, 1) = row[x];
   }
-  const auto along = [&](std::vector<std::int64_t> xs) {
-    for (std::int64_t& x : xs) {
-      x = values.indexOf(x, 1, 1);
-    }
-    return xs;
-  };
   const ClusterReport report =
       findClusters(values.map(), {.threshold = 3, .twoSided = true, .connectivity = 6});
   EXPECT_EQ(report.nanVoxels, 1);
   EXPECT_EQ(report.infVoxels, 3);
-  struct Expected {
-    std::vector<std::int64_t> voxels;
-    double peak;
-    bool cut;  // beside the NaN
-  } expected[] = {{{1, 2, 3}, kInf, false},
-                  {{9, 10, 11}, -kInf, false},
-                  {{13}, kInf, false},
-                  {{7}, 6, true},
-                  {{5}, 5, true}};
-  ASSERT_EQ(report.clusters.size(), std::size(expected));
-  for (std::size_t n = 0; n < std::size(expected); ++n) {
-    EXPECT_EQ(report.clusters[n].voxels, along(expected[n].voxels)) << n;
-    EXPECT_EQ(report.clusters[n].peaks.front().value, expected[n].peak) << n;
-    EXPECT_EQ(report.clusters[n].touchesEdge, expected[n].cut) << n;
+  // Each cluster's voxels and peak by x along the row, the peak's value, and whether it is cut.
+  using Summary = std::tuple<std::vector<std::int64_t>, std::int64_t, double, bool>;
+  const std::int64_t row0 = values.indexOf(0, 1, 1);
+  std::vector<Summary> found;
+  for (const Cluster& c : report.clusters) {
+    std::vector<std::int64_t> xs;
+    for (const std::int64_t v : c.voxels) {
+      xs.push_back(v - row0);
+    }
+    found.emplace_back(xs, c.peaks.front().voxel - row0, c.peaks.front().value, c.touchesEdge);
   }
-  EXPECT_EQ(report.clusters[0].peaks.front().voxel, values.indexOf(2, 1, 1));
-  EXPECT_EQ(report.clusters[1].peaks.front().voxel, values.indexOf(10, 1, 1));
+  EXPECT_EQ(found, (std::vector<Summary>{{{1, 2, 3}, 2, kInf, false},
+                                         {{9, 10, 11}, 10, -kInf, false},
+                                         {{13}, 13, kInf, false},
+                                         {{7}, 7, 6, true},  // beside the NaN
+                                         {{5}, 5, 5, true}}));
   EXPECT_TRUE(report.hasFiniteVoxel(values.map()));
   values.values.assign(values.values.size(), kNaN);
   values.values[3] = kInf;

@@ -1,4 +1,4 @@
-// Tests of the record validators.
+// Tests of the record validators and the integer and decimal-number syntax they test fields with.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -47,6 +47,24 @@ TEST(VerifyData, CutsTheRecordInPlace) {
   record = "x\t1\t2";
   EXPECT_EQ(verifyData(record.data(), "iii"), 0);
   EXPECT_EQ(record, "x\0"s + "1\t2");
+}
+
+TEST(NumberSyntax, FollowsTheIntegerAndDecimalSyntax) {
+  struct Case {
+    std::string text;
+    std::int32_t isInt, isFloat;
+  };
+  // Signs and (for decimals) points alone count; a trailing blank, a tab, an exponent, or a
+  // second sign or point do not.
+  const Case cases[] = {
+      {"12", 1, 1},    {"  12", 1, 1}, {"+", 1, 1},   {".", 0, 1},    {"+.", 0, 1},
+      {"-.5", 0, 1},   {"12 ", 0, 0},  {"", 0, 0},    {"\t12", 0, 0}, {"+-1", 0, 0},
+      {"1.2.3", 0, 0}, {"..", 0, 0},   {"1e5", 0, 0},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(isInt(c.text.c_str()), c.isInt) << '"' << c.text << '"';
+    EXPECT_EQ(isFloat(c.text.c_str()), c.isFloat) << '"' << c.text << '"';
+  }
 }
 
 }  // namespace

@@ -1,13 +1,12 @@
 // Tests of vantrel-atlas table through the built program. The reading rules are vantrel-batch's
 // and tested there; here: the table's own columns, the rejected lines, the count and the status.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
 
+#include "testkit/temp_dir.hpp"
 #include "tests/vantrel-atlas/atlas_program.hpp"
 
 namespace vantrel_atlas::test {
@@ -15,12 +14,11 @@ namespace {
 
 TEST(TableCommand, LabelsATableInOrderAndCountsRejectedLines) {
   ATLAS_SKIP_WITHOUT_DATA();
-  const std::filesystem::path path = std::filesystem::temp_directory_path() /
-                                     ("vantrel-atlas-test-" + std::to_string(getpid()) + ".tsv");
-  std::ofstream(path) << "# peaks\nx\ty\tz\tname\n-38\t-22\t56\tM1\n1\tNaN\t3\n"
-                         "2e9\t0\t0\n100\t100\t100\tfar\n";
-  const vantrel::kit::ProcessResult r = runAtlas({"table", "--atlas", "aal,jhu189", path.string()});
-  std::filesystem::remove(path);
+  const vantrel::kit::TempDir dir("vantrel-atlas-test");
+  std::ofstream(dir / "points.tsv") << "# peaks\nx\ty\tz\tname\n-38\t-22\t56\tM1\n1\tNaN\t3\n"
+                                       "2e9\t0\t0\n100\t100\t100\tfar\n";
+  const vantrel::kit::ProcessResult r =
+      runAtlas({"table", "--atlas", "aal,jhu189", (dir / "points.tsv").string()});
   EXPECT_EQ(r.exitStatus, 2);
   EXPECT_EQ(r.err, "vantrel-atlas: 2 labelled, 2 rejected\n");
   const std::string rows = r.out.substr(r.out.find("\nx\t") + 1);
