@@ -27,12 +27,6 @@ app::ExitTable exitTable() {
           {vantrel::kExitBatchRejectedLines, {}}};
 }
 
-// Set by --no-cache, which every command that reads atlases takes.
-bool& noCache() {
-  static bool flag = false;
-  return flag;
-}
-
 }  // namespace
 
 app::Program program() {
@@ -46,12 +40,6 @@ app::Program program() {
 void addDataOption(CLI::App& cli, std::string& dataDirectory) {
   cli.add_option("--data", dataDirectory, "Folder of the mricron-data atlases")
       ->capture_default_str();
-  cli.add_flag("--no-cache", noCache(),
-               "Compile the atlases in memory; read and write no compiled file");
-}
-
-cache::Settings cacheSettings() {
-  return cache::settingsFromEnvironment(!noCache(), app::warn);
 }
 
 void addAtlasFileOption(CLI::App& cli, AtlasChoice& choice) {

@@ -12,7 +12,6 @@
 #include "app/program.hpp"
 #include "atlas/catalogue.hpp"
 #include "atlas/labelling.hpp"
-#include "cache/store.hpp"
 #include "figures/figure_set.hpp"
 #include "report/output_folders.hpp"
 #include "tables/rows.hpp"
@@ -71,13 +70,10 @@ struct Pictures {
 figures::PictureOptions figureOptions(const Pictures& pictures);
 report::ReportOptions reportOptions(const Pictures& pictures, const std::string& input);
 
-// --data, the first option of every command that reads atlases, and --no-cache beside it.
+// --data, the first option of every command that reads atlases.
 void addDataOption(CLI::App& cli, std::string& dataDirectory);
 // --atlas-file.
 void addAtlasFileOption(CLI::App& cli, AtlasChoice& choice);
-// Where this run reads and writes compiled atlases: the cache folders of the environment, or
-// none under --no-cache.
-cache::Settings cacheSettings();
 // --atlas, --atlas-file and --nearest.
 void addAtlasOptions(CLI::App& cli, AtlasChoice& choice);
 // --space, --atlas, --nearest and --within.
