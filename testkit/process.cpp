@@ -42,11 +42,12 @@ std::vector<char*> pointersTo(std::vector<std::string>& texts) {
 pid_t spawn(const std::string& program, const std::vector<std::string>& args,
             const std::vector<std::string>& extraEnv, int* out, int* err) {
   std::vector<std::string> argvTexts = commandLine(program, args);
-  std::vector<std::string> envTexts;
+  // The case's own variables first: a program reads the first of two with one name, so they
+  // win over what the test runner set.
+  std::vector<std::string> envTexts(extraEnv.begin(), extraEnv.end());
   for (char** entry = environ; *entry != nullptr; ++entry) {
     envTexts.emplace_back(*entry);
   }
-  envTexts.insert(envTexts.end(), extraEnv.begin(), extraEnv.end());
   std::vector<char*> argv = pointersTo(argvTexts);
   std::vector<char*> envp = pointersTo(envTexts);
   posix_spawn_file_actions_t actions;
