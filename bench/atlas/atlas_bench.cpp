@@ -1,10 +1,6 @@
 // Times vantrel-atlas: one point with every atlas as a whole process, beside the floor of
 // decompressing the six atlas files; and a table of 1,000,000 MNI points with --nearest 10,
 // with the run's peak resident memory.
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
 #include <zlib.h>
 
 #include <algorithm>
@@ -17,8 +13,7 @@
 #include <vector>
 
 #include "atlas/catalogue.hpp"
-
-extern char** environ;
+#include "testkit/timed_run.hpp"
 
 namespace {
 
@@ -31,48 +26,6 @@ constexpr int kPointRuns = 11;
 
 double secondsSince(Clock::time_point start) {
   return std::chrono::duration<double>(Clock::now() - start).count();
-}
-
-double median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  return values[values.size() / 2];
-}
-
-struct Run {
-  double seconds = 0;
-  double cpuSeconds = 0;  // user and system, every thread
-  double peakMiB = 0;
-  int status = -1;
-};
-
-// Output goes to /dev/null: the benchmark measures labelling, not the terminal.
-Run runProgram(std::vector<std::string> args) {
-  std::vector<char*> argv;
-  for (std::string& arg : args) {
-    argv.push_back(arg.data());
-  }
-  argv.push_back(nullptr);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-  Run run;
-  const auto start = Clock::now();
-  pid_t pid = -1;
-  if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) {
-    posix_spawn_file_actions_destroy(&actions);
-    return run;
-  }
-  posix_spawn_file_actions_destroy(&actions);
-  int status = 0;
-  rusage usage{};
-  wait4(pid, &status, 0, &usage);
-  run.seconds = secondsSince(start);
-  run.peakMiB = static_cast<double>(usage.ru_maxrss) / 1024.0;
-  run.cpuSeconds = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-                   static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return run;
 }
 
 // Reading the atlases is the least any labelling process must do.
@@ -116,20 +69,21 @@ int main() {
   std::vector<double> floors, points, pointCpu;
   for (int i = 0; i < kPointRuns; ++i) {
     floors.push_back(decompressAllAtlases());
-    const Run run = runProgram({VANTREL_ATLAS_BINARY, "point", "-38", "-22", "56"});
+    const vantrel::kit::TimedRun run =
+        vantrel::kit::runTimed({VANTREL_ATLAS_BINARY, "point", "-38", "-22", "56"});
     points.push_back(run.seconds);
     pointCpu.push_back(run.cpuSeconds);
   }
-  const double floor = median(floors), point = median(points);
+  const double floor = vantrel::kit::medianOf(floors), point = vantrel::kit::medianOf(points);
   std::printf("decompress the six atlases   median %6.3f s\n", floor);
   std::printf(
       "vantrel-atlas point (whole)  median %6.3f s, cpu %.3f s  (%.2fx the floor; "
       "target 0.25 s)\n",
-      point, median(pointCpu), point / floor);
+      point, vantrel::kit::medianOf(pointCpu), point / floor);
 
   writeTable();
-  const Run table =
-      runProgram({VANTREL_ATLAS_BINARY, "table", "--nearest", "10", "--format", "tsv", kTablePath});
+  const vantrel::kit::TimedRun table = vantrel::kit::runTimed(
+      {VANTREL_ATLAS_BINARY, "table", "--nearest", "10", "--format", "tsv", kTablePath});
   std::printf(
       "vantrel-atlas table, %zu points, --nearest 10: %.2f s, cpu %.2f s, peak RSS %.1f MiB, "
       "exit %d  (targets 5 s, 256 MiB)\n",

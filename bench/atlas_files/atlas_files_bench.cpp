@@ -1,59 +1,31 @@
 // Times vantrel-atlas answering from the six catalogue atlases given with --atlas-file (each a
 // label image with a TSV beside it) against the same atlases built in: one point per atlas and
 // a table of 100,000 points with all six, whole processes, runs interleaved.
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "atlas/catalogue.hpp"
 #include "atlas/label_atlas.hpp"
-
-extern char** environ;
+#include "testkit/temp_dir.hpp"
+#include "testkit/timed_run.hpp"
 
 namespace {
 
 namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
-
 constexpr const char* kData = "/usr/share/mricron/templates";
 constexpr int kRuns = 11;
 constexpr std::size_t kTablePoints = 100000;
 
-double median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  return values[values.size() / 2];
-}
+using vantrel::kit::medianOf;
 
-// Seconds of the whole process; output goes to /dev/null.
-double timeProgram(std::vector<std::string> args) {
-  std::vector<char*> argv;
-  for (std::string& arg : args) {
-    argv.push_back(arg.data());
-  }
-  argv.push_back(nullptr);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-  const auto start = Clock::now();
-  pid_t pid = -1;
-  const bool spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0;
-  posix_spawn_file_actions_destroy(&actions);
-  int status = 0;
-  if (spawned) {
-    waitpid(pid, &status, 0);
-  }
-  return std::chrono::duration<double>(Clock::now() - start).count();
+double secondsOf(std::vector<std::string> args) {
+  return vantrel::kit::runTimed(std::move(args)).seconds;
 }
 
 // KEY.nii.gz (a link to the catalogue's image) and KEY.tsv naming its labels.
@@ -83,8 +55,8 @@ void writeTable(const fs::path& path) {
 void report(const std::string& what, const std::vector<double>& builtIn,
             const std::vector<double>& files) {
   std::printf("%-28s built in %6.3f s, --atlas-file %6.3f s  (%+.1f%%; target within 10%%)\n",
-              what.c_str(), median(builtIn), median(files),
-              100.0 * (median(files) / median(builtIn) - 1.0));
+              what.c_str(), medianOf(builtIn), medianOf(files),
+              100.0 * (medianOf(files) / medianOf(builtIn) - 1.0));
 }
 
 }  // namespace
@@ -94,20 +66,17 @@ int main() {
     std::fprintf(stderr, "atlas_files_bench: %s is missing\n", kData);
     return 1;
   }
-  char pattern[] = "/tmp/vantrel-atlas-files-XXXXXX";
-  if (mkdtemp(pattern) == nullptr) {
-    return 1;
-  }
-  const fs::path dir(pattern);
+  const vantrel::kit::TempDir scratch("vantrel-atlas-files");
+  const fs::path& dir = scratch.path();
   std::vector<std::string> allFiles;
   for (const atlas::AtlasEntry& entry : atlas::atlasCatalogue()) {
     const std::string image = writeAsTableAtlas(entry, dir);
     std::vector<double> builtIn, files;
     for (int i = 0; i < kRuns; ++i) {
-      builtIn.push_back(timeProgram(
+      builtIn.push_back(secondsOf(
           {VANTREL_ATLAS_BINARY, "point", "--atlas", std::string(entry.key), "-38", "-22", "56"}));
       files.push_back(
-          timeProgram({VANTREL_ATLAS_BINARY, "point", "--atlas-file", image, "-38", "-22", "56"}));
+          secondsOf({VANTREL_ATLAS_BINARY, "point", "--atlas-file", image, "-38", "-22", "56"}));
     }
     report("point, " + std::string(entry.key), builtIn, files);
     allFiles.insert(allFiles.end(), {"--atlas-file", image});
@@ -119,10 +88,9 @@ int main() {
   withFiles.push_back(table);
   std::vector<double> builtIn, files;
   for (int i = 0; i < 3; ++i) {
-    builtIn.push_back(timeProgram({VANTREL_ATLAS_BINARY, "table", table}));
-    files.push_back(timeProgram(withFiles));
+    builtIn.push_back(secondsOf({VANTREL_ATLAS_BINARY, "table", table}));
+    files.push_back(secondsOf(withFiles));
   }
   report("table of 100,000, all six", builtIn, files);
-  fs::remove_all(dir);
   return 0;
 }

@@ -1,23 +1,19 @@
 // Times what the cache saves: orvod's start to its readiness line with the answer table compiled
 // (the first start), mapped (every later one) and built in memory (--no-cache); and a table of
 // 20 points with the six atlases and --nearest 10 beside one point, each a whole process.
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
 
-#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "testkit/daemon_process.hpp"
 #include "testkit/temp_dir.hpp"
-
-extern char** environ;
+#include "testkit/timed_run.hpp"
 
 namespace {
 
@@ -25,11 +21,6 @@ using Clock = std::chrono::steady_clock;
 
 double millisecondsSince(Clock::time_point start) {
   return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
-
-double median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  return values[values.size() / 2];
 }
 
 // Milliseconds from start to the readiness line; a failed start is reported and counted as 0.
@@ -49,23 +40,7 @@ double orvodReady(const std::vector<std::string>& extra) {
 // A whole run of vantrel-atlas with its output to /dev/null, in milliseconds.
 double atlasRun(std::vector<std::string> args) {
   args.insert(args.begin(), VANTREL_ATLAS_BINARY);
-  std::vector<char*> argv;
-  for (std::string& arg : args) {
-    argv.push_back(arg.data());
-  }
-  argv.push_back(nullptr);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-  const auto start = Clock::now();
-  pid_t pid = -1;
-  int status = 0;
-  if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0) {
-    waitpid(pid, &status, 0);
-  }
-  posix_spawn_file_actions_destroy(&actions);
-  return millisecondsSince(start);
+  return 1000 * vantrel::kit::runTimed(std::move(args)).seconds;
 }
 
 void clear(const std::filesystem::path& folder) {
@@ -89,10 +64,12 @@ int main() {
   for (int i = 0; i < 9; ++i) {
     warm.push_back(orvodReady({}));
   }
-  std::printf("orvod ready, table compiled (cold)    median %7.1f ms\n", median(cold));
+  std::printf("orvod ready, table compiled (cold)    median %7.1f ms\n",
+              vantrel::kit::medianOf(cold));
   std::printf("orvod ready, table mapped (warm)      median %7.1f ms  (target 50 ms)\n",
-              median(warm));
-  std::printf("orvod ready, --no-cache               median %7.1f ms\n", median(memory));
+              vantrel::kit::medianOf(warm));
+  std::printf("orvod ready, --no-cache               median %7.1f ms\n",
+              vantrel::kit::medianOf(memory));
 
   const std::filesystem::path table = cacheFolder / "peaks.tsv";
   {
@@ -108,7 +85,7 @@ int main() {
     point.push_back(atlasRun({"point", "--nearest", "10", "-38", "-22", "56"}));
     twenty.push_back(atlasRun({"table", "--nearest", "10", table.string()}));
   }
-  const double p = median(point), t = median(twenty);
+  const double p = vantrel::kit::medianOf(point), t = vantrel::kit::medianOf(twenty);
   std::printf("vantrel-atlas point                   median %7.1f ms\n", p);
   std::printf(
       "vantrel-atlas table of 20 points      median %7.1f ms  (%.2fx a point; target 1.2x)\n", t,

@@ -1,16 +1,9 @@
 // Times vantrel-atlas table over 20 points with and without its figures and its report, and a
 // clusters report of a 2 mm map with 10 clusters, whole process.
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <algorithm>
-#include <chrono>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -18,11 +11,9 @@
 #include <string>
 #include <vector>
 
-extern char** environ;
+#include "testkit/timed_run.hpp"
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
 
 constexpr int kRuns = 7;
 constexpr int kPoints = 20;
@@ -31,49 +22,19 @@ struct Times {
   double wall = -1, cpu = 0;  // seconds; the CPU time of the process, user and system
 };
 
-// Runs the program with its output thrown away; a wall time of -1 when it failed.
-Times timedRun(const std::vector<std::string>& args) {
-  std::vector<char*> argv;
-  for (const auto& arg : args)
-    argv.push_back(const_cast<char*>(arg.c_str()));
-  argv.push_back(nullptr);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-  const auto start = Clock::now();
-  pid_t pid = -1;
-  const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-  posix_spawn_file_actions_destroy(&actions);
-  int status = 0;
-  rusage usage{};
-  if (spawned != 0 || wait4(pid, &status, 0, &usage) != pid || !WIFEXITED(status) ||
-      WEXITSTATUS(status) != 0) {
-    return {};
-  }
-  const auto seconds = [](const timeval& t) { return t.tv_sec + t.tv_usec / 1e6; };
-  return {std::chrono::duration<double>(Clock::now() - start).count(),
-          seconds(usage.ru_utime) + seconds(usage.ru_stime)};
-}
-
-double median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  return values[values.size() / 2];
-}
-
 Times medianRun(const std::vector<std::string>& args, const std::filesystem::path& scratch) {
   std::vector<double> walls, cpus;
-  for (int run = 0; run < kRuns; ++run) {
+  for (int i = 0; i < kRuns; ++i) {
     std::filesystem::remove_all(scratch / "out");
-    const Times times = timedRun(args);
-    if (times.wall < 0) {
+    const vantrel::kit::TimedRun run = vantrel::kit::runTimed(args);
+    if (run.status != 0) {
       std::fprintf(stderr, "figures_bench: %s failed\n", args[1].c_str());
       std::exit(1);
     }
-    walls.push_back(times.wall);
-    cpus.push_back(times.cpu);
+    walls.push_back(run.seconds);
+    cpus.push_back(run.cpuSeconds);
   }
-  return {median(walls), median(cpus)};
+  return {vantrel::kit::medianOf(walls), vantrel::kit::medianOf(cpus)};
 }
 
 void print(const char* what, const Times& times, const Times& base) {

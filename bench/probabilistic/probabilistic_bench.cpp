@@ -23,6 +23,7 @@
 #include "atlas/probabilistic_atlas.hpp"
 #include "atlas/probability_text.hpp"
 #include "testkit/temp_dir.hpp"
+#include "testkit/timed_run.hpp"
 
 namespace {
 
@@ -209,11 +210,6 @@ double childCpuSeconds() {
          static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
-double median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  return values[values.size() / 2];
-}
-
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -261,6 +257,7 @@ int main(int argc, char* argv[]) {
   std::printf(
       "load and answer one point: median %.3f s, cpu %.3f s (target 2 s), peak RSS "
       "%.1f MiB (target 128 MiB); floor of inflating the 4D image %.3f s\n",
-      median(seconds), median(cpu), static_cast<double>(peakKib) / 1024.0, median(floors));
+      vantrel::kit::medianOf(seconds), vantrel::kit::medianOf(cpu),
+      static_cast<double>(peakKib) / 1024.0, vantrel::kit::medianOf(floors));
   return 0;
 }
