@@ -30,16 +30,20 @@ void rankHighestFirst(RegionProbability* begin, RegionProbability* end) {
   }
 }
 
-}  // namespace
-
-SparseProbabilities::SparseProbabilities(std::int64_t voxels, std::size_t regions)
-    : regions_(regions), starts_(static_cast<std::size_t>(voxels) + 1, 0), mass_(regions, 0.0) {
-  // Region positions are kept in 16 bits and voxel numbers in 32.
+// Region positions are kept in 16 bits, and voxel numbers and entry offsets in 32: checked
+// before anything is allocated.
+std::size_t checkedVoxels(std::int64_t voxels, std::size_t regions) {
   if (regions > std::numeric_limits<std::uint16_t>::max() ||
       voxels > std::numeric_limits<std::uint32_t>::max() || voxels < 0) {
     throw std::invalid_argument("a probabilistic atlas too large to hold");
   }
+  return static_cast<std::size_t>(voxels);
 }
+
+}  // namespace
+
+SparseProbabilities::SparseProbabilities(std::int64_t voxels, std::size_t regions)
+    : regions_(regions), starts_(checkedVoxels(voxels, regions) + 1, 0), mass_(regions, 0.0) {}
 
 void SparseProbabilities::startVolume(std::size_t voxels) {
   if (volumeEnds_.size() == regions_ || voxels + 1 != starts_.size()) {
@@ -48,6 +52,9 @@ void SparseProbabilities::startVolume(std::size_t voxels) {
 }
 
 void SparseProbabilities::keep(std::size_t voxel, float value) {
+  if (pending_.size() == std::numeric_limits<std::uint32_t>::max()) {
+    throw std::invalid_argument("a probabilistic atlas with too many probabilities to hold");
+  }
   pending_.push_back({static_cast<std::uint32_t>(voxel), value});
   largest_ = std::max(largest_, value);
 }
