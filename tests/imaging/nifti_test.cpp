@@ -6,6 +6,7 @@
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <numeric>
 #include <stdexcept>
 
 #include "imaging/nifti_read.hpp"
@@ -17,6 +18,15 @@ namespace {
 
 using fixture::MapShape;
 constexpr int kNifti1 = NIFTI_FTYPE_NIFTI1_1, kNifti2 = NIFTI_FTYPE_NIFTI2_1;
+
+// Three volumes of 24 voxels, each voxel of volume v holding step * (v + 1).
+std::vector<double> threeVolumes(double step) {
+  std::vector<double> values(72);
+  for (std::size_t i = 0; i < values.size(); ++i) {
+    values[i] = step * static_cast<double>(i / 24 + 1);
+  }
+  return values;
+}
 
 class Nifti : public fixture::MapFiles {
  protected:
@@ -35,11 +45,7 @@ class Nifti : public fixture::MapFiles {
   std::string refusal(const std::string& path, const ReadOptions& options) {
     try {
       NiftiReader reader(path, options);
-      if (options.labels) {
-        reader.read<std::uint8_t>();
-      } else {
-        reader.read<double>();
-      }
+      options.labels ? (void)reader.read<std::uint8_t>() : (void)reader.read<double>();
     } catch (const std::runtime_error& e) {
       return e.what();
     }
@@ -69,9 +75,8 @@ TEST_F(Nifti, ReadsEveryRealTypeInBothVersionsByteOrdersAndCompressions) {
   for (const Case& c : cases) {
     std::vector<double> values(24, 7);
     values[23] = c.value;
-    const std::string path = writeMap(
-        c.name, {.datatype = c.datatype, .niftiType = c.niftiType, .swapped = c.swapped}, values);
-    NiftiReader reader(path);
+    NiftiReader reader(writeMap(
+        c.name, {.datatype = c.datatype, .niftiType = c.niftiType, .swapped = c.swapped}, values));
     const Volume<double> volume = reader.read<double>();
     EXPECT_EQ(volume[0], 7) << c.name;
     EXPECT_EQ(volume[23], c.value) << c.name;
@@ -107,10 +112,7 @@ TEST_F(Nifti, ScalesUnlessTheSlopeIsZeroAndPicksTheVolume) {
     std::int64_t volume;
     double expected;  // at voxel 5 of the volume
   } cases[] = {{0.5, -1, 0, 49}, {0, 3, 0, 100}, {1, 5, 1, 205}, {2, 1, 2, 601}};
-  std::vector<double> values(72);
-  for (std::size_t i = 0; i < values.size(); ++i) {
-    values[i] = 100.0 * static_cast<double>(i / 24 + 1);
-  }
+  const std::vector<double> values = threeVolumes(100);
   for (const Case& c : cases) {
     MapShape shape{.nt = 3, .datatype = DT_INT16, .adjust = [&](nifti_image& image) {
                      image.scl_slope = static_cast<float>(c.slope);
@@ -136,10 +138,7 @@ TEST_F(Nifti, StreamsVolumesOneAtATimeInTheStoredTypeOrScaledAsFloats) {
   } cases[] = {{DT_UINT8, 0, kAllVolumes, {40, 80, 120}, 1},
                {DT_INT16, 0.5, kAllVolumes, {20, 40, 60}, 4},
                {DT_FLOAT64, 1, 1, {80}, 8}};
-  std::vector<double> values(72);
-  for (std::size_t i = 0; i < values.size(); ++i) {
-    values[i] = 40.0 * static_cast<double>(i / 24 + 1);
-  }
+  const std::vector<double> values = threeVolumes(40);
   for (const Case& c : cases) {
     const MapShape shape{.nt = 3, .datatype = c.datatype, .adjust = [&](nifti_image& image) {
                            image.scl_slope = static_cast<float>(c.slope);
@@ -161,39 +160,34 @@ TEST_F(Nifti, StreamsVolumesOneAtATimeInTheStoredTypeOrScaledAsFloats) {
 }
 
 TEST_F(Nifti, TakesTheUsableSformElseTheQformAndSaysWhetherTheSpaceIsStandard) {
-  const auto withQform = [](int qcode) {
-    return [qcode](nifti_image& image) {
-      image.qform_code = qcode;
-      image.quatern_b = image.quatern_c = image.quatern_d = 0;
-      image.qoffset_x = 5;
-      image.dx = image.dy = image.dz = 3;
-      image.qfac = 1;
-    };
-  };
   struct Case {
     int sformCode;
     bool singularSform;
     int qformCode;
-    Transform chosen;
-    double originX;
+    Transform chosen;  // with its origin 90 for the sform, 5 for the qform
     const char* code;
     bool standard;
   } cases[] = {
-      {NIFTI_XFORM_MNI_152, false, NIFTI_XFORM_SCANNER_ANAT, Transform::kSform, 90, "MNI_152",
-       true},
-      {NIFTI_XFORM_ALIGNED_ANAT, false, 0, Transform::kSform, 90, "Aligned Anat", false},
-      {0, false, NIFTI_XFORM_TALAIRACH, Transform::kQform, 5, "Talairach", true},
-      {NIFTI_XFORM_ALIGNED_ANAT, true, NIFTI_XFORM_SCANNER_ANAT, Transform::kQform, 5,
-       "Scanner Anat", false},
+      {NIFTI_XFORM_MNI_152, false, NIFTI_XFORM_SCANNER_ANAT, Transform::kSform, "MNI_152", true},
+      {NIFTI_XFORM_ALIGNED_ANAT, false, 0, Transform::kSform, "Aligned Anat", false},
+      {0, false, NIFTI_XFORM_TALAIRACH, Transform::kQform, "Talairach", true},
+      {NIFTI_XFORM_ALIGNED_ANAT, true, NIFTI_XFORM_SCANNER_ANAT, Transform::kQform, "Scanner Anat",
+       false},
   };
   for (const Case& c : cases) {
-    MapShape shape{.sformCode = c.sformCode, .adjust = withQform(c.qformCode)};
+    MapShape shape{.sformCode = c.sformCode, .adjust = [&](nifti_image& image) {
+                     image.qform_code = c.qformCode;
+                     image.quatern_b = image.quatern_c = image.quatern_d = 0;
+                     image.qoffset_x = 5;
+                     image.dx = image.dy = image.dz = 3;
+                     image.qfac = 1;
+                   }};
     if (c.singularSform) {
       shape.sform[2][2] = 0;
     }
     NiftiReader reader(writeMap("t.nii", shape, {}));
     EXPECT_EQ(reader.grid().transform(), c.chosen) << c.code;
-    EXPECT_EQ(reader.grid().voxelToWorld()[0][3], c.originX) << c.code;
+    EXPECT_EQ(reader.grid().voxelToWorld()[0][3], c.chosen == Transform::kSform ? 90 : 5) << c.code;
     EXPECT_EQ(reader.header().transformCode, c.code);
     EXPECT_EQ(reader.header().standardSpace, c.standard) << c.code;
   }
@@ -211,48 +205,41 @@ TEST_F(Nifti, RefusesWhatItCannotReadWithOneLineNamingTheFile) {
   const std::int64_t overflowing[4] = {3, std::int64_t{1} << 40, std::int64_t{1} << 40, 1 << 20};
   nifti2.replace(16, sizeof overflowing, reinterpret_cast<const char*>(overflowing),
                  sizeof overflowing);
+  const auto scaled = [](nifti_image& image) { image.scl_slope = image.scl_inter = 1; };
+  const std::string five("\x05\0\x02\0\x02\0\x02\0\x02\0\x02", 11);
   struct Case {
     std::string path;
-    ReadOptions options;
     const char* message;
+    ReadOptions options{};
   } cases[] = {
-      {save("text.nii", std::string(400, 'x')), {}, "not a NIfTI file"},
-      {save("short.nii", "x\ty\n"), {}, "shorter than a header"},
-      {save("half.nii", half), {}, "more than the file holds"},
-      {save("half.nii.gz", half), {}, "ends inside its voxel data"},
-      {save("huge.nii", patched(40, hugeDims)), {}, "more than the file holds"},
-      {save("huge.nii.gz", patched(40, hugeDims)), {}, "more than the file holds"},
-      {save("overflow.nii", nifti2), {}, "overflows"},
-      {save("five.nii", patched(40, std::string("\x05\0\x02\0\x02\0\x02\0\x02\0\x02", 11))),
-       {},
-       "more than four dimensions"},
-      {save("offset.nii", patched(108, std::string("\0\0\xc8\x42", 4))), {}, "vox_offset"},
-      {save("pair.nii", patched(344, std::string("ni1\0", 4))), {}, "two-file"},
-      {save("magic.nii", patched(344, std::string("n+2\0", 4))), {}, "bad magic"},
-      {writeMap("complex.nii", {.datatype = DT_COMPLEX64}, {}), {}, "COMPLEX64"},
-      {writeMap("rgb.nii", {.datatype = DT_RGB24}, {}), {}, "RGB24"},
-      {writeMap("bare.nii", {.sformCode = 0}, {}), {}, "neither sform nor qform"},
-      {writeMap("one.nii", {}, {}), {.volume = 1}, "volume 1 asked for, the map has 1"},
-      {writeMap("big.nii", {}, {}), {.maxVoxels = 23}, "a volume of 24 voxels is too large"},
-      {(dir_ / "missing.nii").string(), {}, "cannot open"},
-      {dir_.string(), {}, "is a directory"},
+      {save("text.nii", std::string(400, 'x')), "not a NIfTI file"},
+      {save("short.nii", "x\ty\n"), "shorter than a header"},
+      {save("half.nii", half), "more than the file holds"},
+      {save("half.nii.gz", half), "ends inside its voxel data"},
+      {save("huge.nii", patched(40, hugeDims)), "more than the file holds"},
+      {save("huge.nii.gz", patched(40, hugeDims)), "more than the file holds"},
+      {save("overflow.nii", nifti2), "overflows"},
+      {save("five.nii", patched(40, five)), "more than four dimensions"},
+      {save("offset.nii", patched(108, std::string("\0\0\xc8\x42", 4))), "vox_offset"},
+      {save("pair.nii", patched(344, std::string("ni1\0", 4))), "two-file"},
+      {save("magic.nii", patched(344, std::string("n+2\0", 4))), "bad magic"},
+      {writeMap("complex.nii", {.datatype = DT_COMPLEX64}, {}), "COMPLEX64"},
+      {writeMap("rgb.nii", {.datatype = DT_RGB24}, {}), "RGB24"},
+      {writeMap("bare.nii", {.sformCode = 0}, {}), "neither sform nor qform"},
+      {writeMap("one.nii", {}, {}), "volume 1 asked for, the map has 1", {.volume = 1}},
+      {writeMap("big.nii", {}, {}), "a volume of 24 voxels is too large", {.maxVoxels = 23}},
+      {(dir_ / "missing.nii").string(), "cannot open"},
+      {dir_.string(), "is a directory"},
       {writeMap("series.nii", {.nt = 2, .datatype = DT_UINT8}, {}),
-       {.labels = true},
-       "more than one volume"},
-      {writeMap("scaled.nii",
-                {.datatype = DT_UINT8,
-                 .adjust =
-                     [](nifti_image& image) {
-                       image.scl_slope = 1;
-                       image.scl_inter = 1;
-                     }},
-                {}),
-       {.labels = true},
-       "labels must not be scaled"},
-      {writeMap("float.nii", {}, {}), {.labels = true}, "FLOAT32, expected integer labels"},
+       "more than one volume",
+       {.labels = true}},
+      {writeMap("scaled.nii", {.datatype = DT_UINT8, .adjust = scaled}, {}),
+       "labels must not be scaled",
+       {.labels = true}},
+      {writeMap("float.nii", {}, {}), "FLOAT32, expected integer labels", {.labels = true}},
       {writeMap("wide.nii", {.datatype = DT_INT16}, {}),
-       {.labels = true},
-       "INT16, expected UINT8 labels"},
+       "INT16, expected UINT8 labels",
+       {.labels = true}},
   };
   for (const Case& c : cases) {
     const std::string message = refusal(c.path, c.options);
@@ -298,9 +285,7 @@ TEST_F(Nifti, WritesLabelsWithTheHeaderOfTheirSourceInEitherVersion) {
 TEST_F(Nifti, WritesFloatVolumesInMemoryThatReadBack) {
   const Grid grid({3, 4, 5}, {{{0, 1.5, 0, -10}, {-2, 0, 0, 4}, {0, 0, 3, 30}}});
   std::vector<float> values(60);
-  for (std::size_t i = 0; i < values.size(); ++i) {
-    values[i] = static_cast<float>(i) - 2.5F;
-  }
+  std::iota(values.begin(), values.end(), -2.5F);
   const std::vector<std::uint8_t> bytes = gzippedNifti(Volume<float>(grid, values), Space::kMni152);
   const std::string path = save("viewer.nii", std::string(bytes.begin(), bytes.end()));
   NiftiReader reader(path);
