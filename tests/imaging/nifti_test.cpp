@@ -8,6 +8,7 @@
 #include <memory>
 #include <numeric>
 #include <stdexcept>
+#include <tuple>
 
 #include "imaging/nifti_read.hpp"
 #include "imaging/nifti_write.hpp"
@@ -54,13 +55,7 @@ class Nifti : public fixture::MapFiles {
 };
 
 TEST_F(Nifti, ReadsEveryRealTypeInBothVersionsByteOrdersAndCompressions) {
-  struct Case {
-    int datatype;
-    double value;
-    int niftiType;
-    bool swapped;
-    const char* name;
-  } cases[] = {
+  const std::tuple<int, double, int, bool, const char*> cases[] = {
       {DT_INT8, -100, kNifti1, false, "a.nii"},
       {DT_UINT8, 250, kNifti1, true, "b.nii.gz"},
       {DT_INT16, -30000, kNifti2, true, "c.nii"},
@@ -72,18 +67,18 @@ TEST_F(Nifti, ReadsEveryRealTypeInBothVersionsByteOrdersAndCompressions) {
       {DT_FLOAT32, -1.5, kNifti1, true, "i.nii.gz"},
       {DT_FLOAT64, 1e-300, kNifti2, true, "j.nii"},
   };
-  for (const Case& c : cases) {
+  for (const auto& [datatype, value, niftiType, swapped, name] : cases) {
     std::vector<double> values(24, 7);
-    values[23] = c.value;
-    NiftiReader reader(writeMap(
-        c.name, {.datatype = c.datatype, .niftiType = c.niftiType, .swapped = c.swapped}, values));
+    values[23] = value;
+    NiftiReader reader(
+        writeMap(name, {.datatype = datatype, .niftiType = niftiType, .swapped = swapped}, values));
     const Volume<double> volume = reader.read<double>();
-    EXPECT_EQ(volume[0], 7) << c.name;
-    EXPECT_EQ(volume[23], c.value) << c.name;
-    EXPECT_EQ(volume.grid().size(), (Index3{4, 3, 2})) << c.name;
-    EXPECT_EQ(volume.grid().voxelToWorld()[1][3], -126) << c.name;
-    EXPECT_EQ(reader.header().version, c.niftiType == kNifti1 ? 1 : 2) << c.name;
-    EXPECT_EQ(reader.header().datatype, nifti_datatype_string(c.datatype)) << c.name;
+    EXPECT_EQ(volume[0], 7) << name;
+    EXPECT_EQ(volume[23], value) << name;
+    EXPECT_EQ(volume.grid().size(), (Index3{4, 3, 2})) << name;
+    EXPECT_EQ(volume.grid().voxelToWorld()[1][3], -126) << name;
+    EXPECT_EQ(reader.header().version, niftiType == kNifti1 ? 1 : 2) << name;
+    EXPECT_EQ(reader.header().datatype, nifti_datatype_string(datatype)) << name;
   }
 }
 
