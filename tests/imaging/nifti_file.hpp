@@ -46,10 +46,8 @@ class MapFiles : public ::testing::Test {
       store(*image, i, values[i]);
     }
     image->sform_code = shape.sformCode;
-    for (int r = 0; r < 3; ++r) {
-      for (int c = 0; c < 4; ++c) {
-        image->sto_xyz.m[r][c] = shape.sform[r][c];
-      }
+    for (int k = 0; k < 12; ++k) {
+      image->sto_xyz.m[k / 4][k % 4] = shape.sform[k / 4][k % 4];
     }
     if (shape.adjust) {
       shape.adjust(*image);
@@ -71,17 +69,13 @@ class MapFiles : public ::testing::Test {
     std::vector<char> bytes(headerBytes + 4);
     bytes.insert(bytes.end(), shape.text.begin(), shape.text.end());
     image.nifti_type = shape.niftiType;
-    if (nifti2) {
-      nifti_2_header h;
-      nifti_convert_nim2n2hdr(&image, &h);
-      h.vox_offset = static_cast<std::int64_t>(bytes.size());
+    const auto putHeader = [&](auto h, auto convert) {
+      convert(&image, &h);
+      h.vox_offset = static_cast<decltype(h.vox_offset)>(bytes.size());
       std::memcpy(bytes.data(), &h, sizeof h);
-    } else {
-      nifti_1_header h;
-      nifti_convert_nim2n1hdr(&image, &h);
-      h.vox_offset = static_cast<float>(bytes.size());
-      std::memcpy(bytes.data(), &h, sizeof h);
-    }
+    };
+    nifti2 ? putHeader(nifti_2_header{}, nifti_convert_nim2n2hdr)
+           : putHeader(nifti_1_header{}, nifti_convert_nim2n1hdr);
     const std::size_t voxels = bytes.size();
     const auto* data = static_cast<const char*>(image.data);
     bytes.insert(bytes.end(), data, data + image.nvox * image.nbyper);
@@ -97,35 +91,17 @@ class MapFiles : public ::testing::Test {
     gzclose(file);
   }
 
-  template <typename T>
-  static void put(nifti_image& image, std::size_t i, double v) {
-    static_cast<T*>(image.data)[i] = static_cast<T>(v);
-  }
+  // Complex and RGB maps only need their header, so their voxels stay zero.
   static void store(nifti_image& image, std::size_t i, double v) {
-    switch (image.datatype) {
-      case DT_INT8:
-        return put<std::int8_t>(image, i, v);
-      case DT_UINT8:
-        return put<std::uint8_t>(image, i, v);
-      case DT_INT16:
-        return put<std::int16_t>(image, i, v);
-      case DT_UINT16:
-        return put<std::uint16_t>(image, i, v);
-      case DT_INT32:
-        return put<std::int32_t>(image, i, v);
-      case DT_UINT32:
-        return put<std::uint32_t>(image, i, v);
-      case DT_INT64:
-        return put<std::int64_t>(image, i, v);
-      case DT_UINT64:
-        return put<std::uint64_t>(image, i, v);
-      case DT_FLOAT32:
-        return put<float>(image, i, v);
-      case DT_FLOAT64:
-        return put<double>(image, i, v);
-      default:
-        return;  // complex and RGB maps only need their header
-    }
+    const auto put = [&]<typename T>(int datatype, T) {
+      if (image.datatype == datatype) {
+        static_cast<T*>(image.data)[i] = static_cast<T>(v);
+      }
+    };
+    put(DT_INT8, std::int8_t{}), put(DT_UINT8, std::uint8_t{}), put(DT_INT16, std::int16_t{});
+    put(DT_UINT16, std::uint16_t{}), put(DT_INT32, std::int32_t{});
+    put(DT_UINT32, std::uint32_t{}), put(DT_INT64, std::int64_t{});
+    put(DT_UINT64, std::uint64_t{}), put(DT_FLOAT32, 0.0F), put(DT_FLOAT64, 0.0);
   }
 };
 

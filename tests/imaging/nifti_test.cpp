@@ -6,7 +6,9 @@
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <numeric>
 #include <stdexcept>
+#include <tuple>
 
 #include "imaging/nifti_read.hpp"
 #include "imaging/nifti_write.hpp"
@@ -17,6 +19,15 @@ namespace {
 
 using fixture::MapShape;
 constexpr int kNifti1 = NIFTI_FTYPE_NIFTI1_1, kNifti2 = NIFTI_FTYPE_NIFTI2_1;
+
+// Three volumes of 24 voxels, each voxel of volume v holding step * (v + 1).
+std::vector<double> threeVolumes(double step) {
+  std::vector<double> values(72);
+  for (std::size_t i = 0; i < values.size(); ++i) {
+    values[i] = step * static_cast<double>(i / 24 + 1);
+  }
+  return values;
+}
 
 class Nifti : public fixture::MapFiles {
  protected:
@@ -35,11 +46,7 @@ class Nifti : public fixture::MapFiles {
   std::string refusal(const std::string& path, const ReadOptions& options) {
     try {
       NiftiReader reader(path, options);
-      if (options.labels) {
-        reader.read<std::uint8_t>();
-      } else {
-        reader.read<double>();
-      }
+      options.labels ? (void)reader.read<std::uint8_t>() : (void)reader.read<double>();
     } catch (const std::runtime_error& e) {
       return e.what();
     }
@@ -48,13 +55,7 @@ class Nifti : public fixture::MapFiles {
 };
 
 TEST_F(Nifti, ReadsEveryRealTypeInBothVersionsByteOrdersAndCompressions) {
-  struct Case {
-    int datatype;
-    double value;
-    int niftiType;
-    bool swapped;
-    const char* name;
-  } cases[] = {
+  const std::tuple<int, double, int, bool, const char*> cases[] = {
       {DT_INT8, -100, kNifti1, false, "a.nii"},
       {DT_UINT8, 250, kNifti1, true, "b.nii.gz"},
       {DT_INT16, -30000, kNifti2, true, "c.nii"},
@@ -66,19 +67,18 @@ TEST_F(Nifti, ReadsEveryRealTypeInBothVersionsByteOrdersAndCompressions) {
       {DT_FLOAT32, -1.5, kNifti1, true, "i.nii.gz"},
       {DT_FLOAT64, 1e-300, kNifti2, true, "j.nii"},
   };
-  for (const Case& c : cases) {
+  for (const auto& [datatype, value, niftiType, swapped, name] : cases) {
     std::vector<double> values(24, 7);
-    values[23] = c.value;
-    const std::string path = writeMap(
-        c.name, {.datatype = c.datatype, .niftiType = c.niftiType, .swapped = c.swapped}, values);
-    NiftiReader reader(path);
+    values[23] = value;
+    NiftiReader reader(
+        writeMap(name, {.datatype = datatype, .niftiType = niftiType, .swapped = swapped}, values));
     const Volume<double> volume = reader.read<double>();
-    EXPECT_EQ(volume[0], 7) << c.name;
-    EXPECT_EQ(volume[23], c.value) << c.name;
-    EXPECT_EQ(volume.grid().size(), (Index3{4, 3, 2})) << c.name;
-    EXPECT_EQ(volume.grid().voxelToWorld()[1][3], -126) << c.name;
-    EXPECT_EQ(reader.header().version, c.niftiType == kNifti1 ? 1 : 2) << c.name;
-    EXPECT_EQ(reader.header().datatype, nifti_datatype_string(c.datatype)) << c.name;
+    EXPECT_EQ(volume[0], 7) << name;
+    EXPECT_EQ(volume[23], value) << name;
+    EXPECT_EQ(volume.grid().size(), (Index3{4, 3, 2})) << name;
+    EXPECT_EQ(volume.grid().voxelToWorld()[1][3], -126) << name;
+    EXPECT_EQ(reader.header().version, niftiType == kNifti1 ? 1 : 2) << name;
+    EXPECT_EQ(reader.header().datatype, nifti_datatype_string(datatype)) << name;
   }
 }
 
@@ -107,10 +107,7 @@ TEST_F(Nifti, ScalesUnlessTheSlopeIsZeroAndPicksTheVolume) {
     std::int64_t volume;
     double expected;  // at voxel 5 of the volume
   } cases[] = {{0.5, -1, 0, 49}, {0, 3, 0, 100}, {1, 5, 1, 205}, {2, 1, 2, 601}};
-  std::vector<double> values(72);
-  for (std::size_t i = 0; i < values.size(); ++i) {
-    values[i] = 100.0 * static_cast<double>(i / 24 + 1);
-  }
+  const std::vector<double> values = threeVolumes(100);
   for (const Case& c : cases) {
     MapShape shape{.nt = 3, .datatype = DT_INT16, .adjust = [&](nifti_image& image) {
                      image.scl_slope = static_cast<float>(c.slope);
@@ -136,10 +133,7 @@ TEST_F(Nifti, StreamsVolumesOneAtATimeInTheStoredTypeOrScaledAsFloats) {
   } cases[] = {{DT_UINT8, 0, kAllVolumes, {40, 80, 120}, 1},
                {DT_INT16, 0.5, kAllVolumes, {20, 40, 60}, 4},
                {DT_FLOAT64, 1, 1, {80}, 8}};
-  std::vector<double> values(72);
-  for (std::size_t i = 0; i < values.size(); ++i) {
-    values[i] = 40.0 * static_cast<double>(i / 24 + 1);
-  }
+  const std::vector<double> values = threeVolumes(40);
   for (const Case& c : cases) {
     const MapShape shape{.nt = 3, .datatype = c.datatype, .adjust = [&](nifti_image& image) {
                            image.scl_slope = static_cast<float>(c.slope);
@@ -161,39 +155,34 @@ TEST_F(Nifti, StreamsVolumesOneAtATimeInTheStoredTypeOrScaledAsFloats) {
 }
 
 TEST_F(Nifti, TakesTheUsableSformElseTheQformAndSaysWhetherTheSpaceIsStandard) {
-  const auto withQform = [](int qcode) {
-    return [qcode](nifti_image& image) {
-      image.qform_code = qcode;
-      image.quatern_b = image.quatern_c = image.quatern_d = 0;
-      image.qoffset_x = 5;
-      image.dx = image.dy = image.dz = 3;
-      image.qfac = 1;
-    };
-  };
   struct Case {
     int sformCode;
     bool singularSform;
     int qformCode;
-    Transform chosen;
-    double originX;
+    Transform chosen;  // with its origin 90 for the sform, 5 for the qform
     const char* code;
     bool standard;
   } cases[] = {
-      {NIFTI_XFORM_MNI_152, false, NIFTI_XFORM_SCANNER_ANAT, Transform::kSform, 90, "MNI_152",
-       true},
-      {NIFTI_XFORM_ALIGNED_ANAT, false, 0, Transform::kSform, 90, "Aligned Anat", false},
-      {0, false, NIFTI_XFORM_TALAIRACH, Transform::kQform, 5, "Talairach", true},
-      {NIFTI_XFORM_ALIGNED_ANAT, true, NIFTI_XFORM_SCANNER_ANAT, Transform::kQform, 5,
-       "Scanner Anat", false},
+      {NIFTI_XFORM_MNI_152, false, NIFTI_XFORM_SCANNER_ANAT, Transform::kSform, "MNI_152", true},
+      {NIFTI_XFORM_ALIGNED_ANAT, false, 0, Transform::kSform, "Aligned Anat", false},
+      {0, false, NIFTI_XFORM_TALAIRACH, Transform::kQform, "Talairach", true},
+      {NIFTI_XFORM_ALIGNED_ANAT, true, NIFTI_XFORM_SCANNER_ANAT, Transform::kQform, "Scanner Anat",
+       false},
   };
   for (const Case& c : cases) {
-    MapShape shape{.sformCode = c.sformCode, .adjust = withQform(c.qformCode)};
+    MapShape shape{.sformCode = c.sformCode, .adjust = [&](nifti_image& image) {
+                     image.qform_code = c.qformCode;
+                     image.quatern_b = image.quatern_c = image.quatern_d = 0;
+                     image.qoffset_x = 5;
+                     image.dx = image.dy = image.dz = 3;
+                     image.qfac = 1;
+                   }};
     if (c.singularSform) {
       shape.sform[2][2] = 0;
     }
     NiftiReader reader(writeMap("t.nii", shape, {}));
     EXPECT_EQ(reader.grid().transform(), c.chosen) << c.code;
-    EXPECT_EQ(reader.grid().voxelToWorld()[0][3], c.originX) << c.code;
+    EXPECT_EQ(reader.grid().voxelToWorld()[0][3], c.chosen == Transform::kSform ? 90 : 5) << c.code;
     EXPECT_EQ(reader.header().transformCode, c.code);
     EXPECT_EQ(reader.header().standardSpace, c.standard) << c.code;
   }
@@ -211,48 +200,41 @@ TEST_F(Nifti, RefusesWhatItCannotReadWithOneLineNamingTheFile) {
   const std::int64_t overflowing[4] = {3, std::int64_t{1} << 40, std::int64_t{1} << 40, 1 << 20};
   nifti2.replace(16, sizeof overflowing, reinterpret_cast<const char*>(overflowing),
                  sizeof overflowing);
+  const auto scaled = [](nifti_image& image) { image.scl_slope = image.scl_inter = 1; };
+  const std::string five("\x05\0\x02\0\x02\0\x02\0\x02\0\x02", 11);
   struct Case {
     std::string path;
-    ReadOptions options;
     const char* message;
+    ReadOptions options{};
   } cases[] = {
-      {save("text.nii", std::string(400, 'x')), {}, "not a NIfTI file"},
-      {save("short.nii", "x\ty\n"), {}, "shorter than a header"},
-      {save("half.nii", half), {}, "more than the file holds"},
-      {save("half.nii.gz", half), {}, "ends inside its voxel data"},
-      {save("huge.nii", patched(40, hugeDims)), {}, "more than the file holds"},
-      {save("huge.nii.gz", patched(40, hugeDims)), {}, "more than the file holds"},
-      {save("overflow.nii", nifti2), {}, "overflows"},
-      {save("five.nii", patched(40, std::string("\x05\0\x02\0\x02\0\x02\0\x02\0\x02", 11))),
-       {},
-       "more than four dimensions"},
-      {save("offset.nii", patched(108, std::string("\0\0\xc8\x42", 4))), {}, "vox_offset"},
-      {save("pair.nii", patched(344, std::string("ni1\0", 4))), {}, "two-file"},
-      {save("magic.nii", patched(344, std::string("n+2\0", 4))), {}, "bad magic"},
-      {writeMap("complex.nii", {.datatype = DT_COMPLEX64}, {}), {}, "COMPLEX64"},
-      {writeMap("rgb.nii", {.datatype = DT_RGB24}, {}), {}, "RGB24"},
-      {writeMap("bare.nii", {.sformCode = 0}, {}), {}, "neither sform nor qform"},
-      {writeMap("one.nii", {}, {}), {.volume = 1}, "volume 1 asked for, the map has 1"},
-      {writeMap("big.nii", {}, {}), {.maxVoxels = 23}, "a volume of 24 voxels is too large"},
-      {(dir_ / "missing.nii").string(), {}, "cannot open"},
-      {dir_.string(), {}, "is a directory"},
+      {save("text.nii", std::string(400, 'x')), "not a NIfTI file"},
+      {save("short.nii", "x\ty\n"), "shorter than a header"},
+      {save("half.nii", half), "more than the file holds"},
+      {save("half.nii.gz", half), "ends inside its voxel data"},
+      {save("huge.nii", patched(40, hugeDims)), "more than the file holds"},
+      {save("huge.nii.gz", patched(40, hugeDims)), "more than the file holds"},
+      {save("overflow.nii", nifti2), "overflows"},
+      {save("five.nii", patched(40, five)), "more than four dimensions"},
+      {save("offset.nii", patched(108, std::string("\0\0\xc8\x42", 4))), "vox_offset"},
+      {save("pair.nii", patched(344, std::string("ni1\0", 4))), "two-file"},
+      {save("magic.nii", patched(344, std::string("n+2\0", 4))), "bad magic"},
+      {writeMap("complex.nii", {.datatype = DT_COMPLEX64}, {}), "COMPLEX64"},
+      {writeMap("rgb.nii", {.datatype = DT_RGB24}, {}), "RGB24"},
+      {writeMap("bare.nii", {.sformCode = 0}, {}), "neither sform nor qform"},
+      {writeMap("one.nii", {}, {}), "volume 1 asked for, the map has 1", {.volume = 1}},
+      {writeMap("big.nii", {}, {}), "a volume of 24 voxels is too large", {.maxVoxels = 23}},
+      {(dir_ / "missing.nii").string(), "cannot open"},
+      {dir_.string(), "is a directory"},
       {writeMap("series.nii", {.nt = 2, .datatype = DT_UINT8}, {}),
-       {.labels = true},
-       "more than one volume"},
-      {writeMap("scaled.nii",
-                {.datatype = DT_UINT8,
-                 .adjust =
-                     [](nifti_image& image) {
-                       image.scl_slope = 1;
-                       image.scl_inter = 1;
-                     }},
-                {}),
-       {.labels = true},
-       "labels must not be scaled"},
-      {writeMap("float.nii", {}, {}), {.labels = true}, "FLOAT32, expected integer labels"},
+       "more than one volume",
+       {.labels = true}},
+      {writeMap("scaled.nii", {.datatype = DT_UINT8, .adjust = scaled}, {}),
+       "labels must not be scaled",
+       {.labels = true}},
+      {writeMap("float.nii", {}, {}), "FLOAT32, expected integer labels", {.labels = true}},
       {writeMap("wide.nii", {.datatype = DT_INT16}, {}),
-       {.labels = true},
-       "INT16, expected UINT8 labels"},
+       "INT16, expected UINT8 labels",
+       {.labels = true}},
   };
   for (const Case& c : cases) {
     const std::string message = refusal(c.path, c.options);
@@ -298,9 +280,7 @@ TEST_F(Nifti, WritesLabelsWithTheHeaderOfTheirSourceInEitherVersion) {
 TEST_F(Nifti, WritesFloatVolumesInMemoryThatReadBack) {
   const Grid grid({3, 4, 5}, {{{0, 1.5, 0, -10}, {-2, 0, 0, 4}, {0, 0, 3, 30}}});
   std::vector<float> values(60);
-  for (std::size_t i = 0; i < values.size(); ++i) {
-    values[i] = static_cast<float>(i) - 2.5F;
-  }
+  std::iota(values.begin(), values.end(), -2.5F);
   const std::vector<std::uint8_t> bytes = gzippedNifti(Volume<float>(grid, values), Space::kMni152);
   const std::string path = save("viewer.nii", std::string(bytes.begin(), bytes.end()));
   NiftiReader reader(path);

@@ -1,11 +1,10 @@
-// Tests of the staged output files: a group appears whole or not at all, and a folder whose run
-// fails takes back what it made and nothing else.
+// Tests of output files that appear whole or not at all, and of folders a failed run takes back.
 #include "tables/staged_files.hpp"
 
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <sstream>
+#include <iterator>
 #include <stdexcept>
 
 #include "tables/output_folder.hpp"
@@ -19,9 +18,7 @@ using vantrel::kit::TempDir;
 
 std::string contentOf(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 std::vector<std::string> namesIn(const fs::path& dir) {
@@ -64,7 +61,7 @@ TEST(OutputFolder, AnUnfinishedRunTakesBackWhatItMadeButNotWhatWasThere) {
   const fs::path existing = dir / "existing";
   fs::create_directories(existing / "figures");
   std::ofstream(existing / "figures" / "old.png") << "old";
-  // A folder made fresh, parents and all, goes entirely; one that was there keeps its files.
+  // A fresh folder goes entirely, parents and all; one that was there keeps its files.
   for (const fs::path& report : {dir / "fresh" / "report", existing}) {
     {
       OutputFolder folder(report, "figures");
