@@ -20,9 +20,8 @@ TEST_F(ClusterMapTest, NumbersEveryVoxelInTheSmallestTypeThatHoldsThem) {
   } cases[] = {{2, "UINT8"}, {255, "UINT8"}, {256, "INT16"}, {32767, "INT16"}, {32768, "INT32"}};
   for (const Case& c : cases) {
     std::vector<Cluster> clusters(static_cast<std::size_t>(c.count));
-    for (std::size_t n = 0; n < clusters.size(); ++n) {
+    for (std::size_t n = 0; n < clusters.size(); ++n)
       clusters[n].number = static_cast<int>(n + 1);
-    }
     clusters.front().voxels = {1};
     clusters.back().voxels = {59};
     const std::string path = (dir_ / "clusters.nii.gz").string();

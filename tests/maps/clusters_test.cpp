@@ -34,6 +34,15 @@ struct MapValues {
   std::vector<double> values;
 };
 
+// Each cluster's `part`, in the report's order.
+template <class Part>
+auto eachCluster(const ClusterReport& report, Part part) {
+  std::vector<decltype(part(report.clusters.front()))> parts;
+  for (const Cluster& c : report.clusters)
+    parts.push_back(part(c));
+  return parts;
+}
+
 // The components a textbook breadth-first search finds, each sorted, in sorted order. The
 // neighbours of 6-, 18- and 26-connectivity lie at squared distances up to 1, 2 and 3.
 std::vector<std::vector<std::int64_t>> referenceClusters(const StatMap& map, double t,
@@ -80,7 +89,7 @@ TEST(Clusters, AgreeWithAPlainFloodFill) {
     state = state * 1103515245u + 12345u;
     v = static_cast<double>(state >> 16 & 0xff) / 32.0 - 4.0;  // -4 to 4
     if ((state >> 8 & 0x3f) == 0) {
-      v = std::numeric_limits<double>::quiet_NaN();
+      v = kNaN;
       ++nans;
     }
   }
@@ -95,10 +104,7 @@ TEST(Clusters, AgreeWithAPlainFloodFill) {
                                                     .twoSided = c.twoSided,
                                                     .connectivity = c.connectivity,
                                                     .minVoxels = c.minVoxels});
-    std::vector<std::vector<std::int64_t>> found;
-    for (const Cluster& cluster : report.clusters) {
-      found.push_back(cluster.voxels);
-    }
+    auto found = eachCluster(report, [](const Cluster& cluster) { return cluster.voxels; });
     std::sort(found.begin(), found.end());
     EXPECT_EQ(found, referenceClusters(map, 2.5, c.twoSided, c.connectivity,
                                        static_cast<std::size_t>(c.minVoxels)))
@@ -126,17 +132,17 @@ TEST(Clusters, AreNumberedBySizeThenAbsolutePeakWithTheExtremeVoxelFirst) {
   values.at(1, 8, 8) = 2.9;  // below the threshold
   const ClusterReport report =
       findClusters(values.map(), {.threshold = 3, .twoSided = true, .maxPeaks = 1});
-  // Each cluster's number, size, sign, only peak and its value.
+  // Each cluster's number, size, sign, first peak and its value.
   using Summary = std::tuple<int, std::size_t, int, std::int64_t, double>;
-  std::vector<Summary> found;
-  for (const Cluster& c : report.clusters) {
-    ASSERT_EQ(c.peaks.size(), 1u);
-    found.emplace_back(c.number, c.voxels.size(), c.sign, c.peaks[0].voxel, c.peaks[0].value);
-  }
-  EXPECT_EQ(found, (std::vector<Summary>{{1, 27, 1, values.indexOf(1, 1, 1), 5},
-                                         {2, 8, -1, values.indexOf(13, 5, 6), -11},
-                                         {3, 8, 1, values.indexOf(8, 1, 2), 9},
-                                         {4, 1, 1, values.indexOf(17, 8, 8), 4}}));
+  EXPECT_EQ(eachCluster(report,
+                        [](const Cluster& c) {
+                          return Summary(c.number, c.voxels.size(), c.sign, c.peaks[0].voxel,
+                                         c.peaks[0].value);
+                        }),
+            (std::vector<Summary>{{1, 27, 1, values.indexOf(1, 1, 1), 5},
+                                  {2, 8, -1, values.indexOf(13, 5, 6), -11},
+                                  {3, 8, 1, values.indexOf(8, 1, 2), 9},
+                                  {4, 1, 1, values.indexOf(17, 8, 8), 4}}));
   EXPECT_EQ(report.clusters[1].peaks[0].world, (imaging::Vec3{26, 10, 12}));
 }
 
@@ -159,9 +165,8 @@ TEST(Clusters, TakeFurtherPeaksGreedilyOutsideThePeakDistance) {
         findClusters(map, {.threshold = 4, .maxPeaks = c.maxPeaks, .peakDistanceMm = c.distance});
     ASSERT_EQ(report.clusters.size(), 1u);
     std::vector<std::int64_t> peaks;
-    for (const Peak& p : report.clusters[0].peaks) {
+    for (const Peak& p : report.clusters[0].peaks)
       peaks.push_back(p.voxel);
-    }
     EXPECT_EQ(peaks, c.peaks) << c.distance << " mm, " << c.maxPeaks;
   }
 }
@@ -171,9 +176,8 @@ TEST(Clusters, TakeInfinitiesAsBeyondEveryThresholdAndNaNAsNoValue) {
   // the next run in two, and a negative run holding -inf inside.
   MapValues values(16, 3, 3);
   const double row[] = {0, 4, kInf, 4, 0, 5, kNaN, 6, 0, -4, -kInf, -5, 0, kInf, 0, 0};
-  for (std::int64_t x = 0; x < 16; ++x) {
+  for (std::int64_t x = 0; x < 16; ++x)
     values.at(x, 1, 1) = row[x];
-  }
   const ClusterReport report =
       findClusters(values.map(), {.threshold = 3, .twoSided = true, .connectivity = 6});
   EXPECT_EQ(report.nanVoxels, 1);
@@ -181,19 +185,19 @@ TEST(Clusters, TakeInfinitiesAsBeyondEveryThresholdAndNaNAsNoValue) {
   // Each cluster's voxels and peak by x along the row, the peak's value, and whether it is cut.
   using Summary = std::tuple<std::vector<std::int64_t>, std::int64_t, double, bool>;
   const std::int64_t row0 = values.indexOf(0, 1, 1);
-  std::vector<Summary> found;
-  for (const Cluster& c : report.clusters) {
-    std::vector<std::int64_t> xs;
-    for (const std::int64_t v : c.voxels) {
-      xs.push_back(v - row0);
-    }
-    found.emplace_back(xs, c.peaks.front().voxel - row0, c.peaks.front().value, c.touchesEdge);
-  }
-  EXPECT_EQ(found, (std::vector<Summary>{{{1, 2, 3}, 2, kInf, false},
-                                         {{9, 10, 11}, 10, -kInf, false},
-                                         {{13}, 13, kInf, false},
-                                         {{7}, 7, 6, true},  // beside the NaN
-                                         {{5}, 5, 5, true}}));
+  EXPECT_EQ(eachCluster(report,
+                        [&](const Cluster& c) {
+                          std::vector<std::int64_t> xs;
+                          for (const std::int64_t v : c.voxels)
+                            xs.push_back(v - row0);
+                          return Summary(xs, c.peaks.front().voxel - row0, c.peaks.front().value,
+                                         c.touchesEdge);
+                        }),
+            (std::vector<Summary>{{{1, 2, 3}, 2, kInf, false},
+                                  {{9, 10, 11}, 10, -kInf, false},
+                                  {{13}, 13, kInf, false},
+                                  {{7}, 7, 6, true},  // beside the NaN
+                                  {{5}, 5, 5, true}}));
   EXPECT_TRUE(report.hasFiniteVoxel(values.map()));
   values.values.assign(values.values.size(), kNaN);
   values.values[3] = kInf;
@@ -232,11 +236,8 @@ TEST(Clusters, KeepThoseMeetingBothTheVoxelAndTheVolumeMinimum) {
   for (const Case& c : cases) {
     const ClusterReport report = findClusters(
         values.map(), {.threshold = 3, .minVoxels = c.minVoxels, .minVolumeMm3 = c.minVolume});
-    std::vector<std::size_t> sizes;
-    for (const Cluster& cluster : report.clusters) {
-      sizes.push_back(cluster.voxels.size());
-    }
-    EXPECT_EQ(sizes, c.sizes) << c.minVoxels << " voxels, " << c.minVolume << " mm3";
+    EXPECT_EQ(eachCluster(report, [](const Cluster& cl) { return cl.voxels.size(); }), c.sizes)
+        << c.minVoxels << " voxels, " << c.minVolume << " mm3";
   }
 }
 

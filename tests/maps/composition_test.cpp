@@ -10,24 +10,20 @@ TEST(Composition, CountsMapVoxelCentresInTheAtlasRegionsTheyFallIn) {
   // A 4x4x4 atlas of 2 mm voxels centred at (2i, 2j, 2k): label 1 where i is 0 or 1, label 2
   // where i is 2, nothing where i is 3.
   std::vector<std::uint16_t> voxels(64);
-  for (std::size_t v = 0; v < voxels.size(); ++v) {
+  for (std::size_t v = 0; v < voxels.size(); ++v)
     voxels[v] = v % 4 < 2 ? 1 : v % 4 == 2 ? 2 : 0;
-  }
   atlas::AtlasProvenance provenance;
   provenance.labels = 2;
   const imaging::Grid atlasGrid({4, 4, 4}, {{{2, 0, 0, 0}, {0, 2, 0, 0}, {0, 0, 2, 0}}});
-  const atlas::LabelAtlas labels(atlas::AtlasDescription(), imaging::Volume<std::uint16_t>(atlasGrid, voxels),
+  const atlas::LabelAtlas labels(atlas::AtlasDescription(),
+                                 imaging::Volume<std::uint16_t>(atlasGrid, voxels),
                                  {{1, "A"}, {2, "B"}}, provenance);
   // A 1 mm map; its cluster is x 0..5, y 0..1, z 0. Centres x = 0, 1, 2 fall in A, 3 and 4
   // in B (halves round up), 5 in nothing: per row 3 A, 2 B and 1 unlabelled.
   const imaging::Grid mapGrid({8, 2, 1}, {{{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}}});
   const StatMap map{imaging::Volume<double>(mapGrid, std::vector<double>(16)), {}};
   Cluster cluster;
-  for (std::int64_t y = 0; y < 2; ++y) {
-    for (std::int64_t x = 0; x < 6; ++x) {
-      cluster.voxels.push_back(x + 8 * y);
-    }
-  }
+  cluster.voxels = {0, 1, 2, 3, 4, 5, 8, 9, 10, 11, 12, 13};
   const std::vector<RegionShare> shares =
       compositionOf(cluster, map, labels, regionVolumesOf(labels));
   struct Expected {

@@ -2,6 +2,7 @@
 // left behind, and an FSL probabilistic atlas answering with its percentages.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -31,15 +32,10 @@ class AtlasFiles : public imaging::fixture::MapFiles {
   void SetUp() override {
     MapFiles::SetUp();
     // A 4x3x2 label image of values 0, 1 and 2, and a 4D image of two volumes of percentages.
-    std::vector<double> labels, prob;
-    for (int v = 0; v < 24; ++v) {
+    std::vector<double> labels, prob(24, 60);
+    for (int v = 0; v < 24; ++v)
       labels.push_back(v % 3);
-    }
-    for (int r = 0; r < 2; ++r) {
-      for (int v = 0; v < 24; ++v) {
-        prob.push_back(r == 0 ? 60 : 30);
-      }
-    }
+    prob.resize(48, 30);
     writeMap("labels.nii", {.datatype = DT_UINT8}, labels);
     writeMap("prob.nii", {.nt = 2, .datatype = DT_UINT8}, prob);
   }
@@ -50,47 +46,39 @@ class AtlasFiles : public imaging::fixture::MapFiles {
 };
 
 TEST_F(AtlasFiles, BadAtlasesAreRefusedWithOneLineNamingTheFileAndNoOutput) {
-  const std::string longName(1001, 'n');
   const std::string truncated = writeMap("short.nii", {.datatype = DT_INT16}, {});
   fs::resize_file(truncated, 360);
-  struct Case {
-    const char* what;
-    std::string xml;     // written as bad.xml; empty: the atlas file is `file`
-    std::string file;    // named by the error
-    std::string reason;  // part of the error
+  const auto label = [](const std::string& index, const std::string& name) {
+    return "<label index=\"" + index + "\">" + name + "</label>";
   };
   const std::string bad = (dir_ / "bad.xml").string();
-  const std::vector<Case> cases = {
-      {"not well formed", "<atlas><header>", bad, "bad.xml:"},
-      {"no images", fslXml("Label", "", kTwoLabels), bad, "no <images>"},
-      {"missing image",
-       fslXml("Label", "<images><imagefile>/none</imagefile></images>", kTwoLabels), bad,
+  // The text of bad.xml (none: the atlas file is `file`), the file the error names and its reason.
+  const std::vector<std::array<std::string, 3>> cases = {
+      {"<atlas><header>", bad, "bad.xml:"},
+      {fslXml("Label", "", kTwoLabels), bad, "no <images>"},
+      {fslXml("Label", "<images><imagefile>/none</imagefile></images>", kTwoLabels), bad,
        "the image none is missing"},
-      {"other type", fslXml("Statistic", kImages, kTwoLabels), bad, "neither Label nor"},
-      {"fractional index", fslXml("Label", kImages, "<label index=\"1.5\">A</label>"), bad,
-       "not a whole number"},
-      {"repeated index",
-       fslXml("Label", kImages, "<label index=\"1\">A</label><label index=\"1\">B</label>"), bad,
-       "given twice"},
-      {"long name", fslXml("Label", kImages, "<label index=\"1\">" + longName + "</label>"), bad,
-       "longer than"},
-      {"document type", "<?xml version=\"1.0\"?><!DOCTYPE atlas [<!ENTITY a \"aaaa\">]><atlas/>",
-       bad, "document type"},
-      {"volumes not regions", fslXml("Probabilistic", kProbImages, "<label index=\"0\">A</label>"),
-       (dir_ / "prob.nii").string(), "2 volumes for 1 regions"},
-      {"truncated image", "", truncated, truncated},
+      {fslXml("Statistic", kImages, kTwoLabels), bad, "neither Label nor"},
+      {fslXml("Label", kImages, label("1.5", "A")), bad, "not a whole number"},
+      {fslXml("Label", kImages, label("1", "A") + label("1", "B")), bad, "given twice"},
+      {fslXml("Label", kImages, label("1", std::string(1001, 'n'))), bad, "longer than"},
+      {"<?xml version=\"1.0\"?><!DOCTYPE atlas [<!ENTITY a \"aaaa\">]><atlas/>", bad,
+       "document type"},
+      {fslXml("Probabilistic", kProbImages, label("0", "A")), (dir_ / "prob.nii").string(),
+       "2 volumes for 1 regions"},
+      {"", truncated, truncated},
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.what);
-    const std::string atlasFile = c.xml.empty() ? c.file : write("bad.xml", c.xml);
+  for (const auto& [xml, file, reason] : cases) {
+    SCOPED_TRACE(reason);
+    const std::string atlasFile = xml.empty() ? file : write("bad.xml", xml);
     const fs::path out = dir_ / "out";
-    const vantrel::kit::ProcessResult run =
+    const auto run =
         runAtlas({"point", "--atlas-file", atlasFile, "--figures", out.string(), "0", "0", "0"});
     EXPECT_EQ(run.exitStatus, 1);
     EXPECT_EQ(run.out, "");
     EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
-    EXPECT_NE(run.err.find(c.file), std::string::npos) << run.err;
-    EXPECT_NE(run.err.find(c.reason), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find(file), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find(reason), std::string::npos) << run.err;
     EXPECT_TRUE(!fs::exists(out) || fs::is_empty(out));
   }
 }
@@ -98,33 +86,39 @@ TEST_F(AtlasFiles, BadAtlasesAreRefusedWithOneLineNamingTheFileAndNoOutput) {
 TEST_F(AtlasFiles, TwoAtlasesWithOneKeyAreAUsageErrorNamingBothFiles) {
   const std::string first = write("a.xml", fslXml("Label", kImages, kTwoLabels));
   const std::string second = write("b.xml", fslXml("Label", kImages, kTwoLabels));
-  const vantrel::kit::ProcessResult run =
+  const auto run =
       runAtlas({"point", "--atlas-file", first, "--atlas-file", second, "0", "0", "0"});
   EXPECT_EQ(run.exitStatus, 1);
   EXPECT_NE(run.err.find("'t': " + first + " and " + second), std::string::npos) << run.err;
 }
 
-TEST_F(AtlasFiles, AProbabilisticAtlasAnswersWithItsPercentagesInEveryFormat) {
+TEST_F(AtlasFiles, AProbabilisticAtlasAnswersWithItsPercentagesAndComposition) {
   const std::string xml =
       write("p.xml", fslXml("Probabilistic", kProbImages,
                             "<label index=\"0\">Zero</label><label index=\"1\">One</label>"));
   // Voxel (1,0,0) of the summary holds 1: index 0. The sform puts it at x = 88.
-  const std::vector<std::string> point = {"88", "-126", "-72"};
-  struct Case {
-    const char* format;
-    std::string expected;
-  };
-  for (const Case& c :
-       std::vector<Case>{{"text", "Zero (0); 60% Zero; 30% One"},
-                         {"tsv", "\tZero\tZero\t0\t60% Zero; 30% One"},
-                         {"json", R"("probabilities":[{"label":"Zero","value":0,"percent":60.0},)"
-                                  R"({"label":"One","value":1,"percent":30.0}])"}}) {
-    std::vector<std::string> args = {"point", "--atlas-file", xml, "--format", c.format};
-    args.insert(args.end(), point.begin(), point.end());
-    const vantrel::kit::ProcessResult run = runAtlas(args);
+  for (const auto& [format, expected] : std::vector<std::pair<std::string, std::string>>{
+           {"text", "Zero (0); 60% Zero; 30% One"},
+           {"tsv", "\tZero\tZero\t0\t60% Zero; 30% One"},
+           {"json", R"("probabilities":[{"label":"Zero","value":0,"percent":60.0},)"
+                    R"({"label":"One","value":1,"percent":30.0}])"}}) {
+    const auto run =
+        runAtlas({"point", "--atlas-file", xml, "--format", format, "88", "-126", "-72"});
     ASSERT_EQ(run.exitStatus, 0) << run.err;
-    EXPECT_NE(run.out.find(c.expected), std::string::npos) << c.format << "\n" << run.out;
+    EXPECT_NE(run.out.find(expected), std::string::npos) << format << "\n" << run.out;
   }
+  // Six of the atlas's 24 voxels beyond the threshold: each region's mean is its constant
+  // probability, and the cluster holds a quarter of every region's mass.
+  std::vector<double> map(24, 0);
+  for (const std::size_t v : {0, 1, 4, 5, 8, 9})
+    map[v] = 5;
+  const auto run = runAtlas({"clusters", "--threshold", "3", "--atlas-file", xml, "--format",
+                             "json", writeMap("map.nii", {}, map)});
+  ASSERT_EQ(run.exitStatus, 0) << run.err;
+  EXPECT_EQ(jsonRecords(run.out).at(0)["clusters"][0]["composition"][0]["regions"],
+            nlohmann::json::parse(
+                R"([{"label": "Zero", "percent_of_cluster": 60.0, "percent_of_region": 25.0},
+                    {"label": "One", "percent_of_cluster": 30.0, "percent_of_region": 25.0}])"));
 }
 
 TEST_F(AtlasFiles, AtlasesFoundInTheSearchPathAreListedAndChosenByKeyWithOneSpaceWarning) {
@@ -148,28 +142,6 @@ TEST_F(AtlasFiles, AtlasesFoundInTheSearchPathAreListedAndChosenByKeyWithOneSpac
   EXPECT_EQ(point.err,
             "vantrel-atlas: warning: the atlases come from different template spaces: t in "
             "MNI152NLin6Asym, parts in X\n");
-}
-
-TEST_F(AtlasFiles, AProbabilisticCompositionGivesMeanProbabilityAndShareOfTheRegion) {
-  const std::string xml =
-      write("p.xml", fslXml("Probabilistic", kProbImages,
-                            "<label index=\"0\">Zero</label><label index=\"1\">One</label>"));
-  // Six of the atlas's 24 voxels beyond the threshold: each region's mean is its constant
-  // probability, and the cluster holds a quarter of every region's mass.
-  std::vector<double> map(24, 0);
-  for (const int v : {0, 1, 4, 5, 8, 9}) {
-    map[static_cast<std::size_t>(v)] = 5;
-  }
-  const std::string mapFile = writeMap("map.nii", {}, map);
-  const vantrel::kit::ProcessResult run =
-      runAtlas({"clusters", "--threshold", "3", "--atlas-file", xml, "--format", "json", mapFile});
-  ASSERT_EQ(run.exitStatus, 0) << run.err;
-  const nlohmann::json regions =
-      jsonRecords(run.out).at(0)["clusters"][0]["composition"][0]["regions"];
-  const nlohmann::json expected = nlohmann::json::parse(
-      R"([{"label": "Zero", "percent_of_cluster": 60.0, "percent_of_region": 25.0},
-          {"label": "One", "percent_of_cluster": 30.0, "percent_of_region": 25.0}])");
-  EXPECT_EQ(regions, expected);
 }
 
 }  // namespace

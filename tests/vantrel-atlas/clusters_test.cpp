@@ -31,15 +31,11 @@ std::int64_t at(std::int64_t x, std::int64_t y, std::int64_t z) {
 // cube; a lone voxel that --min-voxels 2 drops; a NaN.
 std::vector<double> motorMap() {
   std::vector<double> values(8000, 0.0);
-  for (std::int64_t z = 7; z <= 9; ++z)
-    for (std::int64_t y = 8; y <= 10; ++y)
-      for (std::int64_t x = 8; x <= 10; ++x)
-        values[static_cast<std::size_t>(at(x, y, z))] = 4;
+  for (std::int64_t d = 0; d < 27; ++d) {
+    values[static_cast<std::size_t>(at(8 + d % 3, 8 + d / 3 % 3, 7 + d / 9))] = 4;
+    values[static_cast<std::size_t>(at(2 + d % 2, 2 + d / 2 % 2, 2 + d / 4 % 2))] = -5;
+  }
   values[static_cast<std::size_t>(at(9, 9, 8))] = 6;
-  for (std::int64_t z = 2; z <= 3; ++z)
-    for (std::int64_t y = 2; y <= 3; ++y)
-      for (std::int64_t x = 2; x <= 3; ++x)
-        values[static_cast<std::size_t>(at(x, y, z))] = -5;
   values[static_cast<std::size_t>(at(15, 15, 15))] = 3.5;
   values[static_cast<std::size_t>(at(0, 0, 0))] = std::nan("");
   return values;
@@ -55,14 +51,12 @@ std::vector<std::vector<std::string>> rowsOf(const std::string& text) {
   std::vector<std::vector<std::string>> rows;
   std::istringstream lines(text);
   for (std::string line; std::getline(lines, line);) {
-    if (line.starts_with("#")) {
+    if (line.starts_with("#"))
       continue;
-    }
-    std::vector<std::string>& fields = rows.emplace_back();
     std::istringstream cells(line);
-    for (std::string cell; std::getline(cells, cell, '\t');) {
+    auto& fields = rows.emplace_back();
+    for (std::string cell; std::getline(cells, cell, '\t');)
       fields.push_back(cell);
-    }
   }
   return rows;
 }
@@ -79,73 +73,59 @@ class ClustersCommand : public imaging::fixture::MapFiles {
   }
 };
 
-TEST_F(ClustersCommand, TablesJsonAndClusterMapAgree) {
-  const std::string map = writeMap("motor.nii.gz", motorGrid(), motorMap());
+// The motor map with -inf in two voxels of its negative cube and a 2-voxel cluster on the
+// grid's x face.
+TEST_F(ClustersCommand, TablesJsonLabelTableAndClusterMapAgree) {
+  std::vector<double> values = motorMap();
+  values[static_cast<std::size_t>(at(2, 2, 2))] = -std::numeric_limits<double>::infinity();
+  values[static_cast<std::size_t>(at(3, 3, 3))] = -std::numeric_limits<double>::infinity();
+  values[static_cast<std::size_t>(at(19, 5, 5))] = 4;
+  values[static_cast<std::size_t>(at(19, 5, 6))] = 4;
+  const std::string map = writeMap("motor.nii.gz", motorGrid(), values);
   const std::string prefix = (dir_ / "out").string();
   const auto result = run({"--threshold", "3", "--two-sided", "--min-voxels", "2", "--atlas", "aal",
                            "--out", prefix, map});
   ASSERT_EQ(result.exitStatus, 0) << result.err;
-  EXPECT_EQ(result.err, "");
+  EXPECT_NE(result.err.find(map + ": 2 infinite voxels"), std::string::npos) << result.err;
+  EXPECT_NE(result.err.find(map + ": clusters 3 touch the edge"), std::string::npos) << result.err;
   EXPECT_EQ(result.out, contentsOf(prefix + "_clusters.tsv"));
 
   const auto clusters = rowsOf(result.out);
-  ASSERT_EQ(clusters.size(), 3u);  // the header and two clusters
+  ASSERT_EQ(clusters.size(), 4u);  // the header and three clusters
   const std::vector<std::string> first = {"1",   "+",   "27", "216", "no",
                                           "-38", "-22", "56", "6",   "Postcentral_L"};
   EXPECT_EQ(std::vector<std::string>(clusters[1].begin(), clusters[1].begin() + 10), first);
-  EXPECT_EQ(clusters[2][1] + clusters[2][2], "-8");
+  std::vector<std::string> summary;
+  for (std::size_t row = 2; row < clusters.size(); ++row) {
+    summary.push_back(clusters[row][0] + clusters[row][1] + " " + clusters[row][4] + " " +
+                      clusters[row][8]);
+  }
+  EXPECT_EQ(summary, (std::vector<std::string>{"2- no -inf", "3+ yes 4"}));
 
   const auto peaks = rowsOf(contentsOf(prefix + "_peaks.tsv"));
-  ASSERT_EQ(peaks.size(), 3u);
+  ASSERT_GE(peaks.size(), 2u);
   EXPECT_EQ(peaks[1][0] + peaks[1][2] + peaks[1][6], "1-38Postcentral_L");
 
   const auto json = nlohmann::json::parse(contentsOf(prefix + ".json"));
   EXPECT_EQ(json["map"]["nan_voxels"], 1);
-  ASSERT_EQ(json["clusters"].size(), 2u);
+  EXPECT_EQ(json["map"]["inf_voxels"], 2);
+  ASSERT_EQ(json["clusters"].size(), 3u);
+  EXPECT_EQ(json["clusters"][1]["peaks"][0]["value"], "-inf");
 
   std::unique_ptr<nifti_image, decltype(&nifti_image_free)> image(
       nifti_image_read((prefix + "_clusters.nii.gz").c_str(), 1), nifti_image_free);
   ASSERT_TRUE(image);
-  std::vector<int> perCluster(4, 0);
-  for (std::size_t i = 0; i < 8000; ++i) {
-    ++perCluster.at(static_cast<const std::uint8_t*>(image->data)[i]);
-  }
-  EXPECT_EQ(perCluster, (std::vector<int>{8000 - 35, 27, 8, 0}));
-}
-
-TEST_F(ClustersCommand, InfinitiesArePeaksAndCutClustersAreFlaggedAndLabelled) {
-  std::vector<double> values = motorMap();
-  values[static_cast<std::size_t>(at(9, 9, 8))] = std::numeric_limits<double>::infinity();
-  values[static_cast<std::size_t>(at(2, 2, 2))] = -std::numeric_limits<double>::infinity();
-  values[static_cast<std::size_t>(at(19, 5, 5))] = 4;  // on the grid's x face
-  const std::string map = writeMap("inf.nii.gz", motorGrid(), values);
-  const std::string prefix = (dir_ / "inf").string();
-  const auto result =
-      run({"--threshold", "3", "--two-sided", "--atlas", "aal", "--out", prefix, map});
-  ASSERT_EQ(result.exitStatus, 0) << result.err;
-  EXPECT_NE(result.err.find(map + ": 2 infinite voxels"), std::string::npos) << result.err;
-  EXPECT_NE(result.err.find(map + ": clusters 3 touch the edge"), std::string::npos) << result.err;
-
-  const auto clusters = rowsOf(result.out);
-  ASSERT_EQ(clusters.size(), 5u);
-  std::vector<std::string> summary;
-  for (std::size_t row = 1; row < clusters.size(); ++row) {
-    summary.push_back(clusters[row][0] + clusters[row][1] + " " + clusters[row][4] + " " +
-                      clusters[row][8]);
-  }
-  EXPECT_EQ(summary,
-            (std::vector<std::string>{"1+ no inf", "2- no -inf", "3+ yes 4", "4+ no 3.5"}));
-  const auto json = nlohmann::json::parse(contentsOf(prefix + ".json"));
-  EXPECT_EQ(json["map"]["inf_voxels"], 2);
-  EXPECT_EQ(json["clusters"][1]["peaks"][0]["value"], "-inf");
+  const auto* numbers = static_cast<const std::uint8_t*>(image->data);
+  const auto voxelsOf = [&](std::uint8_t n) { return std::count(numbers, numbers + 8000, n); };
+  EXPECT_EQ(std::vector({voxelsOf(1), voxelsOf(2), voxelsOf(3)}),
+            (std::vector<std::ptrdiff_t>{27, 8, 2}));
 
   // The label table: index, name and a colour warm for positive and cold for negative.
   std::istringstream table(contentsOf(prefix + "_clusters.txt"));
   std::vector<std::string> names;
   for (std::string line; std::getline(table, line);) {
-    if (line.starts_with("#")) {
+    if (line.starts_with("#"))
       continue;
-    }
     std::istringstream fields(line);
     int index = 0, red = 0, green = 0, blue = 0, alpha = -1;
     std::string name;
@@ -156,7 +136,7 @@ TEST_F(ClustersCommand, InfinitiesArePeaksAndCutClustersAreFlaggedAndLabelled) {
     names.push_back(name);
   }
   EXPECT_EQ(names, (std::vector<std::string>{"cluster_1_positive", "cluster_2_negative",
-                                             "cluster_3_positive", "cluster_4_positive"}));
+                                             "cluster_3_positive"}));
 }
 
 TEST_F(ClustersCommand, AnEmptyMapGivesHeadersANoteAndSuccess) {
