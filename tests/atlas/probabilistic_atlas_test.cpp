@@ -47,11 +47,11 @@ class ProbabilisticAtlasLoad : public imaging::fixture::MapFiles {
 };
 
 TEST_F(ProbabilisticAtlasLoad, ReadsPercentagesOrFractionsAsPercentInVolumeOrder) {
-  const ProbabilisticAtlas fslAtlas = loadProbabilisticAtlas(fsl());
   AtlasSource templateFlow;
   templateFlow.form = AtlasForm::kTemplateFlow;
   templateFlow.image = writeQuarters("tpl_probseg.nii", DT_FLOAT32, 0.25);
   templateFlow.regions = {{10, "X"}, {5, "Y"}, {7, "Z"}};
+  const ProbabilisticAtlas fslAtlas = loadProbabilisticAtlas(fsl());
   const ProbabilisticAtlas tfAtlas = loadProbabilisticAtlas(templateFlow);
   EXPECT_EQ(fslAtlas.regions[0].name, "A");  // an FSL atlas's volumes are its indices
   EXPECT_EQ(tfAtlas.regions[0].name, "X");   // the others' are in their table's order
