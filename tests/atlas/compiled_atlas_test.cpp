@@ -58,8 +58,7 @@ TEST(CompiledAtlas, LabelsOrAMapThatDoNotFitAreNotTrusted) {
   const LabelAtlas atlas = smallAtlas();
   const cache::CompiledKey key = compiledAtlasKey(kSources, "");
   const std::vector<NearestEntry> map = *nearestLabelMap(atlas, {0, 0, 0});
-  std::vector<NearestEntry> shortMap(map.begin(), map.end() - 1);
-  std::vector<NearestEntry> unknownLabel = map;
+  std::vector<NearestEntry> shortMap(map.begin(), map.end() - 1), unknownLabel = map;
   unknownLabel[5] = (1U << 16) | 4U;
   for (const std::vector<NearestEntry>* entries : {&shortMap, &unknownLabel}) {
     const cache::CompiledFile file = cache::CompiledFile::adopt(

@@ -9,8 +9,10 @@
 namespace atlas {
 namespace {
 
+using Marks = std::vector<std::pair<VoxelIndex, std::uint16_t>>;
+
 // An 11-voxel cube with labels 3 (index 1) and 7 (index 2) placed at the given voxels.
-LabelAtlas cube(double voxelMm, const std::vector<std::pair<VoxelIndex, std::uint16_t>>& marks) {
+LabelAtlas cube(double voxelMm, const Marks& marks) {
   constexpr std::int64_t kSide = 11;
   std::vector<std::uint16_t> voxels(kSide * kSide * kSide);
   for (const auto& [v, index] : marks) {
@@ -23,56 +25,37 @@ LabelAtlas cube(double voxelMm, const std::vector<std::pair<VoxelIndex, std::uin
 }
 
 TEST(NearbyLabels, FindsTheNearestWithTheLowestValueOnTiesWithAndWithoutTheMap) {
-  struct Case {
+  const VoxelIndex mid{5, 5, 5};
+  const std::optional<LabelDistance> none;
+  const struct Case {
     const char* what;
     double voxelMm;
-    std::vector<std::pair<VoxelIndex, std::uint16_t>> marks;
+    Marks marks;
     VoxelIndex query;
     double radius;
     std::optional<LabelDistance> nearest;
-  };
-  const Case cases[] = {
-      {"on a label", 1, {{{5, 5, 5}, 2}}, {5, 5, 5}, 10, LabelDistance{2, 0}},
-      {"tie, lower value second in scan order",
-       1,
-       {{{5, 5, 2}, 2}, {{5, 5, 8}, 1}},
-       {5, 5, 5},
-       10,
-       LabelDistance{1, 3}},
-      {"tie, lower value first in scan order",
-       1,
-       {{{5, 5, 2}, 1}, {{5, 5, 8}, 2}},
-       {5, 5, 5},
-       10,
-       LabelDistance{1, 3}},
-      {"diagonal tie",
-       1,
-       {{{6, 6, 5}, 2}, {{4, 5, 4}, 1}},
-       {5, 5, 5},
-       10,
-       LabelDistance{1, std::sqrt(2.0)}},
-      {"nearer beats lower",
-       1,
-       {{{5, 5, 1}, 1}, {{5, 5, 8}, 2}},
-       {5, 5, 5},
-       10,
-       LabelDistance{2, 3}},
-      {"exactly at the radius", 1, {{{5, 5, 9}, 2}}, {5, 5, 5}, 4, LabelDistance{2, 4}},
-      {"just beyond the radius", 1, {{{5, 5, 9}, 2}}, {5, 5, 5}, 3.9, std::nullopt},
-      {"2 mm voxels", 2, {{{5, 7, 5}, 2}}, {5, 5, 5}, 5, LabelDistance{2, 4}},
+  } cases[] = {
+      {"on a label", 1, {{mid, 2}}, mid, 10, LabelDistance{2, 0}},
+      {"tie, lower second", 1, {{{5, 5, 2}, 2}, {{5, 5, 8}, 1}}, mid, 10, LabelDistance{1, 3}},
+      {"tie, lower first", 1, {{{5, 5, 2}, 1}, {{5, 5, 8}, 2}}, mid, 10, LabelDistance{1, 3}},
+      {"diagonal tie", 1, {{{6, 6, 5}, 2}, {{4, 5, 4}, 1}}, mid, 10, LabelDistance{1, M_SQRT2}},
+      {"nearer beats lower", 1, {{{5, 5, 1}, 1}, {{5, 5, 8}, 2}}, mid, 10, LabelDistance{2, 3}},
+      {"at the radius", 1, {{{5, 5, 9}, 2}}, mid, 4, LabelDistance{2, 4}},
+      {"beyond the radius", 1, {{{5, 5, 9}, 2}}, mid, 3.9, none},
+      {"2 mm voxels", 2, {{{5, 7, 5}, 2}}, mid, 5, LabelDistance{2, 4}},
       {"outside the grid", 1, {{{0, 5, 5}, 2}}, {-3, 5, 5}, 10, LabelDistance{2, 3}},
-      {"outside, beyond reach", 1, {{{0, 5, 5}, 2}}, {-11, 5, 5}, 10, std::nullopt},
-      {"nothing named", 1, {}, {5, 5, 5}, 10, std::nullopt},
+      {"outside, beyond reach", 1, {{{0, 5, 5}, 2}}, {-11, 5, 5}, 10, none},
+      {"nothing named", 1, {}, mid, 10, none},
   };
   for (const Case& c : cases) {
     const LabelAtlas atlas = cube(c.voxelMm, c.marks);
     for (const bool map : {false, true}) {
-      const std::optional<LabelDistance> got =
-          NearbyLabels(atlas, 10, map).nearest(c.query, c.radius);
-      ASSERT_EQ(got.has_value(), c.nearest.has_value()) << c.what << (map ? " (map)" : "");
+      SCOPED_TRACE(std::string(c.what) + (map ? " (map)" : ""));
+      const auto got = NearbyLabels(atlas, 10, map).nearest(c.query, c.radius);
+      ASSERT_EQ(got.has_value(), c.nearest.has_value());
       if (got) {
-        EXPECT_EQ(got->index, c.nearest->index) << c.what << (map ? " (map)" : "");
-        EXPECT_NEAR(got->distanceMm, c.nearest->distanceMm, 1e-9) << c.what;
+        EXPECT_EQ(got->index, c.nearest->index);
+        EXPECT_NEAR(got->distanceMm, c.nearest->distanceMm, 1e-9);
       }
     }
   }
