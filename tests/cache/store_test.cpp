@@ -1,17 +1,12 @@
-// Tests of the store: a file compiled once and mapped after, a file not trusted compiled again,
-// the system folder read after the user's, a folder that cannot be written, and two processes
-// compiling at once.
+// Tests of the store: compiled once then mapped, compiled again when not trusted, the system
+// folder, a folder that cannot be written, and two processes compiling at once.
 #include "cache/store.hpp"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <chrono>
-#include <csignal>
 #include <fstream>
-#include <thread>
 
 #include "testkit/temp_dir.hpp"
 
@@ -24,10 +19,14 @@ using vantrel::kit::TempDir;
 const CompiledKey kKey{"store-test", 1, sha256OfParts({"atlas"})};
 constexpr std::size_t kValues = 1 << 20;
 
+std::uint32_t valueAt(std::size_t i) {
+  return static_cast<std::uint32_t>(i * 2654435761U);
+}
+
 CompiledWriter compileValues() {
   std::vector<std::uint32_t> values(kValues);
   for (std::size_t i = 0; i < values.size(); ++i) {
-    values[i] = static_cast<std::uint32_t>(i * 2654435761U);
+    values[i] = valueAt(i);
   }
   CompiledWriter writer(kKey);
   writer.addArray<std::uint32_t>("values", values);
@@ -36,22 +35,18 @@ CompiledWriter compileValues() {
 }
 
 void touchValues(const CompiledFile& file) {
-  if (file.array<std::uint32_t>("values")[kValues - 1] !=
-      static_cast<std::uint32_t>((kValues - 1) * 2654435761U)) {
+  if (file.array<std::uint32_t>("values")[kValues - 1] != valueAt(kValues - 1)) {
     throw UntrustedFile("wrong values");
   }
-}
-
-Settings warningInto(Settings settings, std::vector<std::string>& warnings) {
-  settings.warn = [&warnings](const std::string& w) { warnings.push_back(w); };
-  return settings;
 }
 
 // A run of a program: its store and the warnings it printed.
 struct ProgramRun {
   std::vector<std::string> warnings;
   Store store;
-  explicit ProgramRun(Settings settings) : store(warningInto(std::move(settings), warnings)) {}
+  ProgramRun(const fs::path& folder, std::optional<fs::path> system = std::nullopt, bool on = true)
+      : store({on, folder, std::move(system),
+               [this](const std::string& w) { warnings.push_back(w); }}) {}
   Obtained obtain() { return store.obtain(kKey, compileValues, touchValues); }
 };
 
@@ -67,7 +62,7 @@ std::vector<std::string> namesIn(const fs::path& dir) {
 
 TEST(Store, CompilesOnceMapsAfterAndCompilesAgainWhatItCannotTrust) {
   const TempDir dir("vantrel-store");
-  ProgramRun run({true, dir.path(), std::nullopt, {}});
+  ProgramRun run(dir.path());
   const Obtained first = run.obtain();
   EXPECT_TRUE(first.compiled);
   ASSERT_EQ(first.path, dir / kKey.fileName());
@@ -75,11 +70,9 @@ TEST(Store, CompilesOnceMapsAfterAndCompilesAgainWhatItCannotTrust) {
 
   {
     std::fstream file(*first.path, std::ios::in | std::ios::out | std::ios::binary);
-    const auto middle = static_cast<std::streamoff>(std::filesystem::file_size(*first.path) / 2);
-    file.seekg(middle);
-    const auto byte = static_cast<char>(file.get() ^ 0x10);
-    file.seekp(middle);
-    file.put(byte);
+    file.seekg(static_cast<std::streamoff>(fs::file_size(*first.path) / 2));
+    const auto byte = static_cast<char>(file.peek() ^ 0x10);
+    file.seekp(file.tellg()).put(byte);
   }
   EXPECT_TRUE(run.obtain().compiled);
   ASSERT_EQ(run.warnings.size(), 1U);
@@ -87,20 +80,16 @@ TEST(Store, CompilesOnceMapsAfterAndCompilesAgainWhatItCannotTrust) {
   EXPECT_FALSE(run.obtain().compiled);
   EXPECT_EQ(run.warnings.size(), 1U);
 
-  const std::vector<Listed> listed = listFolder(dir.path());
-  ASSERT_EQ(listed.size(), 1U);
-  EXPECT_EQ(listed[0].key, kKey);
-  EXPECT_EQ(listed[0].sources,
-            std::vector<std::string>{hexOf(kKey.source) + "  /data/atlas.nii.gz"});
+  // Listing and clearing are checked through vantrel-atlas; clearing spares files not ours.
   std::ofstream(dir / "notes.txt") << "not ours";
-  EXPECT_EQ(clearFolder(dir.path()), listed[0].size);
+  clearFolder(dir.path());
   EXPECT_EQ(namesIn(dir.path()), std::vector<std::string>{"notes.txt"});
 }
 
 TEST(Store, ReadsTheSystemFolderAfterTheUsersAndNeverWritesIt) {
   const TempDir system("vantrel-system"), user("vantrel-user");
-  ProgramRun({true, system.path(), std::nullopt, {}}).obtain();
-  ProgramRun run({true, user.path(), system.path(), {}});
+  ProgramRun(system.path()).obtain();
+  ProgramRun run(user.path(), system.path());
   const Obtained obtained = run.obtain();
   EXPECT_FALSE(obtained.compiled);
   EXPECT_EQ(obtained.path, system / kKey.fileName());
@@ -114,7 +103,7 @@ TEST(Store, AFolderThatCannotBeWrittenMeansCompilingInMemoryWithOneWarning) {
   const fs::path folder = ::geteuid() == 0 ? fs::path("/proc") : dir / "read-only";
   fs::create_directories(dir / "read-only");
   fs::permissions(dir / "read-only", fs::perms::owner_read | fs::perms::owner_exec);
-  ProgramRun run({true, folder, std::nullopt, {}});
+  ProgramRun run(folder);
   for (int i = 0; i < 2; ++i) {
     const Obtained obtained = run.obtain();
     EXPECT_TRUE(obtained.compiled);
@@ -124,7 +113,7 @@ TEST(Store, AFolderThatCannotBeWrittenMeansCompilingInMemoryWithOneWarning) {
   EXPECT_NE(run.warnings[0].find("cannot write the cache folder " + folder.string()),
             std::string::npos);
 
-  ProgramRun noCache({false, dir.path(), std::nullopt, {}});
+  ProgramRun noCache(dir.path(), std::nullopt, false);
   EXPECT_FALSE(noCache.obtain().path);
   EXPECT_TRUE(noCache.warnings.empty());
   fs::permissions(dir / "read-only", fs::perms::owner_all);
@@ -142,7 +131,7 @@ TEST(Store, TwoProcessesCompilingAtOnceAreBothRightAndLeaveOneFile) {
       ::close(start[1]);
       char go = 0;
       const bool released = ::read(start[0], &go, 1) == 0;  // both wait for the pipe to close
-      ProgramRun run({true, dir.path(), std::nullopt, {}});
+      ProgramRun run(dir.path());
       run.obtain();
       ::_exit(released && run.warnings.empty() ? 0 : 1);
     }
@@ -151,18 +140,12 @@ TEST(Store, TwoProcessesCompilingAtOnceAreBothRightAndLeaveOneFile) {
   ::close(start[0]);
   ::close(start[1]);
   for (const pid_t child : children) {
-    int status = -1;
-    for (int waited = 0; waited < 600 && ::waitpid(child, &status, WNOHANG) == 0; ++waited) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    }
-    if (!WIFEXITED(status)) {
-      ::kill(child, SIGKILL);
-      ::waitpid(child, &status, 0);
-    }
+    int status = -1;  // a child that hangs is stopped by the test's time limit
+    ::waitpid(child, &status, 0);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
   }
   EXPECT_EQ(namesIn(dir.path()), std::vector<std::string>{kKey.fileName()});
-  ProgramRun after({true, dir.path(), std::nullopt, {}});
+  ProgramRun after(dir.path());
   EXPECT_FALSE(after.obtain().compiled);
   EXPECT_TRUE(after.warnings.empty());
 }

@@ -6,13 +6,14 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <random>
 #include <thread>
 #include <vector>
 
-#include "testkit/loopback.hpp"
 #include "orvod/request.hpp"
+#include "testkit/loopback.hpp"
 
 namespace orvod {
 namespace {
@@ -53,9 +54,8 @@ class ServedHere {
   std::thread runner_;
 };
 
-TEST(Server, AnswersTheBlockAShortRequestAndARequestCutShortByClose) {
+TEST(Server, AnswersARequestEndedByANulOrCutShortByClose) {
   ServedHere served;
-  EXPECT_EQ(queryBlock(served.port(), "2,6,7,8"), "answer 6");
   ClientSocket waiting(served.port()), closing(served.port()), empty(served.port());
   ASSERT_TRUE(waiting.send("2,6,7,8\0"s) && closing.send("2,6,7,8"));
   closing.shutdownSending();
@@ -66,9 +66,8 @@ TEST(Server, AnswersTheBlockAShortRequestAndARequestCutShortByClose) {
 }
 
 std::size_t openDescriptors() {
-  std::error_code ec;
-  std::filesystem::directory_iterator it("/proc/self/fd", ec);
-  return ec ? 0 : static_cast<std::size_t>(std::distance(it, {}));
+  return static_cast<std::size_t>(
+      std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {}));
 }
 
 // Each idle client has begun its request and stalled, so the server holds all thousand
@@ -105,16 +104,6 @@ std::string block(std::string text) {
   return text;
 }
 
-// Bytes of every value, NULs included, the same on every run.
-std::string garbage(std::size_t size, unsigned seed) {
-  std::mt19937 random(seed);
-  std::string bytes(size, '\0');
-  for (char& c : bytes) {
-    c = static_cast<char>(random() & 0xFF);
-  }
-  return bytes;
-}
-
 // After each kind of misbehaving client the server still answers an ordinary one at once.
 // The clients that never read keep the smallest receive window the system allows, so their
 // replies wait in the kernel, and the server must not wait with them.
@@ -127,9 +116,12 @@ TEST(Server, HostileClientsNeitherStopItNorSlowOthers) {
     EXPECT_TRUE(client.send(block("3:11,1,2,3")));
   }
   EXPECT_EQ(queryBlock(port, "2,6,7,8", 1s), "answer 6") << "after clients that never read";
+  std::mt19937 random(1);  // bytes of every value, NULs included, the same on every run
   for (int i = 0; i < 60; ++i) {
     ClientSocket garbled(port), resetEarly(port), resetLate(port);
-    EXPECT_TRUE(garbled.send(garbage(100 + static_cast<std::size_t>(i) * 97, i)));
+    std::string garbage(100 + static_cast<std::size_t>(i) * 97, '\0');
+    std::generate(garbage.begin(), garbage.end(), [&] { return static_cast<char>(random()); });
+    EXPECT_TRUE(garbled.send(garbage));
     garbled.shutdownSending();
     EXPECT_TRUE(garbled.receiveAll().starts_with("* ")) << "garbage " << i;
     EXPECT_TRUE(resetEarly.send("3:11,6,") && resetLate.send(block("3:11,6,7,8")));
