@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "atlas/catalogue.hpp"
-#include "testkit/timed_run.hpp"
+#include "bench/timed_run.hpp"
 
 namespace {
 
@@ -69,20 +69,20 @@ int main() {
   std::vector<double> floors, points, pointCpu;
   for (int i = 0; i < kPointRuns; ++i) {
     floors.push_back(decompressAllAtlases());
-    const vantrel::kit::TimedRun run =
-        vantrel::kit::runTimed({VANTREL_ATLAS_BINARY, "point", "-38", "-22", "56"});
+    const vantrel::bench::TimedRun run =
+        vantrel::bench::runTimed({VANTREL_ATLAS_BINARY, "point", "-38", "-22", "56"});
     points.push_back(run.seconds);
     pointCpu.push_back(run.cpuSeconds);
   }
-  const double floor = vantrel::kit::medianOf(floors), point = vantrel::kit::medianOf(points);
+  const double floor = vantrel::bench::medianOf(floors), point = vantrel::bench::medianOf(points);
   std::printf("decompress the six atlases   median %6.3f s\n", floor);
   std::printf(
       "vantrel-atlas point (whole)  median %6.3f s, cpu %.3f s  (%.2fx the floor; "
       "target 0.25 s)\n",
-      point, vantrel::kit::medianOf(pointCpu), point / floor);
+      point, vantrel::bench::medianOf(pointCpu), point / floor);
 
   writeTable();
-  const vantrel::kit::TimedRun table = vantrel::kit::runTimed(
+  const vantrel::bench::TimedRun table = vantrel::bench::runTimed(
       {VANTREL_ATLAS_BINARY, "table", "--nearest", "10", "--format", "tsv", kTablePath});
   std::printf(
       "vantrel-atlas table, %zu points, --nearest 10: %.2f s, cpu %.2f s, peak RSS %.1f MiB, "

@@ -12,8 +12,8 @@
 
 #include "atlas/catalogue.hpp"
 #include "atlas/label_atlas.hpp"
+#include "bench/timed_run.hpp"
 #include "testkit/temp_dir.hpp"
-#include "testkit/timed_run.hpp"
 
 namespace {
 
@@ -22,10 +22,10 @@ constexpr const char* kData = "/usr/share/mricron/templates";
 constexpr int kRuns = 11;
 constexpr std::size_t kTablePoints = 100000;
 
-using vantrel::kit::medianOf;
+using vantrel::bench::medianOf;
 
 double secondsOf(std::vector<std::string> args) {
-  return vantrel::kit::runTimed(std::move(args)).seconds;
+  return vantrel::bench::runTimed(std::move(args)).seconds;
 }
 
 // KEY.nii.gz (a link to the catalogue's image) and KEY.tsv naming its labels.

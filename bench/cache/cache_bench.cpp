@@ -11,9 +11,9 @@
 #include <utility>
 #include <vector>
 
+#include "bench/timed_run.hpp"
 #include "testkit/daemon_process.hpp"
 #include "testkit/temp_dir.hpp"
-#include "testkit/timed_run.hpp"
 
 namespace {
 
@@ -40,7 +40,7 @@ double orvodReady(const std::vector<std::string>& extra) {
 // A whole run of vantrel-atlas with its output to /dev/null, in milliseconds.
 double atlasRun(std::vector<std::string> args) {
   args.insert(args.begin(), VANTREL_ATLAS_BINARY);
-  return 1000 * vantrel::kit::runTimed(std::move(args)).seconds;
+  return 1000 * vantrel::bench::runTimed(std::move(args)).seconds;
 }
 
 void clear(const std::filesystem::path& folder) {
@@ -65,11 +65,11 @@ int main() {
     warm.push_back(orvodReady({}));
   }
   std::printf("orvod ready, table compiled (cold)    median %7.1f ms\n",
-              vantrel::kit::medianOf(cold));
+              vantrel::bench::medianOf(cold));
   std::printf("orvod ready, table mapped (warm)      median %7.1f ms  (target 50 ms)\n",
-              vantrel::kit::medianOf(warm));
+              vantrel::bench::medianOf(warm));
   std::printf("orvod ready, --no-cache               median %7.1f ms\n",
-              vantrel::kit::medianOf(memory));
+              vantrel::bench::medianOf(memory));
 
   const std::filesystem::path table = cacheFolder / "peaks.tsv";
   {
@@ -85,7 +85,7 @@ int main() {
     point.push_back(atlasRun({"point", "--nearest", "10", "-38", "-22", "56"}));
     twenty.push_back(atlasRun({"table", "--nearest", "10", table.string()}));
   }
-  const double p = vantrel::kit::medianOf(point), t = vantrel::kit::medianOf(twenty);
+  const double p = vantrel::bench::medianOf(point), t = vantrel::bench::medianOf(twenty);
   std::printf("vantrel-atlas point                   median %7.1f ms\n", p);
   std::printf(
       "vantrel-atlas table of 20 points      median %7.1f ms  (%.2fx a point; target 1.2x)\n", t,

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "testkit/timed_run.hpp"
+#include "bench/timed_run.hpp"
 
 namespace {
 
@@ -26,7 +26,7 @@ Times medianRun(const std::vector<std::string>& args, const std::filesystem::pat
   std::vector<double> walls, cpus;
   for (int i = 0; i < kRuns; ++i) {
     std::filesystem::remove_all(scratch / "out");
-    const vantrel::kit::TimedRun run = vantrel::kit::runTimed(args);
+    const vantrel::bench::TimedRun run = vantrel::bench::runTimed(args);
     if (run.status != 0) {
       std::fprintf(stderr, "figures_bench: %s failed\n", args[1].c_str());
       std::exit(1);
@@ -34,7 +34,7 @@ Times medianRun(const std::vector<std::string>& args, const std::filesystem::pat
     walls.push_back(run.seconds);
     cpus.push_back(run.cpuSeconds);
   }
-  return {vantrel::kit::medianOf(walls), vantrel::kit::medianOf(cpus)};
+  return {vantrel::bench::medianOf(walls), vantrel::bench::medianOf(cpus)};
 }
 
 void print(const char* what, const Times& times, const Times& base) {

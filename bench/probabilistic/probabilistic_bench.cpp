@@ -22,8 +22,8 @@
 #include "atlas/atlas_sources.hpp"
 #include "atlas/probabilistic_atlas.hpp"
 #include "atlas/probability_text.hpp"
+#include "bench/timed_run.hpp"
 #include "testkit/temp_dir.hpp"
-#include "testkit/timed_run.hpp"
 
 namespace {
 
@@ -257,7 +257,7 @@ int main(int argc, char* argv[]) {
   std::printf(
       "load and answer one point: median %.3f s, cpu %.3f s (target 2 s), peak RSS "
       "%.1f MiB (target 128 MiB); floor of inflating the 4D image %.3f s\n",
-      vantrel::kit::medianOf(seconds), vantrel::kit::medianOf(cpu),
-      static_cast<double>(peakKib) / 1024.0, vantrel::kit::medianOf(floors));
+      vantrel::bench::medianOf(seconds), vantrel::bench::medianOf(cpu),
+      static_cast<double>(peakKib) / 1024.0, vantrel::bench::medianOf(floors));
   return 0;
 }

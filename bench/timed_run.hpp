@@ -1,10 +1,10 @@
-// A whole run of a program with its output thrown away, timed, for the benchmarks.
+// A whole run of a program with its output thrown away, timed, and the median of such runs.
 #pragma once
 
 #include <string>
 #include <vector>
 
-namespace vantrel::kit {
+namespace vantrel::bench {
 
 struct TimedRun {
   double seconds = 0;
@@ -20,4 +20,4 @@ TimedRun runTimed(std::vector<std::string> args);
 // The middle value, the upper of the two middle ones for an even count; 0 for none.
 double medianOf(std::vector<double> values);
 
-}  // namespace vantrel::kit
+}  // namespace vantrel::bench

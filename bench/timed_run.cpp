@@ -1,5 +1,5 @@
 // A whole run of a program with its output thrown away, timed, for the benchmarks.
-#include "testkit/timed_run.hpp"
+#include "bench/timed_run.hpp"
 
 #include <fcntl.h>
 #include <spawn.h>
@@ -12,7 +12,7 @@
 
 extern char** environ;
 
-namespace vantrel::kit {
+namespace vantrel::bench {
 
 TimedRun runTimed(std::vector<std::string> args) {
   std::vector<char*> argv;
@@ -50,4 +50,4 @@ double medianOf(std::vector<double> values) {
   return values[values.size() / 2];
 }
 
-}  // namespace vantrel::kit
+}  // namespace vantrel::bench
