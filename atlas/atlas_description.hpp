@@ -32,6 +32,10 @@ struct AtlasDescription {
   std::string citation;  // empty when none is known
   std::string file;      // the file as outputs name it: relative to the data folder for Debian's
   std::vector<FileDigest> files;  // every file read, the label or 4D image first
+  // How this run came by the atlas's compiled form: "read" from the cache, "compiled" into it,
+  // compiled in "memory" where the cache could not be written, or "off": read from its files.
+  std::string cache = "off";
+  std::string compiledFile;  // where it was read or written; empty otherwise
 };
 
 }  // namespace atlas

@@ -11,7 +11,9 @@
 namespace atlas {
 namespace {
 
-AtlasDescription describeSource(const AtlasSource& source) {
+}  // namespace
+
+AtlasDescription describeSource(const AtlasSource& source, const DigestOfFile& digestOf) {
   AtlasDescription description{.key = source.key,
                                .form = source.form,
                                .type = source.type,
@@ -20,12 +22,16 @@ AtlasDescription describeSource(const AtlasSource& source) {
                                                     : source.templateSpace,
                                .citation = {},
                                .file = source.description,
-                               .files = {}};
+                               .files = {},
+                               .cache = "off",
+                               .compiledFile = {}};
   for (const std::string& file : filesOf(source)) {
-    description.files.push_back({file, sha256OfFile(file)});
+    description.files.push_back({file, digestOf(file)});
   }
   return description;
 }
+
+namespace {
 
 std::string digestOf(const AtlasDescription& description, const std::string& path) {
   for (const FileDigest& file : description.files) {
@@ -48,7 +54,7 @@ LabelAtlas loadLabelSource(const AtlasSource& source) {
         labelsOf(namesOf(source.regions), source.table.empty() ? source.description : source.table);
   }
   imaging::Volume<std::uint16_t> volume = readLabelIndices(reader, labels, source.image);
-  AtlasDescription description = describeSource(source);
+  AtlasDescription description = describeSource(source, sha256OfFile);
   AtlasProvenance provenance{source.image, digestOf(description, source.image),
                              volume.grid().size(), volume.grid().voxelSize(), labels.size()};
   return LabelAtlas(std::move(description), std::move(volume), std::move(labels),
@@ -74,7 +80,7 @@ LabelAtlas loadProbabilisticSource(const AtlasSource& source) {
     voxel = compact[voxel];
   }
   imaging::Volume<std::uint16_t> volume(loaded.grid(), std::move(voxels));
-  AtlasDescription description = describeSource(source);
+  AtlasDescription description = describeSource(source, sha256OfFile);
   AtlasProvenance provenance{source.image, digestOf(description, source.image),
                              volume.grid().size(), volume.grid().voxelSize(), labels.size()};
   return LabelAtlas(std::move(description), std::move(volume), std::move(labels),

@@ -20,6 +20,9 @@ std::size_t finestImage(const std::vector<std::string>& images);
 // FSL atlas's finest resolution.
 AtlasSource describeAtlasFile(const std::string& path, const std::string& key);
 
+// What outputs say of the atlas a source describes, each file's digest from `digestOf`.
+AtlasDescription describeSource(const AtlasSource& source, const DigestOfFile& digestOf);
+
 // Throws std::runtime_error with one line naming the file and what is wrong.
 LabelAtlas loadAtlas(const AtlasSource& source);
 

@@ -7,38 +7,57 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "cache/block_checksums.hpp"
+
 namespace atlas {
 namespace {
 
 constexpr const char* kKind = "label-atlas";
 // Raised whenever a section's layout or what is compiled into it changes.
-constexpr std::uint32_t kFormatVersion = 1;
+constexpr std::uint32_t kFormatVersion = 2;
 
 constexpr const char* kSizeTag = "size";
 constexpr const char* kSformTag = "sform";
 constexpr const char* kIndicesTag = "indices";
+constexpr const char* kIndexBlocksTag = "iblocks";
 constexpr const char* kLabelsTag = "labels";
 constexpr const char* kSha256Tag = "sha256";
 constexpr const char* kMapTag = "nearest";
 constexpr const char* kMarginTag = "margin";
+constexpr const char* kRegionsTag = "regions";
+constexpr const char* kStartsTag = "pstarts";
+constexpr const char* kEntriesTag = "pentries";
+constexpr const char* kMassTag = "pmass";
 
 // Far beyond any atlas grid, and small enough for the products below to stay exact.
 constexpr std::int64_t kLargestAxis = 1 << 16;
 constexpr std::int64_t kMostVoxels = std::int64_t{1} << 31;
 
+void appendNamed(std::string& blob, std::int64_t value, const std::string& name) {
+  const auto length = static_cast<std::uint32_t>(name.size());
+  blob.append(reinterpret_cast<const char*>(&value), sizeof value);
+  blob.append(reinterpret_cast<const char*>(&length), sizeof length);
+  blob += name;
+}
+
 std::string labelsBlob(const LabelAtlas& atlas, std::size_t count) {
   std::string blob;
   for (std::uint16_t index = 1; index <= count; ++index) {
-    const AtlasLabel& label = atlas.label(index);
-    const auto length = static_cast<std::uint32_t>(label.name.size());
-    blob.append(reinterpret_cast<const char*>(&label.value), sizeof label.value);
-    blob.append(reinterpret_cast<const char*>(&length), sizeof length);
-    blob += label.name;
+    appendNamed(blob, atlas.label(index).value, atlas.label(index).name);
   }
   return blob;
 }
 
-std::vector<AtlasLabel> labelsOf(std::span<const std::byte> blob) {
+std::string regionsBlob(const Regions& regions) {
+  std::string blob;
+  for (const Region& region : regions) {
+    appendNamed(blob, region.index, region.name);
+  }
+  return blob;
+}
+
+// Values with their names, as appendNamed wrote them, at most 65535.
+std::vector<AtlasLabel> namedOf(std::span<const std::byte> blob) {
   std::vector<AtlasLabel> labels;
   std::size_t at = 0;
   while (at < blob.size()) {
@@ -135,10 +154,19 @@ cache::CompiledWriter compileAtlas(const LabelAtlas& atlas, const cache::Compile
                 sform.begin() + static_cast<std::ptrdiff_t>(4 * row));
   }
   writer.addArray<double>(kSformTag, sform);
-  writer.addArray<std::uint16_t>(kIndicesTag, atlas.indices().values());
+  const std::span<const std::uint16_t> indices = atlas.indices();
+  writer.addArray<std::uint16_t>(kIndicesTag, indices);
+  writer.addArray<std::uint64_t>(kIndexBlocksTag, cache::blockChecksumsOf(std::as_bytes(indices)));
   const std::string labels = labelsBlob(atlas, atlas.provenance().labels);
   writer.add(kLabelsTag, std::as_bytes(std::span(labels)));
   writer.add(kSha256Tag, std::as_bytes(std::span(atlas.provenance().sha256)));
+  if (const SparseProbabilities* probabilities = atlas.probabilities()) {
+    const std::string regions = regionsBlob(atlas.regions());
+    writer.add(kRegionsTag, std::as_bytes(std::span(regions)));
+    writer.addArray<std::uint32_t>(kStartsTag, probabilities->starts());
+    writer.addArray<RegionProbability>(kEntriesTag, probabilities->entries());
+    writer.addArray<double>(kMassTag, probabilities->regionMass());
+  }
   if (map) {
     writer.addArray<std::int64_t>(kMarginTag, map->margin);
     writer.addArray<NearestEntry>(kMapTag, map->entries);
@@ -151,21 +179,59 @@ cache::CompiledWriter compileAtlas(const LabelAtlas& atlas, const cache::Compile
   return writer;
 }
 
-CompiledAtlas readCompiledAtlas(const cache::CompiledFile& file, bool withMap) {
-  imaging::Grid grid = gridOf(file);
-  const std::span<const std::uint16_t> indices = file.array<std::uint16_t>(kIndicesTag);
-  std::vector<AtlasLabel> labels = labelsOf(file.section(kLabelsTag));
-  const bool fits = static_cast<std::uint64_t>(voxelsOf(grid.size())) == indices.size() &&
-                    std::all_of(indices.begin(), indices.end(),
-                                [&](std::uint16_t i) { return i <= labels.size(); });
-  if (!fits) {
-    throw cache::UntrustedFile("its labelling does not fit its grid and labels");
+CompiledAtlas readCompiledAtlas(std::shared_ptr<const cache::CompiledFile> file, bool withMap) {
+  imaging::Grid grid = gridOf(*file);
+  std::vector<AtlasLabel> labels = namedOf(file->section(kLabelsTag));
+  const std::span<const std::byte> indexBytes = file->unreadSection(kIndicesTag);
+  if (indexBytes.size() != static_cast<std::uint64_t>(voxelsOf(grid.size())) * 2 ||
+      reinterpret_cast<std::uintptr_t>(indexBytes.data()) % alignof(std::uint16_t) != 0) {
+    throw cache::UntrustedFile("its labelling does not fit its grid");
   }
-  const std::span<const std::byte> sha = file.section(kSha256Tag);
-  std::optional<NearestMap> map = withMap ? mapOf(file, grid, labels.size()) : std::nullopt;
-  return {imaging::Volume<std::uint16_t>(std::move(grid), {indices.begin(), indices.end()}),
-          std::move(labels), std::string(reinterpret_cast<const char*>(sha.data()), sha.size()),
-          map};
+  // A block whose checksum matches may still have been written by something else: its indices
+  // must name labels the atlas holds.
+  const std::size_t labelCount = labels.size();
+  auto verifier = std::make_shared<const cache::BlockVerifiedBytes>(
+      indexBytes, file->array<std::uint64_t>(kIndexBlocksTag), kIndicesTag,
+      [labelCount](std::span<const std::byte> block) {
+        std::uint16_t largest = 0;
+        for (std::size_t at = 0; at + 1 < block.size(); at += 2) {
+          std::uint16_t index = 0;
+          std::memcpy(&index, block.data() + at, sizeof index);
+          largest = std::max(largest, index);
+        }
+        return largest <= labelCount;
+      });
+  const std::span<const std::byte> sha = file->section(kSha256Tag);
+  std::optional<NearestMap> map = withMap ? mapOf(*file, grid, labels.size()) : std::nullopt;
+  CompiledAtlas compiled{
+      {std::move(grid),
+       {reinterpret_cast<const std::uint16_t*>(indexBytes.data()), indexBytes.size() / 2},
+       file,
+       std::move(verifier)},
+      std::move(labels),
+      std::string(reinterpret_cast<const char*>(sha.data()), sha.size()),
+      map,
+      {},
+      nullptr};
+  const std::vector<std::string> tags = file->tags();
+  if (std::find(tags.begin(), tags.end(), kRegionsTag) != tags.end()) {
+    for (AtlasLabel& region : namedOf(file->section(kRegionsTag))) {
+      compiled.regions.push_back({region.value, std::move(region.name)});
+    }
+    const std::span<const double> mass = file->array<double>(kMassTag);
+    try {
+      compiled.probabilities = std::make_shared<const SparseProbabilities>(
+          compiled.regions.size(), file->array<std::uint32_t>(kStartsTag),
+          file->array<RegionProbability>(kEntriesTag),
+          std::vector<double>(mass.begin(), mass.end()), file);
+    } catch (const std::invalid_argument&) {
+      throw cache::UntrustedFile("its probabilities do not fit together");
+    }
+    if (compiled.probabilities->voxels() != compiled.indices.grid.voxelCount()) {
+      throw cache::UntrustedFile("its probabilities do not fit its grid");
+    }
+  }
+  return compiled;
 }
 
 }  // namespace atlas

@@ -3,6 +3,7 @@
 // one was built, each in a section of its own so a run reads only what it uses.
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -34,16 +35,19 @@ cache::CompiledWriter compileAtlas(const LabelAtlas& atlas, const cache::Compile
                                    const AtlasSources& sources,
                                    const std::optional<NearestMap>& map);
 
-// What a compiled atlas gives back; the map's entries point into the compiled file.
+// What a compiled atlas gives back, pointing into the compiled file, which it keeps mapped.
 struct CompiledAtlas {
-  imaging::Volume<std::uint16_t> indices;
+  LabelAtlas::SharedIndices indices;  // each block verified when first read
   std::vector<AtlasLabel> labels;
   std::string sha256;  // of the label volume, as provenance prints it
   std::optional<NearestMap> map;
+  Regions regions;  // a probabilistic atlas's, in volume order; empty for a label atlas
+  std::shared_ptr<const SparseProbabilities> probabilities;
 };
 
-// Reads the labelling, names and facts, and the map when `withMap` and the file holds one.
-// Throws cache::UntrustedFile when a section is corrupt or its contents do not fit together.
-CompiledAtlas readCompiledAtlas(const cache::CompiledFile& file, bool withMap);
+// Reads the names, facts and probabilities, and the map when `withMap` and the file holds one;
+// the labelling is read a block at a time as it is used. Throws cache::UntrustedFile when a
+// section it reads is corrupt or the contents do not fit together.
+CompiledAtlas readCompiledAtlas(std::shared_ptr<const cache::CompiledFile> file, bool withMap);
 
 }  // namespace atlas

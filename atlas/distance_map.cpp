@@ -212,7 +212,7 @@ std::optional<std::vector<NearestEntry>> nearestLabelMap(const LabelAtlas& atlas
   for (std::int64_t k = -margin[2]; k < size[2] - margin[2]; ++k) {
     for (std::int64_t j = -margin[1]; j < size[1] - margin[1]; ++j) {
       for (std::int64_t i = -margin[0]; i < size[0] - margin[0]; ++i, ++at) {
-        work.label[at] = atlas.indices().at({i, j, k});
+        work.label[at] = atlas.indexAt({i, j, k});
         work.squared[at] = work.label[at] != 0 ? 0 : kUnreachedStored;
       }
     }

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <filesystem>
 #include <limits>
+#include <stdexcept>
 
 #include "atlas/catalogue.hpp"
 #include "atlas/label_names.hpp"
@@ -88,23 +89,38 @@ LabelNames valuesAsNames(const T* voxels, std::size_t count) {
   return names;
 }
 
-AtlasDescription describeEntry(const AtlasEntry& entry, const std::string& path,
-                               const std::string& sha256, const std::string& directory) {
+LabelAtlas::SharedIndices sharedIndicesOf(imaging::Volume<std::uint16_t> volume) {
+  imaging::Grid grid = volume.grid();
+  auto values = std::make_shared<const std::vector<std::uint16_t>>(std::move(volume).takeValues());
+  return {std::move(grid), *values, values, nullptr};
+}
+
+}  // namespace
+
+std::vector<std::string> entryFiles(const AtlasEntry& entry, const std::string& dataDirectory) {
+  std::vector<std::string> files{joinPath(dataDirectory, entry.file)};
+  if (entry.names == NameSource::kTextFile) {
+    files.push_back(joinPath(dataDirectory, entry.namesFile));
+  }
+  return files;
+}
+
+AtlasDescription describeEntry(const AtlasEntry& entry, const std::string& dataDirectory,
+                               const DigestOfFile& digestOf) {
   AtlasDescription description{.key = std::string(entry.key),
                                .form = AtlasForm::kDebian,
                                .type = AtlasType::kLabel,
                                .templateSpace = std::string(entry.templateSpace),
                                .citation = std::string(entry.citation),
                                .file = std::string(entry.file),
-                               .files = {{path, sha256}}};
-  if (entry.names == NameSource::kTextFile) {
-    const std::string namesPath = joinPath(directory, entry.namesFile);
-    description.files.push_back({namesPath, sha256OfFile(namesPath)});
+                               .files = {},
+                               .cache = "off",
+                               .compiledFile = {}};
+  for (const std::string& file : entryFiles(entry, dataDirectory)) {
+    description.files.push_back({file, digestOf(file)});
   }
   return description;
 }
-
-}  // namespace
 
 std::uint16_t indexOfValue(std::int64_t value, const std::vector<AtlasLabel>& labels) {
   const auto it =
@@ -118,12 +134,24 @@ std::uint16_t indexOfValue(std::int64_t value, const std::vector<AtlasLabel>& la
 LabelAtlas::LabelAtlas(AtlasDescription description, imaging::Volume<std::uint16_t> indices,
                        std::vector<AtlasLabel> labels, AtlasProvenance provenance, Regions regions,
                        std::shared_ptr<const SparseProbabilities> probabilities)
+    : LabelAtlas(std::move(description), sharedIndicesOf(std::move(indices)), std::move(labels),
+                 std::move(provenance), std::move(regions), std::move(probabilities)) {}
+
+LabelAtlas::LabelAtlas(AtlasDescription description, SharedIndices indices,
+                       std::vector<AtlasLabel> labels, AtlasProvenance provenance, Regions regions,
+                       std::shared_ptr<const SparseProbabilities> probabilities)
     : description_(std::move(description)),
-      indices_(std::move(indices)),
+      grid_(std::move(indices.grid)),
+      indexOwner_(std::move(indices.owner)),
+      indices_(indices.values),
+      verifier_(std::move(indices.verifier)),
       labels_(std::move(labels)),
       provenance_(std::move(provenance)),
       regions_(std::move(regions)),
       probabilities_(std::move(probabilities)) {
+  if (indices_.size() != static_cast<std::size_t>(grid_.voxelCount())) {
+    throw std::invalid_argument("the indices do not fill their grid");
+  }
   regionIndices_.reserve(regions_.size());
   for (const Region& region : regions_) {
     regionIndices_.push_back(indexOfValue(region.index, labels_));
@@ -168,9 +196,9 @@ LabelAtlas loadLabelAtlas(const AtlasEntry& entry, const std::string& dataDirect
     correctWhiteMatterSform(voxelToMni);
     volume.setVoxelToWorld(voxelToMni);
   }
-  AtlasProvenance provenance{path, sha256OfFile(path), volume.grid().size(),
+  AtlasDescription description = describeEntry(entry, dataDirectory, sha256OfFile);
+  AtlasProvenance provenance{path, description.files.front().sha256, volume.grid().size(),
                              volume.grid().voxelSize(), labels.size()};
-  AtlasDescription description = describeEntry(entry, path, provenance.sha256, dataDirectory);
   return LabelAtlas(std::move(description), std::move(volume), std::move(labels),
                     std::move(provenance));
 }

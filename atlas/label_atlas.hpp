@@ -4,7 +4,9 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -12,6 +14,7 @@
 #include "atlas/catalogue.hpp"
 #include "atlas/label_names.hpp"
 #include "atlas/probabilities.hpp"
+#include "cache/block_checksums.hpp"
 #include "imaging/nifti_read.hpp"
 #include "imaging/volume.hpp"
 
@@ -44,13 +47,46 @@ class LabelAtlas {
   LabelAtlas(AtlasDescription description, imaging::Volume<std::uint16_t> indices,
              std::vector<AtlasLabel> labels, AtlasProvenance provenance, Regions regions = {},
              std::shared_ptr<const SparseProbabilities> probabilities = nullptr);
+  // The same with the indices held elsewhere, such as in a compiled file that `owner` keeps
+  // mapped; `values` fill `grid`. With `verifier`, each block of the values is verified the first
+  // time it is read, and reading a corrupt one throws cache::UntrustedFile.
+  struct SharedIndices {
+    imaging::Grid grid;
+    std::span<const std::uint16_t> values;
+    std::shared_ptr<const void> owner;
+    std::shared_ptr<const cache::BlockVerifiedBytes> verifier;
+  };
+  LabelAtlas(AtlasDescription description, SharedIndices indices, std::vector<AtlasLabel> labels,
+             AtlasProvenance provenance, Regions regions,
+             std::shared_ptr<const SparseProbabilities> probabilities);
 
   const AtlasDescription& description() const { return description_; }
   const AtlasProvenance& provenance() const { return provenance_; }
   // In MNI space; voxels are found with grid().nearestVoxel, which rounds halves up as orvod
   // rounds.
-  const imaging::Volume<std::uint16_t>& indices() const { return indices_; }
-  const imaging::Grid& grid() const { return indices_.grid(); }
+  const imaging::Grid& grid() const { return grid_; }
+  // Every voxel's compact index, i fastest.
+  std::span<const std::uint16_t> indices() const {
+    if (verifier_) {
+      verifier_->verifyAll();
+    }
+    return indices_;
+  }
+  // The compact index of a voxel by its place in indices().
+  std::uint16_t indexAtLinear(std::size_t linear) const {
+    if (verifier_) {
+      verifier_->verify(linear * sizeof(std::uint16_t), sizeof(std::uint16_t));
+    }
+    return indices_[linear];
+  }
+  // The compact index of a voxel; 0 outside the grid.
+  std::uint16_t indexAt(const VoxelIndex& voxel) const {
+    return grid_.contains(voxel) ? indexAtLinear(grid_.linearOf(voxel)) : 0;
+  }
+  // The compact index of the voxel whose centre is nearest to an MNI point.
+  std::uint16_t indexAtWorld(const imaging::Vec3& mni) const {
+    return indexAt(grid_.nearestVoxel(mni));
+  }
 
   // The label of a nonzero index.
   const AtlasLabel& label(std::uint16_t index) const { return labels_[index - 1U]; }
@@ -64,7 +100,10 @@ class LabelAtlas {
 
  private:
   AtlasDescription description_;
-  imaging::Volume<std::uint16_t> indices_;
+  imaging::Grid grid_;
+  std::shared_ptr<const void> indexOwner_;
+  std::span<const std::uint16_t> indices_;
+  std::shared_ptr<const cache::BlockVerifiedBytes> verifier_;
   std::vector<AtlasLabel> labels_;
   AtlasProvenance provenance_;
   Regions regions_;
@@ -84,6 +123,14 @@ std::vector<AtlasLabel> labelsOf(const LabelNames& names, const std::string& pat
 imaging::Volume<std::uint16_t> readLabelIndices(imaging::NiftiReader& reader,
                                                 std::vector<AtlasLabel>& labels,
                                                 const std::string& path);
+
+// A file's SHA-256 in lower-case hex: the loaders hash each file, the cache remembers digests.
+using DigestOfFile = std::function<std::string(const std::string& path)>;
+
+// The files a catalogue atlas is read from, the label volume first.
+std::vector<std::string> entryFiles(const AtlasEntry& entry, const std::string& dataDirectory);
+AtlasDescription describeEntry(const AtlasEntry& entry, const std::string& dataDirectory,
+                               const DigestOfFile& digestOf);
 
 // Loads one catalogue atlas from a data directory: the volume with any integer voxel type,
 // its names, the JHU white-matter header correction orvod applies, and its provenance. Throws

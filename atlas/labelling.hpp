@@ -1,15 +1,20 @@
 // The chosen atlases loaded side by side, and the answer each gives for one MNI point.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
+#include <memory>
+#include <mutex>
 #include <optional>
 #include <span>
 #include <string>
 #include <vector>
 
 #include "atlas/atlas_choice.hpp"
+#include "atlas/compiled_atlas.hpp"
 #include "atlas/label_atlas.hpp"
 #include "atlas/nearby_labels.hpp"
+#include "cache/store.hpp"
 #include "imaging/affine.hpp"
 
 namespace vantrel_atlas {
@@ -33,13 +38,22 @@ struct PointAnswer {
   std::vector<AtlasAnswer> atlases;  // in the order the atlases were chosen
 };
 
+struct LoadOptions {
+  // Also makes or reads each atlas's nearest-label map, which pays off over a table.
+  bool manyPoints = false;
+  // Reads every voxel of each atlas now, for outputs that look at whole atlases (cluster
+  // composition, figures, the viewer); otherwise only the voxels near the points asked are read.
+  bool wholeAtlases = false;
+  // Where compiled atlases are kept; null: each atlas is read from its files.
+  const cache::Store* cache = nullptr;
+};
+
 class LoadedAtlases {
  public:
-  // Loads the atlases two at a time. `manyPoints` also builds each atlas's distance map, which
-  // costs start-up time and pays off over a table. Throws std::runtime_error naming the file
-  // that is missing or refused.
+  // Loads the atlases two at a time. Throws std::runtime_error naming the file that is missing
+  // or refused.
   LoadedAtlases(const std::vector<atlas::ChosenAtlas>& chosen, const std::string& directory,
-                const SearchRadii& radii, bool manyPoints);
+                const SearchRadii& radii, const LoadOptions& options);
   // The searches point into the atlases, so the set stays where it was built.
   LoadedAtlases(const LoadedAtlases&) = delete;
   LoadedAtlases& operator=(const LoadedAtlases&) = delete;
@@ -47,12 +61,36 @@ class LoadedAtlases {
   const std::vector<atlas::LabelAtlas>& atlases() const { return atlases_; }
   const SearchRadii& radii() const { return radii_; }
 
+  // A compiled atlas found corrupt here is removed from the cache, with one warning, and the
+  // point answered from the atlas's files.
   PointAnswer labelMni(const imaging::Vec3& mni) const;
 
  private:
+  struct Loaded {
+    atlas::LabelAtlas atlas;
+    std::optional<atlas::NearestMap> map;
+  };
+  Loaded load(const atlas::ChosenAtlas& chosen, bool fromCache) const;
+  atlas::NearbyLabels searchOf(const atlas::LabelAtlas& atlas,
+                               const std::optional<atlas::NearestMap>& map) const;
+  AtlasAnswer answerOf(std::size_t i, const atlas::LabelAtlas& atlas,
+                       const atlas::NearbyLabels& nearby, const imaging::Vec3& mni) const;
+  // The atlas read from its files in place of a compiled one found corrupt.
+  struct Replacement {
+    atlas::LabelAtlas atlas;
+    std::optional<atlas::NearbyLabels> nearby;
+  };
+  const Replacement& replacementOf(std::size_t i) const;
+
+  std::vector<atlas::ChosenAtlas> chosen_;
+  std::string directory_;
+  LoadOptions options_;
   std::vector<atlas::LabelAtlas> atlases_;
   std::vector<atlas::NearbyLabels> nearby_;
   SearchRadii radii_;
+  mutable std::mutex replacing_;
+  mutable std::vector<std::unique_ptr<Replacement>> replacements_;
+  std::unique_ptr<std::atomic<const Replacement*>[]> replaced_;  // by atlas; null: none
 };
 
 // The MNI point of a point given in `talairach` or MNI space: the inverse pooled transform,

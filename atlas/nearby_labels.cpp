@@ -30,14 +30,23 @@ NearbyLabels::NearbyLabels(const LabelAtlas& atlas, double radiusMm, bool withDi
     : atlas_(&atlas) {
   makeOffsets(radiusMm);
   if (withDistanceMap) {
-    // Grids stop short of the brain in places; a margin of a few voxels answers
-    // the points there at once without growing the map much.
-    constexpr std::int64_t kLargestMargin = 6;
     for (std::size_t axis = 0; axis < 3; ++axis) {
-      margin_[axis] = std::min(reach_[axis], kLargestMargin);
+      margin_[axis] = std::min(reach_[axis], kLargestMapMargin);
       mapGrid_[axis] = atlas.grid().size()[axis] + 2 * margin_[axis];
     }
-    map_ = nearestLabelMap(atlas, margin_).value_or(std::vector<NearestEntry>{});
+    builtMap_ = nearestLabelMap(atlas, margin_).value_or(std::vector<NearestEntry>{});
+    map_ = builtMap_;
+  }
+}
+
+// A margin wider than the search reaches changes no answer: the map's distances are exact, and
+// points beyond the reach are turned away before the map is read.
+NearbyLabels::NearbyLabels(const LabelAtlas& atlas, double radiusMm,
+                           std::span<const NearestEntry> map, const VoxelIndex& margin)
+    : atlas_(&atlas), map_(map), margin_(margin) {
+  makeOffsets(radiusMm);
+  for (std::size_t axis = 0; axis < 3; ++axis) {
+    mapGrid_[axis] = atlas.grid().size()[axis] + 2 * margin_[axis];
   }
 }
 
@@ -128,10 +137,10 @@ std::size_t NearbyLabels::firstUsefulOffset(const VoxelIndex& voxel) const {
 
 std::uint16_t NearbyLabels::indexAtOffset(const VoxelIndex& v, bool inner, const Offset& o) const {
   if (inner) {
-    return atlas_->indices()[static_cast<std::size_t>(
-        static_cast<std::int64_t>(atlas_->grid().linearOf(v)) + o.linear)];
+    return atlas_->indexAtLinear(static_cast<std::size_t>(
+        static_cast<std::int64_t>(atlas_->grid().linearOf(v)) + o.linear));
   }
-  return atlas_->indices().at({v[0] + o.di, v[1] + o.dj, v[2] + o.dk});
+  return atlas_->indexAt({v[0] + o.di, v[1] + o.dj, v[2] + o.dk});
 }
 
 std::optional<LabelDistance> NearbyLabels::nearest(const VoxelIndex& voxel, double radiusMm) const {

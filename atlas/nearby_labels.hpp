@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <vector>
 
 #include "atlas/distance_map.hpp"
@@ -17,12 +18,21 @@ struct LabelDistance {
   bool operator==(const LabelDistance&) const = default;
 };
 
+// How far a nearest-label map reaches beyond the grid, in voxels. Grids stop short of the brain
+// in places; a margin of a few voxels answers the points there at once without growing the map
+// much.
+inline constexpr std::int64_t kLargestMapMargin = 6;
+
 class NearbyLabels {
  public:
   // Searches reach at most `radiusMm`. A nearest-label map (each voxel's nearest named voxel)
   // costs passes over the atlas at start-up, answers the nearest label inside the grid at once,
   // and lets other searches skip to where the labels start; it pays off for many points.
   NearbyLabels(const LabelAtlas& atlas, double radiusMm, bool withDistanceMap);
+  // The same with a nearest-label map made earlier (nearestLabelMap with `margin`, at most
+  // kLargestMapMargin), held elsewhere for as long as this search lives.
+  NearbyLabels(const LabelAtlas& atlas, double radiusMm, std::span<const NearestEntry> map,
+               const VoxelIndex& margin);
 
   // The nearest named label within `radiusMm` (at most the constructor's), 0 mm where the voxel
   // itself is named. Of several labels at the same least distance the one with the lowest
@@ -54,7 +64,8 @@ class NearbyLabels {
   // The map's place for a voxel, when the map covers it.
   std::optional<std::size_t> mapIndexOf(const VoxelIndex& voxel) const;
 
-  std::vector<NearestEntry> map_;  // empty without a map
+  std::vector<NearestEntry> builtMap_;  // the map when this search built it
+  std::span<const NearestEntry> map_;   // empty without a map
   VoxelIndex margin_{};            // how far the map reaches beyond the grid, in voxels
   std::array<std::int64_t, 3> mapGrid_{};
 };

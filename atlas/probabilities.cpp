@@ -43,7 +43,29 @@ std::size_t checkedVoxels(std::int64_t voxels, std::size_t regions) {
 }  // namespace
 
 SparseProbabilities::SparseProbabilities(std::int64_t voxels, std::size_t regions)
-    : regions_(regions), starts_(checkedVoxels(voxels, regions) + 1, 0), mass_(regions, 0.0) {}
+    : regions_(regions),
+      starts_(checkedVoxels(voxels, regions) + 1, 0),
+      mass_(regions, 0.0),
+      startView_(starts_) {}
+
+SparseProbabilities::SparseProbabilities(std::size_t regions, std::span<const std::uint32_t> starts,
+                                         std::span<const RegionProbability> entries,
+                                         std::vector<double> mass,
+                                         std::shared_ptr<const void> owner)
+    : regions_(regions),
+      mass_(std::move(mass)),
+      startView_(starts),
+      entryView_(entries),
+      owner_(std::move(owner)) {
+  checkedVoxels(static_cast<std::int64_t>(starts.size()) - 1, regions);
+  const bool ordered = !starts.empty() && starts.front() == 0 && starts.back() == entries.size() &&
+                       std::is_sorted(starts.begin(), starts.end());
+  const bool named = std::all_of(entries.begin(), entries.end(),
+                                 [regions](RegionProbability e) { return e.region < regions; });
+  if (!ordered || !named || mass_.size() != regions) {
+    throw std::invalid_argument("probabilities that do not fit together");
+  }
+}
 
 void SparseProbabilities::startVolume(std::size_t voxels) {
   if (volumeEnds_.size() == regions_ || voxels + 1 != starts_.size()) {
@@ -88,6 +110,8 @@ void SparseProbabilities::finish() {
   for (std::size_t voxel = 0; voxel < voxelCount; ++voxel) {
     rankHighestFirst(entries_.data() + starts_[voxel], entries_.data() + starts_[voxel + 1]);
   }
+  startView_ = starts_;
+  entryView_ = entries_;
 }
 
 std::span<const RegionProbability> SparseProbabilities::at(std::int64_t voxel) const {
@@ -95,15 +119,14 @@ std::span<const RegionProbability> SparseProbabilities::at(std::int64_t voxel) c
     return {};
   }
   const auto v = static_cast<std::size_t>(voxel);
-  return std::span<const RegionProbability>(entries_).subspan(starts_[v],
-                                                              starts_[v + 1] - starts_[v]);
+  return entryView_.subspan(startView_[v], startView_[v + 1] - startView_[v]);
 }
 
 std::vector<std::uint16_t> SparseProbabilities::summaryLabels() const {
   std::vector<std::uint16_t> labels(static_cast<std::size_t>(voxels()), 0);
   for (std::size_t voxel = 0; voxel < labels.size(); ++voxel) {
-    if (starts_[voxel + 1] > starts_[voxel]) {
-      labels[voxel] = static_cast<std::uint16_t>(entries_[starts_[voxel]].region + 1U);
+    if (startView_[voxel + 1] > startView_[voxel]) {
+      labels[voxel] = static_cast<std::uint16_t>(entryView_[startView_[voxel]].region + 1U);
     }
   }
   return labels;

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <span>
 #include <type_traits>
 #include <vector>
@@ -22,6 +23,18 @@ class SparseProbabilities {
  public:
   // The grid's voxel count, and how many volumes (regions) will be added.
   SparseProbabilities(std::int64_t voxels, std::size_t regions);
+  // A finished set held elsewhere, such as in a compiled file that `owner` keeps mapped. Throws
+  // std::invalid_argument when the offsets do not run in order from 0 to the entries' end, an
+  // entry names a region beyond `regions`, or `mass` is not one value per region.
+  SparseProbabilities(std::size_t regions, std::span<const std::uint32_t> starts,
+                      std::span<const RegionProbability> entries, std::vector<double> mass,
+                      std::shared_ptr<const void> owner);
+  // The views below point into the object's own arrays, which a copy would not share; a move
+  // takes the arrays along.
+  SparseProbabilities(const SparseProbabilities&) = delete;
+  SparseProbabilities& operator=(const SparseProbabilities&) = delete;
+  SparseProbabilities(SparseProbabilities&&) = default;
+  SparseProbabilities& operator=(SparseProbabilities&&) = default;
 
   // The next region's volume, in volume order, in its stored type so that no wider copy of a
   // volume is made. Whether values are fractions or percentages is decided once every volume
@@ -56,7 +69,7 @@ class SparseProbabilities {
   // (TemplateFlow stores 0-1). Call once, after the last volume.
   void finish();
 
-  std::int64_t voxels() const { return static_cast<std::int64_t>(starts_.size()) - 1; }
+  std::int64_t voxels() const { return static_cast<std::int64_t>(startView_.size()) - 1; }
   std::size_t regions() const { return regions_; }
 
   // The regions with a probability above 0 at a voxel, highest first, ties by lower region.
@@ -68,6 +81,11 @@ class SparseProbabilities {
 
   // Each region's probability summed over the whole atlas, in percent-voxels.
   const std::vector<double>& regionMass() const { return mass_; }
+
+  // The finished arrays, as a compiled file keeps them: each voxel's first entry and one past
+  // the last voxel's, and the entries.
+  std::span<const std::uint32_t> starts() const { return startView_; }
+  std::span<const RegionProbability> entries() const { return entryView_; }
 
  private:
   void startVolume(std::size_t voxels);
@@ -93,6 +111,10 @@ class SparseProbabilities {
   std::vector<RegionProbability> entries_;
   std::vector<std::uint32_t> starts_;  // voxels + 1 offsets into entries_, after finish()
   std::vector<double> mass_;
+  // What the queries read: the arrays above once finished, or another owner's.
+  std::span<const std::uint32_t> startView_;
+  std::span<const RegionProbability> entryView_;
+  std::shared_ptr<const void> owner_;
 };
 
 }  // namespace atlas

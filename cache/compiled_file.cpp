@@ -268,13 +268,19 @@ CompiledFile CompiledFile::adopt(std::vector<std::byte> bytes, const CompiledKey
   return CompiledFile(std::move(owned), view, key);
 }
 
-std::span<const std::byte> CompiledFile::section(std::string_view tag) const {
+std::span<const std::byte> CompiledFile::unreadSection(std::string_view tag) const {
   const auto found = std::find_if(sections_.begin(), sections_.end(),
                                   [tag](const Section& s) { return s.tag == tag; });
   if (found == sections_.end()) {
     throw UntrustedFile("it has no section " + std::string(tag));
   }
-  const std::span<const std::byte> bytes = bytes_.subspan(found->offset, found->size);
+  return bytes_.subspan(found->offset, found->size);
+}
+
+std::span<const std::byte> CompiledFile::section(std::string_view tag) const {
+  const std::span<const std::byte> bytes = unreadSection(tag);
+  const auto found = std::find_if(sections_.begin(), sections_.end(),
+                                  [tag](const Section& s) { return s.tag == tag; });
   // Verifying twice in a race costs a second pass, never a wrong answer.
   std::atomic<bool>& verified = verified_[static_cast<std::size_t>(found - sections_.begin())];
   if (!verified.load(std::memory_order_acquire)) {

@@ -84,6 +84,10 @@ class CompiledFile {
     return {reinterpret_cast<const T*>(bytes.data()), bytes.size() / sizeof(T)};
   }
 
+  // A section's bytes, not read: for a reader that verifies the parts it reads itself, against
+  // block checksums kept in another section. Throws UntrustedFile when there is no such section.
+  std::span<const std::byte> unreadSection(std::string_view tag) const;
+
   // The tags of its sections, in the order they were written.
   std::vector<std::string> tags() const;
   const CompiledKey& key() const { return key_; }

@@ -45,6 +45,7 @@ class Store {
   explicit Store(Settings settings);
 
   bool useFiles() const { return settings_.useFiles; }
+  const Warn& warning() const { return settings_.warn; }
   // A source's SHA-256, remembered in the user's folder beside its stat signature.
   Digest digestOf(const std::filesystem::path& source) const;
 

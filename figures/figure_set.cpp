@@ -24,7 +24,7 @@ RegionLookup outlinesOf(const vantrel_atlas::LoadedAtlases& atlases) {
     return {};
   }
   const atlas::LabelAtlas& first = atlases.atlases().front();
-  return [&first](const imaging::Vec3& mni) { return int{first.indices().atWorld(mni)}; };
+  return [&first](const imaging::Vec3& mni) { return int{first.indexAtWorld(mni)}; };
 }
 
 void shareFigure(const fs::path& from, const fs::path& to) {

@@ -25,6 +25,8 @@ class Volume {
   void setVoxelToWorld(const Affine& voxelToWorld) { grid_.setVoxelToWorld(voxelToWorld); }
 
   const std::vector<T>& values() const { return values_; }
+  // Hands the values over to a new owner, leaving the volume empty.
+  std::vector<T> takeValues() && { return std::move(values_); }
   T operator[](std::size_t linear) const { return values_[linear]; }
 
   // The value of a voxel of the first volume; T{} outside the grid.

@@ -10,7 +10,7 @@ RegionVolumes regionVolumesOf(const atlas::LabelAtlas& atlas) {
   volumes.voxelVolumeMm3 = atlas.grid().voxelVolumeMm3();
   // Compact indices run from 1 to the number of named labels.
   volumes.voxelsByIndex.assign(atlas.provenance().labels + 1, 0);
-  for (const std::uint16_t index : atlas.indices().values()) {
+  for (const std::uint16_t index : atlas.indices()) {
     ++volumes.voxelsByIndex[index];
   }
   return volumes;
@@ -21,7 +21,7 @@ std::vector<RegionShare> compositionOf(const Cluster& cluster, const StatMap& ma
                                        const RegionVolumes& volumes) {
   std::vector<std::int64_t> counts(volumes.voxelsByIndex.size() + 1, 0);
   for (std::int64_t voxel : cluster.voxels) {
-    const std::uint16_t index = atlas.indices().atWorld(map.grid().worldOfLinear(voxel));
+    const std::uint16_t index = atlas.indexAtWorld(map.grid().worldOfLinear(voxel));
     if (index >= counts.size()) {
       counts.resize(index + std::size_t{1}, 0);
     }

@@ -99,7 +99,7 @@ nlohmann::json atlasJson(const atlas::LabelAtlas& atlas, const std::string& volu
 }
 
 imaging::Volume<float> summaryOf(const atlas::LabelAtlas& atlas) {
-  const std::vector<std::uint16_t>& indices = atlas.indices().values();
+  const std::span<const std::uint16_t> indices = atlas.indices();
   return imaging::Volume<float>(atlas.grid(), std::vector<float>(indices.begin(), indices.end()));
 }
 

@@ -47,7 +47,7 @@ struct ClustersCommandOptions {
 
 void declareClusters(CLI::App& cli, ClustersCommandOptions& options) {
   cli.description("Clusters and peaks of a statistical map, labelled");
-  addDataOption(cli, options.atlases.dataDirectory);
+  addDataOption(cli, options.atlases);
   maps::ClusterOptions& c = options.clusters;
   cli.add_option("--threshold", c.threshold, "Cluster voxels with value >= T (no default)")
       ->required();
@@ -189,7 +189,9 @@ int runClusters(const ClustersCommandOptions& options) {
     app::message(options.map + ": no voxel is beyond the threshold");
   }
   const AtlasChoice& choice = options.atlases;
-  const LoadedAtlases atlases(entries, choice.dataDirectory, choice.radii, false);
+  const std::unique_ptr<cache::Store> store = cacheStore(choice);
+  const LoadedAtlases atlases(entries, choice.dataDirectory, choice.radii,
+                              {.manyPoints = false, .wholeAtlases = true, .cache = store.get()});
   warnOfMixedSpaces(atlases);
   labelPeaks(atlases, findings);
   composeClusters(atlases, findings);

@@ -37,9 +37,18 @@ app::Program program() {
                        cacheCommand()}};
 }
 
-void addDataOption(CLI::App& cli, std::string& dataDirectory) {
-  cli.add_option("--data", dataDirectory, "Folder of the mricron-data atlases")
+void addDataOption(CLI::App& cli, AtlasChoice& choice) {
+  cli.add_option("--data", choice.dataDirectory, "Folder of the mricron-data atlases")
       ->capture_default_str();
+  cli.add_flag("--no-cache", choice.noCache,
+               "Read every atlas from its files; read and write no compiled atlas");
+}
+
+std::unique_ptr<cache::Store> cacheStore(const AtlasChoice& choice) {
+  if (choice.noCache) {
+    return nullptr;
+  }
+  return std::make_unique<cache::Store>(cache::settingsFromEnvironment(true, app::warn));
 }
 
 void addAtlasFileOption(CLI::App& cli, AtlasChoice& choice) {

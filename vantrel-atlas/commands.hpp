@@ -5,6 +5,7 @@
 #include <CLI/CLI.hpp>
 #include <initializer_list>
 #include <nlohmann/json.hpp>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -12,6 +13,7 @@
 #include "app/program.hpp"
 #include "atlas/catalogue.hpp"
 #include "atlas/labelling.hpp"
+#include "cache/store.hpp"
 #include "figures/figure_set.hpp"
 #include "report/output_folders.hpp"
 #include "tables/rows.hpp"
@@ -50,6 +52,7 @@ struct AtlasChoice {
   std::optional<std::string> keys;  // unset: the six catalogue atlases, or none with files
   std::vector<std::string> files;   // --atlas-file arguments, in order
   SearchRadii radii;
+  bool noCache = false;  // read every atlas from its files; keep no compiled file
 };
 
 // How point and table label: the atlases, and the space of the coordinates given.
@@ -70,8 +73,10 @@ struct Pictures {
 figures::PictureOptions figureOptions(const Pictures& pictures);
 report::ReportOptions reportOptions(const Pictures& pictures, const std::string& input);
 
-// --data, the first option of every command that reads atlases.
-void addDataOption(CLI::App& cli, std::string& dataDirectory);
+// --data, the first option of every command that reads atlases, and --no-cache beside it.
+void addDataOption(CLI::App& cli, AtlasChoice& choice);
+// Where this run keeps compiled atlases: the environment's cache folders; null with --no-cache.
+std::unique_ptr<cache::Store> cacheStore(const AtlasChoice& choice);
 // --atlas-file.
 void addAtlasFileOption(CLI::App& cli, AtlasChoice& choice);
 // --atlas, --atlas-file and --nearest.

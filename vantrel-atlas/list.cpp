@@ -17,7 +17,7 @@ struct ListOptions {
 
 void declareList(CLI::App& cli, ListOptions& options) {
   cli.description("The atlases, their files, digests and citations");
-  addDataOption(cli, options.atlases.dataDirectory);
+  addDataOption(cli, options.atlases);
   addAtlasFileOption(cli, options.atlases);
   addFormatOption(cli, options.format, {"text", "json"});
 }
@@ -25,7 +25,9 @@ void declareList(CLI::App& cli, ListOptions& options) {
 int runList(const ListOptions& options) {
   const std::vector<atlas::ChosenAtlas> entries = chosenAtlases(options.atlases);
   requireDataFolder(options.atlases.dataDirectory, entries);
-  const LoadedAtlases atlases(entries, options.atlases.dataDirectory, options.atlases.radii, false);
+  const std::unique_ptr<cache::Store> store = cacheStore(options.atlases);
+  const LoadedAtlases atlases(entries, options.atlases.dataDirectory, options.atlases.radii,
+                              {.manyPoints = false, .wholeAtlases = false, .cache = store.get()});
   const RunProvenance provenance = provenanceOf(options.atlases.dataDirectory, atlases.atlases());
   std::vector<std::string> skipped;
   const std::vector<atlas::AtlasSource> found = atlas::discoverAtlases(atlasFolders(), &skipped);

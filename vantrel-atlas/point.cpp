@@ -31,7 +31,7 @@ struct PointOptions {
 
 void declarePoint(CLI::App& cli, PointOptions& options) {
   cli.description("Label one point");
-  addDataOption(cli, options.labelling.atlases.dataDirectory);
+  addDataOption(cli, options.labelling.atlases);
   addLabellingOptions(cli, options.labelling);
   addFormatOption(cli, options.format, {"text", "tsv", "json"});
   addPictureOptions(cli, options.pictures, false);
@@ -64,7 +64,10 @@ int runPoint(const PointOptions& options) {
   requireDataFolder(choice.dataDirectory, entries);
   report::PointsOutput pictures(figureOptions(options.pictures),
                                 reportOptions(options.pictures, ""));
-  const LoadedAtlases atlases(entries, choice.dataDirectory, choice.radii, false);
+  const std::unique_ptr<cache::Store> store = cacheStore(choice);
+  const LoadedAtlases atlases(
+      entries, choice.dataDirectory, choice.radii,
+      {.manyPoints = false, .wholeAtlases = pictures.wanted(), .cache = store.get()});
   warnOfMixedSpaces(atlases);
   const RunProvenance provenance = provenanceOf(choice.dataDirectory, atlases.atlases());
   const bool talairach = options.labelling.space == "talairach";

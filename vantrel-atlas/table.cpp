@@ -30,7 +30,7 @@ struct TableOptions {
 
 void declareTable(CLI::App& cli, TableOptions& options) {
   cli.description("Label every point of a table");
-  addDataOption(cli, options.labelling.atlases.dataDirectory);
+  addDataOption(cli, options.labelling.atlases);
   addLabellingOptions(cli, options.labelling);
   addFormatOption(cli, options.format, {"tsv", "json"});
   addPictureOptions(cli, options.pictures, true);
@@ -44,7 +44,10 @@ int labelTableFrom(TablePeek& in, const TableOptions& options,
   const AtlasChoice& choice = options.labelling.atlases;
   report::PointsOutput pictures(figureOptions(options.pictures),
                                 reportOptions(options.pictures, options.input));
-  const LoadedAtlases atlases(entries, choice.dataDirectory, choice.radii, in.manyPoints());
+  const std::unique_ptr<cache::Store> store = cacheStore(choice);
+  const LoadedAtlases atlases(
+      entries, choice.dataDirectory, choice.radii,
+      {.manyPoints = in.manyPoints(), .wholeAtlases = pictures.wanted(), .cache = store.get()});
   warnOfMixedSpaces(atlases);
   const RunProvenance provenance = provenanceOf(choice.dataDirectory, atlases.atlases());
   const PointSink keep = [&](const GivenPoint& given, const PointAnswer& answer) {

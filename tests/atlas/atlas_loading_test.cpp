@@ -73,9 +73,9 @@ TEST_F(AtlasForms, EveryFormLoadsItsLabelsKeyAndFiles) {
     EXPECT_EQ(atlas.description().files.size(), files);
     EXPECT_EQ(atlas.grid().voxelSize()[0], voxelMm);
     ASSERT_EQ(atlas.provenance().labels, 2U);
-    EXPECT_EQ(atlas.indices().at({0, 0, 0}), 0);
-    EXPECT_EQ(atlas.label(atlas.indices().at({1, 0, 0})).value, 3);
-    const AtlasLabel& five = atlas.label(atlas.indices().at({2, 0, 0}));
+    EXPECT_EQ(atlas.indexAt({0, 0, 0}), 0);
+    EXPECT_EQ(atlas.label(atlas.indexAt({1, 0, 0})).value, 3);
+    const AtlasLabel& five = atlas.label(atlas.indexAt({2, 0, 0}));
     EXPECT_EQ(std::pair(five.value, five.name), std::pair(std::int64_t{5}, name5));
   }
 }
@@ -108,7 +108,7 @@ TEST_F(AtlasForms, TheAalAsFslAndTemplateFlowAnswersAsTheBuiltInOne) {
       {nullptr, describeAtlasFile((dir_ / "aal.xml").string(), "")},
       {nullptr,
        describeAtlasFile((dir_ / "tpl-MNIColin27_res-1_atlas-AAL_dseg.nii.gz").string(), "")}};
-  const vantrel_atlas::LoadedAtlases atlases(chosen, ATLAS_TEST_DATA_DIR, {10, 4}, false);
+  const vantrel_atlas::LoadedAtlases atlases(chosen, ATLAS_TEST_DATA_DIR, {10, 4}, {});
   std::mt19937 random(19);
   std::uniform_real_distribution<double> x(-80, 80), y(-110, 80), z(-60, 85);
   for (int i = 0; i < 300; ++i) {

@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <memory>
 
 namespace atlas {
 namespace {
@@ -27,53 +29,90 @@ LabelAtlas smallAtlas() {
 const AtlasSources kSources{{"/data/small.nii.gz", cache::sha256OfParts({"image"})},
                             {"/data/small.nii.txt", cache::sha256OfParts({"names"})}};
 
+std::shared_ptr<const cache::CompiledFile> compiled(const LabelAtlas& atlas,
+                                                    const std::optional<NearestMap>& map) {
+  const cache::CompiledKey key = compiledAtlasKey(kSources, "");
+  return std::make_shared<const cache::CompiledFile>(
+      cache::CompiledFile::adopt(compileAtlas(atlas, key, kSources, map).bytes(), key));
+}
+
+LabelAtlas atlasOf(CompiledAtlas c) {
+  return LabelAtlas({}, std::move(c.indices), std::move(c.labels), {}, std::move(c.regions),
+                    std::move(c.probabilities));
+}
+
 TEST(CompiledAtlas, GivesBackTheAtlasAndMapItWasCompiledFrom) {
   const LabelAtlas atlas = smallAtlas();
   const VoxelIndex margin{2, 1, 0};
   const std::vector<NearestEntry> map = *nearestLabelMap(atlas, margin);
-  const cache::CompiledKey key = compiledAtlasKey(kSources, "");
-  EXPECT_NE(compiledAtlasKey(kSources, "white-matter header fix"), key);
-  const cache::CompiledFile file = cache::CompiledFile::adopt(
-      compileAtlas(atlas, key, kSources, NearestMap{map, margin}).bytes(), key);
+  EXPECT_NE(compiledAtlasKey(kSources, "white-matter header fix"), compiledAtlasKey(kSources, ""));
+  const auto file = compiled(atlas, NearestMap{map, margin});
   for (const bool withMap : {false, true}) {
-    const CompiledAtlas compiled = readCompiledAtlas(file, withMap);
-    EXPECT_EQ(compiled.indices.values(), atlas.indices().values());
-    EXPECT_EQ(compiled.indices.grid().voxelToWorld(), kTwoMm);
-    ASSERT_EQ(compiled.labels.size(), 3U);
-    for (std::uint16_t i = 1; i <= 3; ++i) {
-      EXPECT_EQ(compiled.labels[i - 1U].value, atlas.label(i).value);
-      EXPECT_EQ(compiled.labels[i - 1U].name, atlas.label(i).name);
-    }
-    EXPECT_EQ(compiled.sha256, atlas.provenance().sha256);
-    ASSERT_EQ(compiled.map.has_value(), withMap);
+    CompiledAtlas read = readCompiledAtlas(file, withMap);
+    EXPECT_EQ(read.sha256, atlas.provenance().sha256);
+    ASSERT_EQ(read.map.has_value(), withMap);
     if (withMap) {
-      EXPECT_TRUE(std::equal(map.begin(), map.end(), compiled.map->entries.begin(),
-                             compiled.map->entries.end()));
-      EXPECT_EQ(compiled.map->margin, margin);
+      EXPECT_TRUE(std::equal(map.begin(), map.end(), read.map->entries.begin(),
+                             read.map->entries.end()));
+      EXPECT_EQ(read.map->margin, margin);
     }
+    const LabelAtlas back = atlasOf(std::move(read));
+    EXPECT_TRUE(std::ranges::equal(back.indices(), atlas.indices()));
+    EXPECT_EQ(back.grid().voxelToWorld(), kTwoMm);
+    for (std::uint16_t i = 1; i <= 3; ++i) {
+      EXPECT_EQ(back.label(i).value, atlas.label(i).value);
+      EXPECT_EQ(back.label(i).name, atlas.label(i).name);
+    }
+  }
+}
+
+TEST(CompiledAtlas, GivesBackTheProbabilitiesOfAProbabilisticAtlas) {
+  const LabelAtlas labels = smallAtlas();
+  auto probabilities = std::make_shared<SparseProbabilities>(5 * 4 * 3, 2);
+  std::vector<float> first(60, 0), second(60, 0);
+  first[7] = 0.25F;
+  second[7] = 0.5F;
+  second[59] = 1;
+  probabilities->addVolume<float>(first);
+  probabilities->addVolume<float>(second);
+  probabilities->finish();
+  const Regions regions{{40, ""}, {3, "Three"}};
+  const LabelAtlas atlas(labels.description(),
+                         imaging::Volume<std::uint16_t>(
+                             labels.grid(), {labels.indices().begin(), labels.indices().end()}),
+                         {labels.label(1), labels.label(2), labels.label(3)},
+                         labels.provenance(), regions, probabilities);
+  const LabelAtlas back = atlasOf(readCompiledAtlas(compiled(atlas, {}), false));
+  ASSERT_NE(back.probabilities(), nullptr);
+  EXPECT_EQ(back.regions().size(), 2U);
+  EXPECT_EQ(back.indexOfRegion(0), atlas.indexOfRegion(0));
+  EXPECT_EQ(back.probabilities()->regionMass(), probabilities->regionMass());
+  for (const std::int64_t voxel : {0, 7, 59}) {
+    EXPECT_TRUE(std::ranges::equal(back.probabilities()->at(voxel), probabilities->at(voxel),
+                                   [](RegionProbability a, RegionProbability b) {
+                                     return a.region == b.region &&
+                                            a.centiPercent == b.centiPercent;
+                                   }));
   }
 }
 
 TEST(CompiledAtlas, LabelsOrAMapThatDoNotFitAreNotTrusted) {
   const LabelAtlas atlas = smallAtlas();
-  const cache::CompiledKey key = compiledAtlasKey(kSources, "");
   const std::vector<NearestEntry> map = *nearestLabelMap(atlas, {0, 0, 0});
   std::vector<NearestEntry> shortMap(map.begin(), map.end() - 1), unknownLabel = map;
   unknownLabel[5] = (1U << 16) | 4U;
   for (const std::vector<NearestEntry>* entries : {&shortMap, &unknownLabel}) {
-    const cache::CompiledFile file = cache::CompiledFile::adopt(
-        compileAtlas(atlas, key, kSources, NearestMap{*entries, {0, 0, 0}}).bytes(), key);
+    const auto file = compiled(atlas, NearestMap{*entries, {0, 0, 0}});
     EXPECT_NO_THROW(readCompiledAtlas(file, false));
     EXPECT_THROW(readCompiledAtlas(file, true), cache::UntrustedFile);
   }
-  // An atlas whose labelling names a label it does not hold.
-  std::vector<std::uint16_t> indices = atlas.indices().values();
+  // A labelling that names a label the atlas does not hold is refused when its block is read.
+  std::vector<std::uint16_t> indices(atlas.indices().begin(), atlas.indices().end());
   indices[1] = 4;
   const LabelAtlas wrong(atlas.description(), imaging::Volume<std::uint16_t>(atlas.grid(), indices),
                          {atlas.label(1), atlas.label(2), atlas.label(3)}, atlas.provenance());
-  const cache::CompiledFile file =
-      cache::CompiledFile::adopt(compileAtlas(wrong, key, kSources, {}).bytes(), key);
-  EXPECT_THROW(readCompiledAtlas(file, false), cache::UntrustedFile);
+  const LabelAtlas back = atlasOf(readCompiledAtlas(compiled(wrong, {}), false));
+  EXPECT_THROW(back.indexAt({0, 0, 0}), cache::UntrustedFile);
 }
 
 }  // namespace

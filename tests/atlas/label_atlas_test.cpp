@@ -88,7 +88,7 @@ class IndependentAtlas {
 void expectAgreement(const LabelAtlas& atlas, const NearbyLabels& search, const Vec3& mni,
                      const Expected& e) {
   const VoxelIndex voxel = atlas.grid().nearestVoxel(mni);
-  const std::uint16_t index = atlas.indices().at(voxel);
+  const std::uint16_t index = atlas.indexAt(voxel);
   EXPECT_EQ(index == 0 ? 0 : atlas.label(index).value, e.value);
   const std::optional<LabelDistance> nearest = search.nearest(voxel, kRadius);
   EXPECT_EQ(nearest ? atlas.label(nearest->index).value : 0, e.nearestValue);

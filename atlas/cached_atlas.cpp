@@ -1,0 +1,101 @@
+// An atlas of a run read from its compiled form in the cache, compiled first when the cache
+// holds none that can be trusted.
+#include "atlas/cached_atlas.hpp"
+
+#include <filesystem>
+#include <system_error>
+
+#include "atlas/atlas_loading.hpp"
+#include "atlas/distance_map.hpp"
+#include "atlas/nearby_labels.hpp"
+
+namespace atlas {
+namespace {
+
+std::vector<std::string> sourceFilesOf(const ChosenAtlas& chosen, const std::string& directory) {
+  return chosen.entry != nullptr ? entryFiles(*chosen.entry, directory) : filesOf(chosen.source);
+}
+
+// Whatever besides the files' contents changes what is compiled: how the files are read.
+std::string settingsOf(const ChosenAtlas& chosen) {
+  if (chosen.entry != nullptr) {
+    return "debian " + std::string(chosen.entry->key) +
+           (chosen.entry->whiteMatterHeaderFix ? " white-matter header fix" : "");
+  }
+  const AtlasSource& s = chosen.source;
+  return std::string(formName(s.form)) + " " + std::string(typeName(s.type)) +
+         (s.summary.empty() ? "" : " summary") + (s.table.empty() ? "" : " table") +
+         (s.summaryIsIndexPlusOne ? " index+1" : "");
+}
+
+LabelAtlas loadFromFiles(const ChosenAtlas& chosen, const std::string& directory) {
+  return chosen.entry != nullptr ? loadLabelAtlas(*chosen.entry, directory)
+                                 : loadAtlas(chosen.source);
+}
+
+// Every map is compiled with the widest margin, so that one compiled file serves every radius.
+std::optional<std::vector<NearestEntry>> widestMapOf(const LabelAtlas& atlas) {
+  return nearestLabelMap(atlas, {kLargestMapMargin, kLargestMapMargin, kLargestMapMargin});
+}
+
+}  // namespace
+
+CachedAtlas loadCachedAtlas(const ChosenAtlas& chosen, const std::string& dataDirectory,
+                            const cache::Store& store, bool withMap) {
+  const std::vector<std::string> files = sourceFilesOf(chosen, dataDirectory);
+  AtlasSources sources;
+  for (const std::string& file : files) {
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(file, error)) {
+      // Reading from the files says what is wrong with them, as a run without the cache does.
+      loadFromFiles(chosen, dataDirectory);
+    }
+    sources.emplace_back(file, store.digestOf(file));
+  }
+  const cache::CompiledKey key = compiledAtlasKey(sources, settingsOf(chosen));
+  cache::Obtained obtained = store.obtain(
+      key,
+      [&] {
+        const LabelAtlas atlas = loadFromFiles(chosen, dataDirectory);
+        const std::optional<std::vector<NearestEntry>> map = widestMapOf(atlas);
+        const VoxelIndex margin{kLargestMapMargin, kLargestMapMargin, kLargestMapMargin};
+        return compileAtlas(atlas, key, sources,
+                            map ? std::optional<NearestMap>(NearestMap{*map, margin})
+                                : std::nullopt);
+      },
+      [withMap](const cache::CompiledFile& file) {
+        // A view that does not own the file: what is read here is dropped before it returns.
+        readCompiledAtlas(std::shared_ptr<const cache::CompiledFile>(
+                              std::shared_ptr<const cache::CompiledFile>(), &file),
+                          withMap);
+      });
+  auto file = std::make_shared<const cache::CompiledFile>(std::move(obtained.file));
+  CompiledAtlas compiled = readCompiledAtlas(file, withMap);
+  AtlasDescription description =
+      chosen.entry != nullptr
+          ? describeEntry(*chosen.entry, dataDirectory,
+                          [&](const std::string& path) { return cache::hexOf(store.digestOf(path)); })
+          : describeSource(chosen.source, [&](const std::string& path) {
+              return cache::hexOf(store.digestOf(path));
+            });
+  description.cache = !obtained.path ? "memory" : obtained.compiled ? "compiled" : "read";
+  description.compiledFile = obtained.path ? obtained.path->string() : "";
+  const imaging::Grid& grid = compiled.indices.grid;
+  AtlasProvenance provenance{files.front(), description.files.front().sha256, grid.size(),
+                             grid.voxelSize(), compiled.labels.size()};
+  return {LabelAtlas(std::move(description), std::move(compiled.indices),
+                     std::move(compiled.labels), std::move(provenance), std::move(compiled.regions),
+                     std::move(compiled.probabilities)),
+          compiled.map};
+}
+
+void forgetCompiledAtlas(const LabelAtlas& atlas, const cache::Warn& warn) {
+  const std::string& path = atlas.description().compiledFile;
+  std::error_code error;
+  if (!path.empty() && std::filesystem::remove(path, error)) {
+    warn("compiled atlas " + path + " is corrupt; removed, and " + atlas.description().key +
+         " read from its files");
+  }
+}
+
+}  // namespace atlas

@@ -1,0 +1,29 @@
+// An atlas of a run read from its compiled form in the cache, compiled first when the cache
+// holds none that can be trusted.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "atlas/atlas_choice.hpp"
+#include "atlas/compiled_atlas.hpp"
+#include "atlas/label_atlas.hpp"
+#include "cache/store.hpp"
+
+namespace atlas {
+
+struct CachedAtlas {
+  LabelAtlas atlas;
+  std::optional<NearestMap> map;  // when asked for and the grid allows one
+};
+
+// Throws std::runtime_error naming the file, as reading the atlas from its files does; a compiled
+// file that cannot be trusted is compiled again, with one warning through the store.
+CachedAtlas loadCachedAtlas(const ChosenAtlas& chosen, const std::string& dataDirectory,
+                            const cache::Store& store, bool withMap);
+
+// Removes a compiled file found corrupt after it was first trusted, so the next run compiles it
+// again; says so through `warn`.
+void forgetCompiledAtlas(const LabelAtlas& atlas, const cache::Warn& warn);
+
+}  // namespace atlas
