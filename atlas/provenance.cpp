@@ -74,13 +74,26 @@ std::optional<std::string> installedVersion(std::string_view dpkgStatus, std::st
   return std::nullopt;
 }
 
+// Read a stanza at a time: the status file of a desktop holds megabytes, and a run needs one
+// package's lines of it.
 std::optional<std::string> installedVersionOnThisMachine(std::string_view package) {
-  constexpr std::size_t kLimit = std::size_t{256} << 20;
-  try {
-    return installedVersion(readSmallFile(kDpkgStatusFile, kLimit), package);
-  } catch (const std::runtime_error&) {
-    return std::nullopt;
+  constexpr std::size_t kLongestStanza = std::size_t{1} << 20;
+  std::ifstream in(kDpkgStatusFile);
+  std::string stanza;
+  std::string line;
+  while (std::getline(in, line)) {
+    if (!line.empty()) {
+      if (stanza.size() + line.size() < kLongestStanza) {
+        stanza += line + "\n";
+      }
+      continue;
+    }
+    if (std::optional<std::string> version = installedVersion(stanza, package)) {
+      return version;
+    }
+    stanza.clear();
   }
+  return installedVersion(stanza, package);
 }
 
 }  // namespace atlas

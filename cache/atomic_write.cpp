@@ -6,6 +6,7 @@
 #include <stdlib.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -13,9 +14,13 @@
 namespace cache {
 namespace {
 
+// Written a page at a time: the page cache then holds the file in small pages, so a run that
+// maps it and reads a few blocks maps only those, not the large pages a large write creates.
+constexpr std::size_t kWriteBytes = 4096;
+
 bool writeAll(int fd, std::span<const std::byte> bytes) {
   while (!bytes.empty()) {
-    const ssize_t written = ::write(fd, bytes.data(), bytes.size());
+    const ssize_t written = ::write(fd, bytes.data(), std::min(bytes.size(), kWriteBytes));
     if (written < 0 && errno == EINTR) {
       continue;
     }

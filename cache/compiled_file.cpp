@@ -152,6 +152,9 @@ class Mapping {
       size_ = static_cast<std::size_t>(status.st_size);
       void* address = ::mmap(nullptr, size_, PROT_READ, MAP_PRIVATE, fd, 0);
       address_ = address == MAP_FAILED ? nullptr : address;
+      if (address_ != nullptr) {
+        ::madvise(address_, size_, MADV_RANDOM);
+      }
     }
     const int error = errno;
     ::close(fd);
