@@ -51,7 +51,7 @@ std::string atlasLine(const atlas::LabelAtlas& a) {
   const atlas::AtlasDescription& d = a.description();
   std::string line = d.key + ": " + d.file + ", sha256 " + namedDigest(a) + ", " + gridText(p) +
                      ", " + std::to_string(p.labels) + " labels; " + kindText(d) + "; read " +
-                     filesText(d);
+                     filesText(d) + "; " + cacheText(d);
   return d.citation.empty() ? line : line + "; cite " + d.citation;
 }
 
@@ -60,6 +60,18 @@ std::string spaceOf(const atlas::AtlasSource& source) {
 }
 
 }  // namespace
+
+// How the run came by the atlas: from its compiled file in the cache, or from its files.
+std::string cacheText(const atlas::AtlasDescription& d) {
+  if (d.cache == "read") {
+    return "read from the cache, " + d.compiledFile;
+  }
+  if (d.cache == "compiled") {
+    return "compiled into the cache, " + d.compiledFile;
+  }
+  return d.cache == "memory" ? "compiled in memory, the cache not writable"
+                             : "read from its files, no cache";
+}
 
 RunProvenance provenanceOf(const std::string& dataDirectory,
                            const std::vector<atlas::LabelAtlas>& atlases) {
@@ -83,6 +95,7 @@ std::string provenanceText(const RunProvenance& run) {
     for (const atlas::FileDigest& file : d.files) {
       text += "  read     " + file.path + "\n           sha256 " + file.sha256 + "\n";
     }
+    text += "  cache    " + cacheText(d) + "\n";
     text += "  grid     " + gridText(p) + "\n";
     text += "  labels   " + std::to_string(p.labels) + "\n";
     if (!d.citation.empty()) {
@@ -124,6 +137,9 @@ json provenanceJson(const RunProvenance& run) {
                        {"file", d.file},
                        {"sha256", namedDigest(a)},
                        {"files", std::move(files)},
+                       {"cache",
+                        {{"use", d.cache},
+                         {"file", d.compiledFile.empty() ? json(nullptr) : json(d.compiledFile)}}},
                        {"grid", p.grid},
                        {"voxel_mm", p.voxelSizeMm},
                        {"labels", p.labels},

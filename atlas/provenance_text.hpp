@@ -22,6 +22,9 @@ RunProvenance provenanceOf(const std::string& dataDirectory,
                            const std::vector<atlas::LabelAtlas>& atlases);
 
 std::string provenanceText(const RunProvenance& run);
+// How the run came by an atlas: "read from the cache, FILE", "compiled into the cache, FILE",
+// "compiled in memory, the cache not writable" or "read from its files, no cache".
+std::string cacheText(const atlas::AtlasDescription& description);
 // Every line starts with "# ".
 std::string provenanceComments(const RunProvenance& run, bool talairachInput);
 nlohmann::ordered_json provenanceJson(const RunProvenance& run);

@@ -54,7 +54,8 @@ Provenance reportProvenance(const vantrel_atlas::RunProvenance& run, const std::
     const atlas::AtlasDescription& d = a.description();
     std::string detail = std::string(atlas::formName(d.form)) + " " +
                          std::string(atlas::typeName(d.type)) + " atlas, template space " +
-                         d.templateSpace + "; " + gridText(a.provenance());
+                         d.templateSpace + "; " + gridText(a.provenance()) + "; " +
+                         vantrel_atlas::cacheText(d);
     if (!d.citation.empty()) {
       detail += "; cite " + d.citation;
     }
