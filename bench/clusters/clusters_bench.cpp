@@ -179,7 +179,14 @@ void measure(const Grid& grid, double targetSeconds) {
 
 }  // namespace
 
-int main() {
+int main(int argc, char* argv[]) {
+  // Leaves the 2 mm map at a path, for measuring other programs on it.
+  if (argc == 3 && std::string(argv[1]) == "--write-map") {
+    const std::string map = writeMap({"2mm", 91, 109, 91, 2.0});
+    fs::copy_file(map, argv[2], fs::copy_options::overwrite_existing);
+    fs::remove(map);
+    return 0;
+  }
   measure({"2mm", 91, 109, 91, 2.0}, 0.3);
   measure({"1mm", 182, 218, 182, 1.0}, 1.5);
   return 0;
