@@ -36,26 +36,23 @@ TEST(TableCommand, LabelsATableInOrderAndCountsRejectedLines) {
 // before the run decides.
 TEST(TableCommand, AFewPointsAndManyAreLabelledAlike) {
   ATLAS_SKIP_WITHOUT_DATA();
-  const std::filesystem::path dir = std::filesystem::temp_directory_path();
-  const std::string stem = "vantrel-atlas-test-" + std::to_string(getpid());
+  const vantrel::kit::TempDir dir("vantrel-atlas-test");
   std::string few = "x\ty\tz\n";
   for (int i = 0; i < 60; ++i) {
     few += std::to_string(-95 + (i * 37) % 190) + ".5\t" + std::to_string(-130 + (i * 53) % 225) +
            "\t" + std::to_string(-80 + (i * 29) % 195) + ".25\n";
   }
-  std::string many = few;
+  std::ofstream(dir / "few.tsv") << few;
+  std::ofstream many(dir / "many.tsv");
+  many << few;
   for (int i = 0; i < 5000; ++i) {
-    many += "0\t0\t0\tlong enough for the table to span blocks of reading\n";
+    many << "0\t0\t0\tlong enough for the table to span blocks of reading\n";
   }
-  std::ofstream(dir / (stem + "-few.tsv")) << few;
-  std::ofstream(dir / (stem + "-many.tsv")) << many;
-  const std::vector<std::string> options{"table", "--nearest", "12", "--within", "4"};
-  std::vector<std::string> fewArgs = options, manyArgs = options;
-  fewArgs.push_back((dir / (stem + "-few.tsv")).string());
-  manyArgs.push_back((dir / (stem + "-many.tsv")).string());
-  const vantrel::kit::ProcessResult a = runAtlas(fewArgs), b = runAtlas(manyArgs);
-  std::filesystem::remove(dir / (stem + "-few.tsv"));
-  std::filesystem::remove(dir / (stem + "-many.tsv"));
+  many.close();
+  const auto run = [&](const char* name) {
+    return runAtlas({"table", "--nearest", "12", "--within", "4", (dir / name).string()});
+  };
+  const vantrel::kit::ProcessResult a = run("few.tsv"), b = run("many.tsv");
   ASSERT_EQ(a.exitStatus, 0) << a.err;
   ASSERT_EQ(b.exitStatus, 0) << b.err;
   EXPECT_EQ(b.err, "vantrel-atlas: 5060 labelled, 0 rejected\n");
