@@ -16,7 +16,7 @@ TEST(TableCommand, LabelsATableInOrderAndCountsRejectedLines) {
   ATLAS_SKIP_WITHOUT_DATA();
   const vantrel::kit::TempDir dir("vantrel-atlas-test");
   std::ofstream(dir / "points.tsv") << "# peaks\nx\ty\tz\tname\n-38\t-22\t56\tM1\n1\tNaN\t3\n"
-                                       "2e9\t0\t0\n100\t100\t100\tfar\n";
+                                       "2000000000\t0\t0\n100\t100\t100\tfar\n";
   const vantrel::kit::ProcessResult r =
       runAtlas({"table", "--atlas", "aal,jhu189", (dir / "points.tsv").string()});
   EXPECT_EQ(r.exitStatus, 2);
@@ -26,7 +26,7 @@ TEST(TableCommand, LabelsATableInOrderAndCountsRejectedLines) {
             "x\ty\tz\taal\taal_nearest\taal_mm\tjhu189\tjhu189_nearest\tjhu189_mm\tname\n"
             "-38\t-22\t56\tPostcentral_L\tPostcentral_L\t0\tPrCG_L\tPrCG_L\t0\tM1\n"
             "# line 4: rejected: Y is not a number: NaN\n"
-            "# line 5: rejected: X is not a number: 2e9\n"
+            "# line 5: rejected: a coordinate is beyond +-1e9 mm\n"
             "100\t100\t100\t\t\t\t\t\t\tfar\n");
   EXPECT_NE(r.out.find("# atlas jhu189: jhu189.nii.gz, sha256 "), std::string::npos);
 }
