@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <fstream>
+#include <nlohmann/json.hpp>
 #include <regex>
 #include <set>
 #include <sstream>
@@ -38,44 +39,24 @@ ProcessResult browse(const std::filesystem::path& dir, std::vector<std::string> 
   return runProcess(CHROMIUM_PROGRAM, args, {}, kRunLimit);
 }
 
-// Every label cell of vantrel-atlas's TSV: the columns named after an atlas key alone.
-std::set<std::string> labelsOf(const std::string& tsv) {
-  std::istringstream lines(tsv);
-  std::string line;
-  std::vector<std::string> header;
-  std::set<std::string> labels;
-  const auto split = [](const std::string& text) {
-    std::vector<std::string> fields;
-    std::istringstream in(text);
-    for (std::string field; std::getline(in, field, '\t');)
-      fields.push_back(field);
-    return fields;
-  };
-  while (std::getline(lines, line)) {
-    if (line.empty() || line[0] == '#')
-      continue;
-    if (header.empty()) {
-      header = split(line);
-      continue;
-    }
-    const auto fields = split(line);
-    for (std::size_t i = 3; i < fields.size() && i < header.size(); ++i) {
-      if (header[i].find('_') == std::string::npos && !fields[i].empty())
-        labels.insert(fields[i]);
-    }
-  }
-  return labels;
-}
-
 TEST_F(FigureTest, ChromiumShowsTheWholeReportOffline) {
   ATLAS_SKIP_WITHOUT_DATA();
   std::ofstream(dir_ / "points.tsv") << "x\ty\tz\n-38\t-22\t56\n-6\t54\t4\n40\t-60\t-30\n";
-  const ProcessResult run = runProcess(VANTREL_ATLAS_BINARY,
-                                       {"table", "--data", ATLAS_TEST_DATA_DIR, "--report",
-                                        (dir_ / "report").string(), (dir_ / "points.tsv").string()},
-                                       {}, kRunLimit);
+  const ProcessResult run =
+      runProcess(VANTREL_ATLAS_BINARY,
+                 {"table", "--data", ATLAS_TEST_DATA_DIR, "--format", "json", "--report",
+                  (dir_ / "report").string(), (dir_ / "points.tsv").string()},
+                 {}, kRunLimit);
   ASSERT_EQ(run.exitStatus, 0) << run.err;
-  const std::set<std::string> labels = labelsOf(run.out);
+  // Every label the table gives, from the JSON lines after the provenance's.
+  std::set<std::string> labels;
+  std::istringstream lines(run.out.substr(run.out.find('\n') + 1));
+  for (std::string line; std::getline(lines, line);) {
+    const nlohmann::json point = nlohmann::json::parse(line);
+    for (const auto& atlas : point["labels"])
+      if (atlas["label"].is_string())
+        labels.insert(atlas["label"].get<std::string>());
+  }
   ASSERT_GE(labels.size(), 6u) << run.out;
 
   const auto shot =
