@@ -86,17 +86,16 @@ TEST_F(AtlasFiles, AtlasesFoundInTheSearchPathAreListedAndChosenByKeyWithOneSpac
   fs::copy_file(dir_ / "labels.nii", dir_ / "tpl-X" / "tpl-X_res-2_atlas-Parts_dseg.nii");
   write("tpl-X/tpl-X_atlas-Parts_dseg.tsv", "index\tname\n1\tOne\n2\tTwo\n");
   const std::vector<std::string> env = {"VANTREL_ATLAS_PATH=" + dir_.string(), "FSLDIR="};
-  const vantrel::kit::ProcessResult list = vantrel::kit::runProcess(
-      VANTREL_ATLAS_BINARY,
-      {"list", "--atlas-file", (dir_ / "labels.nii").string(), "--format", "json"}, env);
+  const vantrel::kit::ProcessResult list =
+      runAtlas({"list", "--atlas-file", (dir_ / "labels.nii").string(), "--format", "json"}, env);
   ASSERT_EQ(list.exitStatus, 0) << list.err;
   const nlohmann::json found = jsonRecords(list.out).at(0)["found"];
   ASSERT_EQ(found.size(), 2U) << found;
   EXPECT_EQ(found[0]["key"], "t");
   EXPECT_EQ(found[1]["key"], "parts");
   EXPECT_EQ(found[1]["template_space"], "X");
-  const vantrel::kit::ProcessResult point = vantrel::kit::runProcess(
-      VANTREL_ATLAS_BINARY, {"point", "--atlas", "t,parts", "88", "-126", "-72"}, env);
+  const vantrel::kit::ProcessResult point =
+      runAtlas({"point", "--atlas", "t,parts", "88", "-126", "-72"}, env);
   ASSERT_EQ(point.exitStatus, 0) << point.err;
   EXPECT_EQ(point.err,
             "vantrel-atlas: warning: the atlases come from different template spaces: t in "
