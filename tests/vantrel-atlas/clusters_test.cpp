@@ -7,10 +7,10 @@
 #include <limits>
 #include <nlohmann/json.hpp>
 
-#include "testkit/process.hpp"
-#include "tests/atlas/atlas_fixture.hpp"
 #include "tests/imaging/nifti_file.hpp"
+#include "tests/vantrel-atlas/atlas_program.hpp"
 
+namespace vantrel_atlas::test {
 namespace {
 
 // 20x20x20 voxels of 2 mm: x from -20 leftwards to -58, y from -40, z from 40.
@@ -44,17 +44,13 @@ class ClustersCommand : public imaging::fixture::MapFiles {
     ATLAS_SKIP_WITHOUT_DATA();
     MapFiles::SetUp();
   }
-  vantrel::kit::ProcessResult run(std::vector<std::string> args) {
-    args.insert(args.begin(), "clusters");
-    return vantrel::kit::runProcess(VANTREL_ATLAS_BINARY, args, {}, std::chrono::seconds(60));
-  }
 };
 
 TEST_F(ClustersCommand, OptionsReachTheClustersAndOutWritesEveryFile) {
   const std::string map = writeMap("motor.nii.gz", kGrid, motorMap());
   const std::string prefix = (dir_ / "out").string();
-  const auto result = run({"--threshold", "3", "--two-sided", "--min-voxels", "2", "--atlas", "aal",
-                           "--out", prefix, map});
+  const auto result = runAtlas({"clusters", "--threshold", "3", "--two-sided", "--min-voxels", "2",
+                                "--atlas", "aal", "--out", prefix, map});
   ASSERT_EQ(result.exitStatus, 0) << result.err;
   EXPECT_NE(result.err.find(map + ": 2 infinite voxels"), std::string::npos) << result.err;
   EXPECT_NE(result.err.find(map + ": clusters 3 touch the edge"), std::string::npos) << result.err;
@@ -78,8 +74,8 @@ TEST_F(ClustersCommand, OptionsReachTheClustersAndOutWritesEveryFile) {
 
 TEST_F(ClustersCommand, AnEmptyMapGivesHeadersANoteAndSuccess) {
   const std::string prefix = (dir_ / "none").string();
-  const auto result =
-      run({"--threshold", "100", "--out", prefix, writeMap("flat.nii", kGrid, motorMap())});
+  const auto result = runAtlas(
+      {"clusters", "--threshold", "100", "--out", prefix, writeMap("flat.nii", kGrid, motorMap())});
   ASSERT_EQ(result.exitStatus, 0) << result.err;
   EXPECT_NE(result.err.find("no voxel is beyond the threshold"), std::string::npos);
   // Each table ends with its header.
@@ -92,14 +88,16 @@ TEST_F(ClustersCommand, RefusesBadInputWithOneLineAndNoOutput) {
   const std::string allNaN = writeMap("nan.nii", kGrid, std::vector<double>(8000, std::nan("")));
   const std::string never = (dir_ / "never").string();
   const std::pair<std::vector<std::string>, std::string> cases[] = {
-      {{"--threshold", "3", "--out", never, allNaN}, "no voxel holds a finite value"},
-      {{"--threshold", "0", good}, "threshold must be a positive"},
-      {{"--threshold", "3", "--out", (dir_ / "no" / "such").string(), good}, "cannot write"},
-      {{"--threshold", "3", "--out", never, "--data", dir_.string(), good}, "aal.nii.gz"},
-      {{good}, "--threshold is required"},
+      {{"clusters", "--threshold", "3", "--out", never, allNaN}, "no voxel holds a finite value"},
+      {{"clusters", "--threshold", "0", good}, "threshold must be a positive"},
+      {{"clusters", "--threshold", "3", "--out", (dir_ / "no" / "such").string(), good},
+       "cannot write"},
+      {{"clusters", "--threshold", "3", "--out", never, "--data", dir_.string(), good},
+       "aal.nii.gz"},
+      {{"clusters", good}, "--threshold is required"},
   };
   for (const auto& [args, message] : cases) {
-    const auto result = run(args);
+    const auto result = runAtlas(args);
     EXPECT_EQ(result.exitStatus, 1) << message << ": " << result.err;
     EXPECT_NE(result.err.find(message), std::string::npos) << result.err;
     EXPECT_EQ(result.out, "") << message;
@@ -108,3 +106,4 @@ TEST_F(ClustersCommand, RefusesBadInputWithOneLineAndNoOutput) {
 }
 
 }  // namespace
+}  // namespace vantrel_atlas::test
