@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <limits>
 #include <set>
+#include <stdexcept>
 #include <tuple>
 
 namespace maps {
@@ -202,6 +203,14 @@ TEST(Clusters, TakeInfinitiesAsBeyondEveryThresholdAndNaNAsNoValue) {
   values.values.assign(values.values.size(), kNaN);
   values.values[3] = kInf;
   EXPECT_FALSE(findClusters(values.map(), {.threshold = 3}).hasFiniteVoxel(values.map()));
+}
+
+TEST(Clusters, RefuseAThresholdThatIsNotPositiveAndFinite) {
+  const StatMap map = MapValues(2, 1, 1).map();
+  for (const double threshold : {0.0, -1.0, kNaN, kInf}) {
+    EXPECT_THROW(findClusters(map, {.threshold = threshold}), std::invalid_argument) << threshold;
+  }
+  EXPECT_NO_THROW(findClusters(map, {.threshold = 1e-9}));
 }
 
 TEST(Clusters, AreCutWhenTheyTouchAFaceOfTheGrid) {

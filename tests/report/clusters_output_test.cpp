@@ -43,7 +43,6 @@ TEST_F(ClustersOutputTest, EveryPeakGetsOneFigureAndTheReportListsClustersThenPe
   ASSERT_EQ(run.exitStatus, 0) << run.err;
   // Drawn once: the report's figure is the same file as the --figures one.
   for (const auto* name : {"cluster-1-peak-1.png", "cluster-2-peak-1.png", "glass-brain.png"}) {
-    EXPECT_TRUE(std::filesystem::is_regular_file(dir_ / "figures" / name)) << name;
     EXPECT_TRUE(std::filesystem::equivalent(dir_ / "figures" / name, report / "figures" / name))
         << name;
   }
@@ -52,9 +51,7 @@ TEST_F(ClustersOutputTest, EveryPeakGetsOneFigureAndTheReportListsClustersThenPe
   const std::string html = page.str();
   const auto glass = html.find("id=\"glass-brain\""), clusters = html.find("id=\"clusters\""),
              peaks = html.find("id=\"peaks\"");
-  EXPECT_LT(glass, clusters);
-  EXPECT_LT(clusters, peaks);
-  EXPECT_NE(peaks, std::string::npos);
+  EXPECT_TRUE(glass < clusters && clusters < peaks && peaks != std::string::npos);
   EXPECT_NE(html.find("href=\"figures/cluster-2-peak-1.png\""), std::string::npos);
   EXPECT_NE(html.find(atlas::sha256OfFile(map)), std::string::npos);
 
