@@ -104,6 +104,12 @@ std::string tsvHeader(const LoadedAtlases& atlases, const std::vector<std::strin
   std::string header;
   tables::TsvRow row(header);
   row.cell("x").cell("y").cell("z");
+  addAtlasHeaderCells(row, atlases);
+  row.cells(extraNames).end();
+  return header;
+}
+
+void addAtlasHeaderCells(tables::TsvRow& row, const LoadedAtlases& atlases) {
   for (const atlas::LabelAtlas& a : atlases.atlases()) {
     const std::string key(a.description().key);
     row.cell(key).cell(key + "_nearest").cell(key + "_mm");
@@ -114,8 +120,6 @@ std::string tsvHeader(const LoadedAtlases& atlases, const std::vector<std::strin
       row.cell(key + "_probabilities");
     }
   }
-  row.cells(extraNames).end();
-  return header;
 }
 
 void appendTsvRow(std::string& out, const LoadedAtlases& atlases, const GivenPoint& given,

@@ -34,6 +34,8 @@ void appendTsvRow(std::string& out, const LoadedAtlases& atlases, const GivenPoi
 
 // The cells of every atlas: label, nearest label and its distance (and within, with --within).
 void addAtlasCells(tables::TsvRow& row, const LoadedAtlases& atlases, const PointAnswer& answer);
+// The names of the cells addAtlasCells writes.
+void addAtlasHeaderCells(tables::TsvRow& row, const LoadedAtlases& atlases);
 
 // The "labels" array of a point's JSON object: one entry per atlas.
 nlohmann::ordered_json labelsJson(const LoadedAtlases& atlases, const PointAnswer& answer);

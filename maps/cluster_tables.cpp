@@ -208,10 +208,7 @@ std::string peaksTsv(const LoadedAtlases& atlases, const RunProvenance& provenan
   std::string out = provenanceComments(provenance, false) + mapComments(f);
   tables::TsvRow row(out);
   row.cell("cluster").cell("peak").cell("x").cell("y").cell("z").cell("value");
-  for (const atlas::LabelAtlas& a : atlases.atlases()) {
-    const std::string key(a.description().key);
-    row.cell(key).cell(key + "_nearest").cell(key + "_mm");
-  }
+  addAtlasHeaderCells(row, atlases);
   row.end();
   for (std::size_t c = 0; c < f.report.clusters.size(); ++c) {
     const maps::Cluster& cluster = f.report.clusters[c];

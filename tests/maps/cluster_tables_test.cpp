@@ -28,7 +28,7 @@ TEST_F(ClusterTables, WriteEachClusterItsPeaksAndItsShareOfEveryRegion) {
          "/prob</imagefile><summaryimagefile>/labels</summaryimagefile></images></header><data>"
          "<label index=\"0\">Zero</label><label index=\"1\">One</label></data></atlas>\n";
   const LoadedAtlases atlases({{nullptr, atlas::describeAtlasFile((dir_ / "p.xml").string(), "")}},
-                              dir_.string(), {}, false);
+                              dir_.string(), {}, {});
   // A positive cluster of six voxels, a quarter of the atlas; -inf alone in a corner; a NaN.
   std::vector<double> values(24, 0);
   for (const std::size_t v : {0, 1, 4, 5, 8, 9})
@@ -51,8 +51,10 @@ TEST_F(ClusterTables, WriteEachClusterItsPeaksAndItsShareOfEveryRegion) {
             "cluster\tsign\tvoxels\tvolume_mm3\tedge\tpeak_x\tpeak_y\tpeak_z\tpeak_value\tp\t"
             "p_composition\n1\t+\t6\t48\tyes\t88\t-122\t-72\t7\tZero\t60% Zero; 30% One\n"
             "2\t-\t1\t8\tyes\t84\t-122\t-70\t-inf\tZero\t60% Zero; 30% One\n");
-  EXPECT_NE(peaksTsv(atlases, provenance, findings)
-                .find("\n2\t1\t84\t-122\t-70\t-inf\tZero\tZero\t0\t60% Zero; 30% One\n"),
+  const std::string peaks = peaksTsv(atlases, provenance, findings);
+  EXPECT_NE(peaks.find("\ncluster\tpeak\tx\ty\tz\tvalue\tp\tp_nearest\tp_mm\tp_probabilities\n"),
+            std::string::npos);
+  EXPECT_NE(peaks.find("\n2\t1\t84\t-122\t-70\t-inf\tZero\tZero\t0\t60% Zero; 30% One\n"),
             std::string::npos);
   EXPECT_NE(pointText(atlases, findings.peakLabels[0][0]).find("Zero (0); 60% Zero; 30% One"),
             std::string::npos);
