@@ -41,7 +41,7 @@ std::optional<std::vector<NearestEntry>> widestMapOf(const LabelAtlas& atlas) {
 }  // namespace
 
 CachedAtlas loadCachedAtlas(const ChosenAtlas& chosen, const std::string& dataDirectory,
-                            const cache::Store& store, bool withMap) {
+                            const cache::Store& store) {
   const std::vector<std::string> files = sourceFilesOf(chosen, dataDirectory);
   AtlasSources sources;
   for (const std::string& file : files) {
@@ -60,17 +60,17 @@ CachedAtlas loadCachedAtlas(const ChosenAtlas& chosen, const std::string& dataDi
         const std::optional<std::vector<NearestEntry>> map = widestMapOf(atlas);
         const VoxelIndex margin{kLargestMapMargin, kLargestMapMargin, kLargestMapMargin};
         return compileAtlas(atlas, key, sources,
-                            map ? std::optional<NearestMap>(NearestMap{*map, margin})
+                            map ? std::optional<NearestMap>(NearestMap{*map, margin, nullptr})
                                 : std::nullopt);
       },
-      [withMap](const cache::CompiledFile& file) {
+      [](const cache::CompiledFile& file) {
         // A view that does not own the file: what is read here is dropped before it returns.
         readCompiledAtlas(std::shared_ptr<const cache::CompiledFile>(
                               std::shared_ptr<const cache::CompiledFile>(), &file),
-                          withMap);
+                          true);
       });
   auto file = std::make_shared<const cache::CompiledFile>(std::move(obtained.file));
-  CompiledAtlas compiled = readCompiledAtlas(file, withMap);
+  CompiledAtlas compiled = readCompiledAtlas(file, true);
   AtlasDescription description =
       chosen.entry != nullptr
           ? describeEntry(*chosen.entry, dataDirectory,
@@ -91,10 +91,16 @@ CachedAtlas loadCachedAtlas(const ChosenAtlas& chosen, const std::string& dataDi
 
 void forgetCompiledAtlas(const LabelAtlas& atlas, const cache::Warn& warn) {
   const std::string& path = atlas.description().compiledFile;
+  const std::string key = atlas.description().key;
   std::error_code error;
-  if (!path.empty() && std::filesystem::remove(path, error)) {
-    warn("compiled atlas " + path + " is corrupt; removed, and " + atlas.description().key +
-         " read from its files");
+  if (path.empty()) {
+    warn("the compiled form of " + key + " is corrupt; " + key + " read from its files");
+  } else if (std::filesystem::remove(path, error)) {
+    warn("compiled atlas " + path + " is corrupt; removed, and " + key + " read from its files");
+  } else {
+    // A system folder's file: its owner compiles it again.
+    warn("compiled atlas " + path + " is corrupt and cannot be removed (" + error.message() +
+         "); " + key + " read from its files");
   }
 }
 

@@ -14,16 +14,17 @@ namespace atlas {
 
 struct CachedAtlas {
   LabelAtlas atlas;
-  std::optional<NearestMap> map;  // when asked for and the grid allows one
+  // Each block read when first used, so that even one point reads its nearest label from it.
+  std::optional<NearestMap> map;  // none where the grid allows none
 };
 
 // Throws std::runtime_error naming the file, as reading the atlas from its files does; a compiled
 // file that cannot be trusted is compiled again, with one warning through the store.
 CachedAtlas loadCachedAtlas(const ChosenAtlas& chosen, const std::string& dataDirectory,
-                            const cache::Store& store, bool withMap);
+                            const cache::Store& store);
 
 // Removes a compiled file found corrupt after it was first trusted, so the next run compiles it
-// again; says so through `warn`.
+// again, and says so in one line through `warn`.
 void forgetCompiledAtlas(const LabelAtlas& atlas, const cache::Warn& warn);
 
 }  // namespace atlas

@@ -14,7 +14,7 @@ namespace {
 
 constexpr const char* kKind = "label-atlas";
 // Raised whenever a section's layout or what is compiled into it changes.
-constexpr std::uint32_t kFormatVersion = 2;
+constexpr std::uint32_t kFormatVersion = 4;
 
 constexpr const char* kSizeTag = "size";
 constexpr const char* kSformTag = "sform";
@@ -23,6 +23,7 @@ constexpr const char* kIndexBlocksTag = "iblocks";
 constexpr const char* kLabelsTag = "labels";
 constexpr const char* kSha256Tag = "sha256";
 constexpr const char* kMapTag = "nearest";
+constexpr const char* kMapBlocksTag = "mblocks";
 constexpr const char* kMarginTag = "margin";
 constexpr const char* kRegionsTag = "regions";
 constexpr const char* kStartsTag = "pstarts";
@@ -108,6 +109,27 @@ imaging::Grid gridOf(const cache::CompiledFile& file) {
   }
 }
 
+// The entries of a block of the map, each naming a label the atlas holds or none.
+bool namesKnownLabels(std::span<const std::byte> block, std::size_t labels) {
+  std::uint16_t largest = 0;
+  for (std::size_t at = 0; at + sizeof(NearestEntry) <= block.size(); at += sizeof(NearestEntry)) {
+    NearestEntry entry = 0;
+    std::memcpy(&entry, block.data() + at, sizeof entry);
+    largest = std::max(largest, labelIndexOf(entry));
+  }
+  return largest <= labels;
+}
+
+bool namesKnownIndices(std::span<const std::byte> block, std::size_t labels) {
+  std::uint16_t largest = 0;
+  for (std::size_t at = 0; at + 1 < block.size(); at += 2) {
+    std::uint16_t index = 0;
+    std::memcpy(&index, block.data() + at, sizeof index);
+    largest = std::max(largest, index);
+  }
+  return largest <= labels;
+}
+
 std::optional<NearestMap> mapOf(const cache::CompiledFile& file, const imaging::Grid& grid,
                                 std::size_t labels) {
   const std::vector<std::string> tags = file.tags();
@@ -115,7 +137,7 @@ std::optional<NearestMap> mapOf(const cache::CompiledFile& file, const imaging::
     return std::nullopt;
   }
   const std::span<const std::int64_t> margin = file.array<std::int64_t>(kMarginTag);
-  const std::span<const NearestEntry> entries = file.array<NearestEntry>(kMapTag);
+  const std::span<const std::byte> bytes = file.unreadSection(kMapTag);
   std::array<std::int64_t, 3> mapSize{};
   for (std::size_t axis = 0; axis < 3 && margin.size() == 3; ++axis) {
     mapSize[axis] = margin[axis] >= 0 && margin[axis] <= kLargestAxis
@@ -123,13 +145,18 @@ std::optional<NearestMap> mapOf(const cache::CompiledFile& file, const imaging::
                         : 0;
   }
   const std::int64_t voxels = voxelsOf(mapSize);
-  const bool fits = voxels > 0 && static_cast<std::uint64_t>(voxels) == entries.size() &&
-                    std::all_of(entries.begin(), entries.end(),
-                                [labels](NearestEntry e) { return labelIndexOf(e) <= labels; });
-  if (!fits) {
-    throw cache::UntrustedFile("its nearest-label map does not fit its grid and labels");
+  if (voxels == 0 || static_cast<std::uint64_t>(voxels) * sizeof(NearestEntry) != bytes.size() ||
+      reinterpret_cast<std::uintptr_t>(bytes.data()) % alignof(NearestEntry) != 0) {
+    throw cache::UntrustedFile("its nearest-label map does not fit its grid");
   }
-  return NearestMap{entries, {margin[0], margin[1], margin[2]}};
+  // A block whose checksum matches may still have been written by something else.
+  auto verifier = std::make_shared<const cache::BlockVerifiedBytes>(
+      bytes, file.array<std::uint64_t>(kMapBlocksTag), kMapTag,
+      [labels](std::span<const std::byte> block) { return namesKnownLabels(block, labels); });
+  return NearestMap{{reinterpret_cast<const NearestEntry*>(bytes.data()),
+                     bytes.size() / sizeof(NearestEntry)},
+                    {margin[0], margin[1], margin[2]},
+                    std::move(verifier)};
 }
 
 }  // namespace
@@ -170,6 +197,8 @@ cache::CompiledWriter compileAtlas(const LabelAtlas& atlas, const cache::Compile
   if (map) {
     writer.addArray<std::int64_t>(kMarginTag, map->margin);
     writer.addArray<NearestEntry>(kMapTag, map->entries);
+    writer.addArray<std::uint64_t>(kMapBlocksTag,
+                                   cache::blockChecksumsOf(std::as_bytes(map->entries)));
   }
   std::vector<std::pair<std::filesystem::path, cache::Digest>> named;
   for (const auto& [path, digest] : sources) {
@@ -187,19 +216,11 @@ CompiledAtlas readCompiledAtlas(std::shared_ptr<const cache::CompiledFile> file,
       reinterpret_cast<std::uintptr_t>(indexBytes.data()) % alignof(std::uint16_t) != 0) {
     throw cache::UntrustedFile("its labelling does not fit its grid");
   }
-  // A block whose checksum matches may still have been written by something else: its indices
-  // must name labels the atlas holds.
   const std::size_t labelCount = labels.size();
   auto verifier = std::make_shared<const cache::BlockVerifiedBytes>(
       indexBytes, file->array<std::uint64_t>(kIndexBlocksTag), kIndicesTag,
       [labelCount](std::span<const std::byte> block) {
-        std::uint16_t largest = 0;
-        for (std::size_t at = 0; at + 1 < block.size(); at += 2) {
-          std::uint16_t index = 0;
-          std::memcpy(&index, block.data() + at, sizeof index);
-          largest = std::max(largest, index);
-        }
-        return largest <= labelCount;
+        return namesKnownIndices(block, labelCount);
       });
   const std::span<const std::byte> sha = file->section(kSha256Tag);
   std::optional<NearestMap> map = withMap ? mapOf(*file, grid, labels.size()) : std::nullopt;

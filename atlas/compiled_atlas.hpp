@@ -13,6 +13,7 @@
 
 #include "atlas/distance_map.hpp"
 #include "atlas/label_atlas.hpp"
+#include "cache/block_checksums.hpp"
 #include "cache/compiled_file.hpp"
 #include "cache/store.hpp"
 
@@ -29,6 +30,8 @@ cache::CompiledKey compiledAtlasKey(const AtlasSources& sources, std::string_vie
 struct NearestMap {
   std::span<const NearestEntry> entries;
   VoxelIndex margin{};
+  // Verifies each block of a compiled map the first time it is read; null for a map in memory.
+  std::shared_ptr<const cache::BlockVerifiedBytes> verifier;
 };
 
 cache::CompiledWriter compileAtlas(const LabelAtlas& atlas, const cache::CompiledKey& key,

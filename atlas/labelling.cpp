@@ -67,7 +67,7 @@ LoadedAtlases::Loaded LoadedAtlases::load(const atlas::ChosenAtlas& chosen,
                                           bool fromCache) const {
   if (fromCache) {
     atlas::CachedAtlas cached =
-        atlas::loadCachedAtlas(chosen, directory_, *options_.cache, options_.manyPoints);
+        atlas::loadCachedAtlas(chosen, directory_, *options_.cache);
     try {
       if (options_.wholeAtlases) {
         cached.atlas.indices();
@@ -86,7 +86,7 @@ atlas::NearbyLabels LoadedAtlases::searchOf(const atlas::LabelAtlas& atlas,
                                             const std::optional<atlas::NearestMap>& map) const {
   const double reach = std::max(radii_.nearestMm, radii_.withinMm.value_or(0));
   if (map) {
-    return atlas::NearbyLabels(atlas, reach, map->entries, map->margin);
+    return atlas::NearbyLabels(atlas, reach, map->entries, map->margin, map->verifier);
   }
   // Without the cache the map is built here, when it pays off.
   return atlas::NearbyLabels(atlas, reach, options_.manyPoints && options_.cache == nullptr);

@@ -42,8 +42,9 @@ NearbyLabels::NearbyLabels(const LabelAtlas& atlas, double radiusMm, bool withDi
 // A margin wider than the search reaches changes no answer: the map's distances are exact, and
 // points beyond the reach are turned away before the map is read.
 NearbyLabels::NearbyLabels(const LabelAtlas& atlas, double radiusMm,
-                           std::span<const NearestEntry> map, const VoxelIndex& margin)
-    : atlas_(&atlas), map_(map), margin_(margin) {
+                           std::span<const NearestEntry> map, const VoxelIndex& margin,
+                           std::shared_ptr<const cache::BlockVerifiedBytes> mapVerifier)
+    : atlas_(&atlas), map_(map), mapVerifier_(std::move(mapVerifier)), margin_(margin) {
   makeOffsets(radiusMm);
   for (std::size_t axis = 0; axis < 3; ++axis) {
     mapGrid_[axis] = atlas.grid().size()[axis] + 2 * margin_[axis];
@@ -129,7 +130,7 @@ std::size_t NearbyLabels::firstUsefulOffset(const VoxelIndex& voxel) const {
   const double outside = std::sqrt(squaredMm(atlas_->grid().voxelToWorld(), voxel[0] - clamped[0],
                                              voxel[1] - clamped[1], voxel[2] - clamped[2]));
   const double fromClamped =
-      std::sqrt(static_cast<double>(squaredDistanceOf(map_[*mapIndexOf(clamped)])));
+      std::sqrt(static_cast<double>(squaredDistanceOf(mapEntry(*mapIndexOf(clamped)))));
   const double bound = std::max(outside, fromClamped - outside);
   const auto shell = static_cast<std::size_t>(bound * bound);
   return shell < shellStart_.size() ? shellStart_[shell] : offsets_.size();
@@ -146,7 +147,7 @@ std::uint16_t NearbyLabels::indexAtOffset(const VoxelIndex& v, bool inner, const
 std::optional<LabelDistance> NearbyLabels::nearest(const VoxelIndex& voxel, double radiusMm) const {
   const double limit = radiusMm * radiusMm + kSlack;
   if (const std::optional<std::size_t> at = mapIndexOf(voxel)) {
-    const NearestEntry entry = map_[*at];
+    const NearestEntry entry = mapEntry(*at);
     const auto squared = static_cast<double>(squaredDistanceOf(entry));
     if (squared > limit) {
       return std::nullopt;

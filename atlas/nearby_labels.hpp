@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <span>
 #include <vector>
@@ -32,7 +33,8 @@ class NearbyLabels {
   // The same with a nearest-label map made earlier (nearestLabelMap with `margin`, at most
   // kLargestMapMargin), held elsewhere for as long as this search lives.
   NearbyLabels(const LabelAtlas& atlas, double radiusMm, std::span<const NearestEntry> map,
-               const VoxelIndex& margin);
+               const VoxelIndex& margin,
+               std::shared_ptr<const cache::BlockVerifiedBytes> mapVerifier = nullptr);
 
   // The nearest named label within `radiusMm` (at most the constructor's), 0 mm where the voxel
   // itself is named. Of several labels at the same least distance the one with the lowest
@@ -66,6 +68,14 @@ class NearbyLabels {
 
   std::vector<NearestEntry> builtMap_;  // the map when this search built it
   std::span<const NearestEntry> map_;   // empty without a map
+  // Verifies each block of a map held elsewhere when it is first read.
+  std::shared_ptr<const cache::BlockVerifiedBytes> mapVerifier_;
+  NearestEntry mapEntry(std::size_t at) const {
+    if (mapVerifier_) {
+      mapVerifier_->verify(at * sizeof(NearestEntry), sizeof(NearestEntry));
+    }
+    return map_[at];
+  }
   VoxelIndex margin_{};            // how far the map reaches beyond the grid, in voxels
   std::array<std::int64_t, 3> mapGrid_{};
 };

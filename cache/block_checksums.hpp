@@ -12,7 +12,7 @@
 
 namespace cache {
 
-inline constexpr std::size_t kChecksumBlockBytes = std::size_t{1} << 16;
+inline constexpr std::size_t kChecksumBlockBytes = 4096;
 
 // One checksum per kChecksumBlockBytes of `bytes`, the last block possibly shorter.
 std::vector<std::uint64_t> blockChecksumsOf(std::span<const std::byte> bytes);
