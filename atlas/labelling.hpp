@@ -39,7 +39,8 @@ struct PointAnswer {
 };
 
 struct LoadOptions {
-  // Also makes or reads each atlas's nearest-label map, which pays off over a table.
+  // Without the cache, also builds each atlas's nearest-label map, which pays off over a table;
+  // a compiled atlas holds its map, read a block at a time, whatever the number of points.
   bool manyPoints = false;
   // Reads every voxel of each atlas now, for outputs that look at whole atlases (cluster
   // composition, figures, the viewer); otherwise only the voxels near the points asked are read.
