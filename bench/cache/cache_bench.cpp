@@ -129,6 +129,7 @@ void timeOrvod() {
 }
 
 void timePointsAndTables(const fs::path& folder) {
+  print("the process floor, --version", atlasRuns(21, {"--version"}), "");
   const std::vector<std::string> point{"point", "-38", "-22", "56"};
   print("point, six atlases, compiling (first run)", atlasRuns(3, point, clearCache),
         "(target 1 s)");
