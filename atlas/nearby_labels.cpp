@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <tuple>
 
 namespace atlas {
 namespace {
@@ -74,10 +73,10 @@ void NearbyLabels::makeOffsets(double radiusMm) {
       }
     }
   }
-  // Ties in distance go by k, j, i, so a search's order depends on geometry alone.
-  std::sort(offsets_.begin(), offsets_.end(), [](const Offset& x, const Offset& y) {
-    return std::tie(x.squaredMm, x.dk, x.dj, x.di) < std::tie(y.squaredMm, y.dk, y.dj, y.di);
-  });
+  // Ties in distance go by k, j, i, so a search's order depends on geometry alone: the loops
+  // above made them in that order, which a stable sort by distance keeps.
+  std::stable_sort(offsets_.begin(), offsets_.end(),
+                   [](const Offset& x, const Offset& y) { return x.squaredMm < y.squaredMm; });
   const auto shells = static_cast<std::size_t>(std::floor(limit)) + 2;
   shellStart_.resize(shells);
   std::size_t next = 0;
