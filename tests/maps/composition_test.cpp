@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace maps {
 namespace {
 
@@ -24,22 +26,12 @@ TEST(Composition, CountsMapVoxelCentresInTheAtlasRegionsTheyFallIn) {
   const StatMap map{imaging::Volume<double>(mapGrid, std::vector<double>(16)), {}};
   Cluster cluster;
   cluster.voxels = {0, 1, 2, 3, 4, 5, 8, 9, 10, 11, 12, 13};
-  const std::vector<RegionShare> shares =
-      compositionOf(cluster, map, labels, regionVolumesOf(labels));
-  struct Expected {
-    std::uint16_t index;
-    std::int64_t voxels;
-    double percentOfCluster, percentOfRegion;
-  } expected[] = {{1, 6, 50, 100.0 * 6 / (32 * 8)},
-                  {2, 4, 100.0 * 4 / 12, 100.0 * 4 / (16 * 8)},
-                  {0, 2, 100.0 * 2 / 12, 0}};
-  ASSERT_EQ(shares.size(), std::size(expected));
-  for (std::size_t i = 0; i < shares.size(); ++i) {
-    EXPECT_EQ(shares[i].index, expected[i].index) << i;
-    EXPECT_EQ(shares[i].voxels, expected[i].voxels) << i;
-    EXPECT_DOUBLE_EQ(shares[i].percentOfCluster, expected[i].percentOfCluster) << i;
-    EXPECT_DOUBLE_EQ(shares[i].percentOfRegion, expected[i].percentOfRegion) << i;
-  }
+  std::vector<std::tuple<std::uint16_t, std::int64_t, double, double>> shares;
+  for (const RegionShare& s : compositionOf(cluster, map, labels, regionVolumesOf(labels)))
+    shares.emplace_back(s.index, s.voxels, s.percentOfCluster, s.percentOfRegion);
+  EXPECT_EQ(shares, (decltype(shares){{1, 6, 50, 100.0 * 6 / (32 * 8)},
+                                      {2, 4, 100.0 * 4 / 12, 100.0 * 4 / (16 * 8)},
+                                      {0, 2, 100.0 * 2 / 12, 0}}));
 }
 
 }  // namespace
