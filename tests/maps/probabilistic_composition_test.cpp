@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <tuple>
 
 namespace maps {
 namespace {
@@ -15,9 +16,8 @@ TEST(ProbabilisticComposition, AveragesOverTheClusterAndSharesOfEachRegionsMass)
       {60, 40, 0, 0}, {20, 40, 80, 0}, {0, 0, 70, 0}, {0, 0, 0, 50}};
   const imaging::Grid atlasGrid({4, 1, 1}, {{{2, 0, 0, 0}, {0, 2, 0, 0}, {0, 0, 2, 0}}});
   auto probabilities = std::make_shared<atlas::SparseProbabilities>(4, 4);
-  for (const auto& volume : kPercent) {
+  for (const auto& volume : kPercent)
     probabilities->addVolume(std::span<const std::uint8_t>(volume));
-  }
   probabilities->finish();
   const atlas::ProbabilisticAtlas atlas{
       {}, probabilities, {atlasGrid, probabilities->summaryLabels()}};
@@ -27,20 +27,13 @@ TEST(ProbabilisticComposition, AveragesOverTheClusterAndSharesOfEachRegionsMass)
   Cluster cluster;
   cluster.voxels = {0, 1, 2, 3, 4};
   // Sums 60+40+40 = 140, 20+40+40+80+80 = 260, 70+70 = 140: B first, then A and C in order.
-  struct Expected {
-    std::uint16_t region;
-    double sum, mass;
-  } expected[] = {{1, 260, 140}, {0, 140, 100}, {2, 140, 70}};
-  const std::vector<RegionProbabilityShare> shares =
-      probabilisticCompositionOf(cluster, map, atlas);
-  ASSERT_EQ(shares.size(), std::size(expected));
-  for (std::size_t n = 0; n < shares.size(); ++n) {
-    EXPECT_EQ(shares[n].region, expected[n].region) << n;
-    EXPECT_DOUBLE_EQ(shares[n].percentOfCluster, expected[n].sum / 5) << n;
-    // The cluster's 1 mm3 voxels against the atlas's 8 mm3 ones.
-    EXPECT_DOUBLE_EQ(shares[n].percentOfRegion, 100 * expected[n].sum / (8 * expected[n].mass))
-        << n;
-  }
+  // Each share of a region's mass weighs the cluster's 1 mm3 voxels against the atlas's 8 mm3.
+  std::vector<std::tuple<std::uint16_t, double, double>> shares;
+  for (const RegionProbabilityShare& s : probabilisticCompositionOf(cluster, map, atlas))
+    shares.emplace_back(s.region, s.percentOfCluster, s.percentOfRegion);
+  EXPECT_EQ(shares, (decltype(shares){{1, 260.0 / 5, 100 * 260.0 / (8 * 140)},
+                                      {0, 140.0 / 5, 100 * 140.0 / (8 * 100)},
+                                      {2, 140.0 / 5, 100 * 140.0 / (8 * 70)}}));
 }
 
 }  // namespace
