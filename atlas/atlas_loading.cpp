@@ -9,9 +9,6 @@
 #include "imaging/nifti_read.hpp"
 
 namespace atlas {
-namespace {
-
-}  // namespace
 
 AtlasDescription describeSource(const AtlasSource& source, const DigestOfFile& digestOf) {
   AtlasDescription description{.key = source.key,

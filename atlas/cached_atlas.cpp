@@ -59,9 +59,9 @@ CachedAtlas loadCachedAtlas(const ChosenAtlas& chosen, const std::string& dataDi
         const LabelAtlas atlas = loadFromFiles(chosen, dataDirectory);
         const std::optional<std::vector<NearestEntry>> map = widestMapOf(atlas);
         const VoxelIndex margin{kLargestMapMargin, kLargestMapMargin, kLargestMapMargin};
-        return compileAtlas(atlas, key, sources,
-                            map ? std::optional<NearestMap>(NearestMap{*map, margin, nullptr})
-                                : std::nullopt);
+        return compileAtlas(
+            atlas, key, sources,
+            map ? std::optional<NearestMap>(NearestMap{*map, margin, nullptr}) : std::nullopt);
       },
       [](const cache::CompiledFile& file) {
         // A view that does not own the file: what is read here is dropped before it returns.
@@ -71,13 +71,14 @@ CachedAtlas loadCachedAtlas(const ChosenAtlas& chosen, const std::string& dataDi
       });
   auto file = std::make_shared<const cache::CompiledFile>(std::move(obtained.file));
   CompiledAtlas compiled = readCompiledAtlas(file, true);
-  AtlasDescription description =
-      chosen.entry != nullptr
-          ? describeEntry(*chosen.entry, dataDirectory,
-                          [&](const std::string& path) { return cache::hexOf(store.digestOf(path)); })
-          : describeSource(chosen.source, [&](const std::string& path) {
-              return cache::hexOf(store.digestOf(path));
-            });
+  AtlasDescription description = chosen.entry != nullptr
+                                     ? describeEntry(*chosen.entry, dataDirectory,
+                                                     [&](const std::string& path) {
+                                                       return cache::hexOf(store.digestOf(path));
+                                                     })
+                                     : describeSource(chosen.source, [&](const std::string& path) {
+                                         return cache::hexOf(store.digestOf(path));
+                                       });
   description.cache = !obtained.path ? "memory" : obtained.compiled ? "compiled" : "read";
   description.compiledFile = obtained.path ? obtained.path->string() : "";
   const imaging::Grid& grid = compiled.indices.grid;

@@ -153,10 +153,10 @@ std::optional<NearestMap> mapOf(const cache::CompiledFile& file, const imaging::
   auto verifier = std::make_shared<const cache::BlockVerifiedBytes>(
       bytes, file.array<std::uint64_t>(kMapBlocksTag), kMapTag,
       [labels](std::span<const std::byte> block) { return namesKnownLabels(block, labels); });
-  return NearestMap{{reinterpret_cast<const NearestEntry*>(bytes.data()),
-                     bytes.size() / sizeof(NearestEntry)},
-                    {margin[0], margin[1], margin[2]},
-                    std::move(verifier)};
+  return NearestMap{
+      {reinterpret_cast<const NearestEntry*>(bytes.data()), bytes.size() / sizeof(NearestEntry)},
+      {margin[0], margin[1], margin[2]},
+      std::move(verifier)};
 }
 
 }  // namespace

@@ -63,11 +63,9 @@ LoadedAtlases::LoadedAtlases(const std::vector<atlas::ChosenAtlas>& chosen,
   replaced_ = std::make_unique<std::atomic<const Replacement*>[]>(atlases_.size());
 }
 
-LoadedAtlases::Loaded LoadedAtlases::load(const atlas::ChosenAtlas& chosen,
-                                          bool fromCache) const {
+LoadedAtlases::Loaded LoadedAtlases::load(const atlas::ChosenAtlas& chosen, bool fromCache) const {
   if (fromCache) {
-    atlas::CachedAtlas cached =
-        atlas::loadCachedAtlas(chosen, directory_, *options_.cache);
+    atlas::CachedAtlas cached = atlas::loadCachedAtlas(chosen, directory_, *options_.cache);
     try {
       if (options_.wholeAtlases) {
         cached.atlas.indices();
@@ -96,7 +94,8 @@ const LoadedAtlases::Replacement& LoadedAtlases::replacementOf(std::size_t i) co
   const std::lock_guard<std::mutex> lock(replacing_);
   if (replaced_[i].load(std::memory_order_acquire) == nullptr) {
     atlas::forgetCompiledAtlas(atlases_[i], options_.cache->warning());
-    auto replacement = std::make_unique<Replacement>(Replacement{load(chosen_[i], false).atlas, {}});
+    auto replacement =
+        std::make_unique<Replacement>(Replacement{load(chosen_[i], false).atlas, {}});
     replacement->nearby.emplace(searchOf(replacement->atlas, std::nullopt));
     replaced_[i].store(replacement.get(), std::memory_order_release);
     replacements_.push_back(std::move(replacement));

@@ -137,8 +137,8 @@ std::size_t NearbyLabels::firstUsefulOffset(const VoxelIndex& voxel) const {
 
 std::uint16_t NearbyLabels::indexAtOffset(const VoxelIndex& v, bool inner, const Offset& o) const {
   if (inner) {
-    return atlas_->indexAtLinear(static_cast<std::size_t>(
-        static_cast<std::int64_t>(atlas_->grid().linearOf(v)) + o.linear));
+    return atlas_->indexAtLinear(
+        static_cast<std::size_t>(static_cast<std::int64_t>(atlas_->grid().linearOf(v)) + o.linear));
   }
   return atlas_->indexAt({v[0] + o.di, v[1] + o.dj, v[2] + o.dk});
 }

@@ -18,8 +18,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     return 0;
   }
   try {
-    auto file =
-        std::make_shared<const cache::CompiledFile>(cache::CompiledFile::adopt(std::move(bytes), *key));
+    auto file = std::make_shared<const cache::CompiledFile>(
+        cache::CompiledFile::adopt(std::move(bytes), *key));
     atlas::CompiledAtlas compiled = atlas::readCompiledAtlas(file, true);
     const std::optional<atlas::NearestMap> map = compiled.map;
     const atlas::LabelAtlas atlas({}, std::move(compiled.indices), std::move(compiled.labels), {},

@@ -4,8 +4,8 @@
 
 #include <CLI/CLI.hpp>
 #include <initializer_list>
-#include <nlohmann/json.hpp>
 #include <memory>
+#include <nlohmann/json.hpp>
 #include <optional>
 #include <string>
 #include <vector>

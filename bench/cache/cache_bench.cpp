@@ -186,10 +186,10 @@ void timeClusters(const fs::path& folder) {
   ours.insert(ours.end(), clusters.begin(), clusters.end());
   const double cpu = cpuMsOf(7, {ours});
   const std::string out = (folder / "wb-clusters.nii.gz").string();
-  const double wb = cpuMsOf(
-      7, {{"/usr/bin/wb_command", "-volume-find-clusters", map.string(), "3", "0", out},
-          {"/usr/bin/wb_command", "-volume-find-clusters", map.string(), "-3", "0", out,
-           "-less-than"}});
+  const double wb =
+      cpuMsOf(7, {{"/usr/bin/wb_command", "-volume-find-clusters", map.string(), "3", "0", out},
+                  {"/usr/bin/wb_command", "-volume-find-clusters", map.string(), "-3", "0", out,
+                   "-less-than"}});
   if (wb == 0) {
     std::printf("%-46s cpu %8.1f ms  (wb_command not installed: no ratio)\n", "  clusters", cpu);
     return;

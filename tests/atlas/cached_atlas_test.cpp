@@ -33,8 +33,9 @@ class CachedAtlases : public imaging::fixture::MapFiles {
   std::vector<ChosenAtlas> everyForm() {
     const fs::path data(ATLAS_TEST_DATA_DIR);
     std::ifstream table(data / "aal.nii.txt");
-    std::string xml = "<atlas><header><shortname>aalfsl</shortname><type>Label</type><images>"
-                      "<imagefile>/aal</imagefile></images></header><data>";
+    std::string xml =
+        "<atlas><header><shortname>aalfsl</shortname><type>Label</type><images>"
+        "<imagefile>/aal</imagefile></images></header><data>";
     std::string tsv = "index\tname\n";
     std::int64_t value = 0;
     std::string name, code;
@@ -53,12 +54,12 @@ class CachedAtlases : public imaging::fixture::MapFiles {
     }
     writeMap("tpl-X_res-2_atlas-Parts_probseg.nii",
              {.nx = 10, .ny = 10, .nz = 10, .nt = 3, .datatype = DT_FLOAT32}, values);
-    return {{findAtlasEntry("aal"), {}},
-            {nullptr, describeAtlasFile((dir_ / "aal.xml").string(), "")},
-            {nullptr,
-             describeAtlasFile((dir_ / "tpl-MNIColin27_res-1_atlas-AAL_dseg.nii.gz").string(), "")},
-            {nullptr, describeAtlasFile((dir_ / "tpl-X_res-2_atlas-Parts_probseg.nii").string(),
-                                        "")}};
+    return {
+        {findAtlasEntry("aal"), {}},
+        {nullptr, describeAtlasFile((dir_ / "aal.xml").string(), "")},
+        {nullptr,
+         describeAtlasFile((dir_ / "tpl-MNIColin27_res-1_atlas-AAL_dseg.nii.gz").string(), "")},
+        {nullptr, describeAtlasFile((dir_ / "tpl-X_res-2_atlas-Parts_probseg.nii").string(), "")}};
   }
 };
 
@@ -122,7 +123,8 @@ void corruptLabellingAt(const fs::path& path, const LabelAtlas& atlas, const Vox
   const std::size_t at = static_cast<std::size_t>(file.unreadSection("indices").data() - start) +
                          2 * atlas.grid().linearOf(voxel);
   chars[at] = static_cast<char>(chars[at] ^ 0x40);
-  std::ofstream(path, std::ios::binary).write(chars.data(), static_cast<std::streamsize>(chars.size()));
+  std::ofstream(path, std::ios::binary)
+      .write(chars.data(), static_cast<std::streamsize>(chars.size()));
 }
 
 TEST_F(CachedAtlases, ABlockFoundCorruptIsRemovedAndTheAtlasReadFromItsFiles) {
@@ -137,9 +139,10 @@ TEST_F(CachedAtlases, ABlockFoundCorruptIsRemovedAndTheAtlasReadFromItsFiles) {
     std::vector<std::string> warnings;
     const cache::Store cache = store(&warnings);
     const LoadOptions options{.wholeAtlases = wholeAtlases, .cache = &cache};
-    const fs::path compiled =
-        LoadedAtlases(aal, ATLAS_TEST_DATA_DIR, {10, 4}, options).atlases()[0].description()
-            .compiledFile;
+    const fs::path compiled = LoadedAtlases(aal, ATLAS_TEST_DATA_DIR, {10, 4}, options)
+                                  .atlases()[0]
+                                  .description()
+                                  .compiledFile;
     corruptLabellingAt(compiled, files.atlases()[0], files.atlases()[0].grid().nearestVoxel(point));
     const LoadedAtlases cached(aal, ATLAS_TEST_DATA_DIR, {10, 4}, options);
     EXPECT_EQ(everythingOf(cached.labelMni(point).atlases[0]), expected);

@@ -52,8 +52,8 @@ TEST(CompiledAtlas, GivesBackTheAtlasAndMapItWasCompiledFrom) {
     EXPECT_EQ(read.sha256, atlas.provenance().sha256);
     ASSERT_EQ(read.map.has_value(), withMap);
     if (withMap) {
-      EXPECT_TRUE(std::equal(map.begin(), map.end(), read.map->entries.begin(),
-                             read.map->entries.end()));
+      EXPECT_TRUE(
+          std::equal(map.begin(), map.end(), read.map->entries.begin(), read.map->entries.end()));
       EXPECT_EQ(read.map->margin, margin);
     }
     const LabelAtlas back = atlasOf(std::move(read));
@@ -80,8 +80,8 @@ TEST(CompiledAtlas, GivesBackTheProbabilitiesOfAProbabilisticAtlas) {
   const LabelAtlas atlas(labels.description(),
                          imaging::Volume<std::uint16_t>(
                              labels.grid(), {labels.indices().begin(), labels.indices().end()}),
-                         {labels.label(1), labels.label(2), labels.label(3)},
-                         labels.provenance(), regions, probabilities);
+                         {labels.label(1), labels.label(2), labels.label(3)}, labels.provenance(),
+                         regions, probabilities);
   const LabelAtlas back = atlasOf(readCompiledAtlas(compiled(atlas, {}), false));
   ASSERT_NE(back.probabilities(), nullptr);
   EXPECT_EQ(back.regions().size(), 2U);
