@@ -40,8 +40,9 @@ std::optional<std::vector<NearestEntry>> widestMapOf(const LabelAtlas& atlas) {
 
 }  // namespace
 
-CachedAtlas loadCachedAtlas(const ChosenAtlas& chosen, const std::string& dataDirectory,
-                            const cache::Store& store) {
+std::optional<CachedAtlas> loadCachedAtlas(const ChosenAtlas& chosen,
+                                           const std::string& dataDirectory,
+                                           const cache::Store& store) {
   const std::vector<std::string> files = sourceFilesOf(chosen, dataDirectory);
   AtlasSources sources;
   for (const std::string& file : files) {
@@ -53,23 +54,32 @@ CachedAtlas loadCachedAtlas(const ChosenAtlas& chosen, const std::string& dataDi
     sources.emplace_back(file, store.digestOf(file));
   }
   const cache::CompiledKey key = compiledAtlasKey(sources, settingsOf(chosen));
-  cache::Obtained obtained = store.obtain(
-      key,
-      [&] {
-        const LabelAtlas atlas = loadFromFiles(chosen, dataDirectory);
-        const std::optional<std::vector<NearestEntry>> map = widestMapOf(atlas);
-        const VoxelIndex margin{kLargestMapMargin, kLargestMapMargin, kLargestMapMargin};
-        return compileAtlas(
-            atlas, key, sources,
-            map ? std::optional<NearestMap>(NearestMap{*map, margin, nullptr}) : std::nullopt);
-      },
-      [](const cache::CompiledFile& file) {
-        // A view that does not own the file: what is read here is dropped before it returns.
-        readCompiledAtlas(std::shared_ptr<const cache::CompiledFile>(
-                              std::shared_ptr<const cache::CompiledFile>(), &file),
-                          true);
-      });
-  auto file = std::make_shared<const cache::CompiledFile>(std::move(obtained.file));
+  const auto touch = [](const cache::CompiledFile& file) {
+    // A view that does not own the file: what is read here is dropped before it returns.
+    readCompiledAtlas(
+        std::shared_ptr<const cache::CompiledFile>(std::shared_ptr<const cache::CompiledFile>(),
+                                                   &file),
+        true);
+  };
+  std::optional<cache::Obtained> obtained = store.lookUp(key, touch);
+  // Compiling what cannot be kept would cost every run more than reading the files does.
+  if (!obtained && !store.canKeep("reading each atlas from its files")) {
+    return std::nullopt;
+  }
+  if (!obtained) {
+    obtained = store.obtain(
+        key,
+        [&] {
+          const LabelAtlas atlas = loadFromFiles(chosen, dataDirectory);
+          const std::optional<std::vector<NearestEntry>> map = widestMapOf(atlas);
+          const VoxelIndex margin{kLargestMapMargin, kLargestMapMargin, kLargestMapMargin};
+          return compileAtlas(
+              atlas, key, sources,
+              map ? std::optional<NearestMap>(NearestMap{*map, margin, nullptr}) : std::nullopt);
+        },
+        touch);
+  }
+  auto file = std::make_shared<const cache::CompiledFile>(std::move(obtained->file));
   CompiledAtlas compiled = readCompiledAtlas(file, true);
   AtlasDescription description = chosen.entry != nullptr
                                      ? describeEntry(*chosen.entry, dataDirectory,
@@ -79,12 +89,12 @@ CachedAtlas loadCachedAtlas(const ChosenAtlas& chosen, const std::string& dataDi
                                      : describeSource(chosen.source, [&](const std::string& path) {
                                          return cache::hexOf(store.digestOf(path));
                                        });
-  description.cache = !obtained.path ? "memory" : obtained.compiled ? "compiled" : "read";
-  description.compiledFile = obtained.path ? obtained.path->string() : "";
+  description.cache = !obtained->path ? "memory" : obtained->compiled ? "compiled" : "read";
+  description.compiledFile = obtained->path ? obtained->path->string() : "";
   const imaging::Grid& grid = compiled.indices.grid;
   AtlasProvenance provenance{files.front(), description.files.front().sha256, grid.size(),
                              grid.voxelSize(), compiled.labels.size()};
-  return {LabelAtlas(std::move(description), std::move(compiled.indices),
+  return CachedAtlas{LabelAtlas(std::move(description), std::move(compiled.indices),
                      std::move(compiled.labels), std::move(provenance), std::move(compiled.regions),
                      std::move(compiled.probabilities)),
           compiled.map};

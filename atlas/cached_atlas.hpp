@@ -19,9 +19,11 @@ struct CachedAtlas {
 };
 
 // Throws std::runtime_error naming the file, as reading the atlas from its files does; a compiled
-// file that cannot be trusted is compiled again, with one warning through the store.
-CachedAtlas loadCachedAtlas(const ChosenAtlas& chosen, const std::string& dataDirectory,
-                            const cache::Store& store);
+// file that cannot be trusted is compiled again, with one warning through the store. Nothing
+// when the cache holds none and cannot keep one: the atlas is then read from its files.
+std::optional<CachedAtlas> loadCachedAtlas(const ChosenAtlas& chosen,
+                                           const std::string& dataDirectory,
+                                           const cache::Store& store);
 
 // Removes a compiled file found corrupt after it was first trusted, so the next run compiles it
 // again, and says so in one line through `warn`.

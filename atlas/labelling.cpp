@@ -64,15 +64,18 @@ LoadedAtlases::LoadedAtlases(const std::vector<atlas::ChosenAtlas>& chosen,
 }
 
 LoadedAtlases::Loaded LoadedAtlases::load(const atlas::ChosenAtlas& chosen, bool fromCache) const {
+  std::optional<atlas::CachedAtlas> cached;
   if (fromCache) {
-    atlas::CachedAtlas cached = atlas::loadCachedAtlas(chosen, directory_, *options_.cache);
+    cached = atlas::loadCachedAtlas(chosen, directory_, *options_.cache);
+  }
+  if (cached) {
     try {
       if (options_.wholeAtlases) {
-        cached.atlas.indices();
+        cached->atlas.indices();
       }
-      return {std::move(cached.atlas), cached.map};
+      return {std::move(cached->atlas), cached->map};
     } catch (const cache::UntrustedFile&) {
-      atlas::forgetCompiledAtlas(cached.atlas, options_.cache->warning());
+      atlas::forgetCompiledAtlas(cached->atlas, options_.cache->warning());
     }
   }
   return {chosen.entry != nullptr ? atlas::loadLabelAtlas(*chosen.entry, directory_)

@@ -2,7 +2,13 @@
 // folders listed and cleared.
 #include "cache/store.hpp"
 
+#include <fcntl.h>
+#include <stdlib.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <system_error>
 
 #include "cache/atomic_write.hpp"
@@ -37,6 +43,24 @@ bool isOurs(const std::filesystem::path& path, const char* extension) {
   const std::string name = path.filename().string();
   return name.ends_with(extension) ||
          (name.starts_with(".") && name.find(std::string(extension) + ".") != std::string::npos);
+}
+
+// Modes do not stop root, so the only sure test of a folder is writing in it.
+std::optional<std::string> whyUnwritable(const std::optional<std::filesystem::path>& folder) {
+  if (!folder) {
+    return "no cache folder (set VANTREL_CACHE_DIR or HOME)";
+  }
+  std::error_code error;
+  std::filesystem::create_directories(*folder, error);
+  std::string probe = (*folder / ".probe.XXXXXX").string();
+  const int fd = error ? -1 : ::mkostemp(probe.data(), O_CLOEXEC);
+  if (fd < 0) {
+    return "cannot write the cache folder " + folder->string() + " (" +
+           (error ? error.message() : std::string(std::strerror(errno))) + ")";
+  }
+  ::close(fd);
+  ::unlink(probe.c_str());
+  return std::nullopt;
 }
 
 std::uintmax_t removeOurs(const std::filesystem::path& folder, const char* extension) {
@@ -113,16 +137,35 @@ std::optional<std::filesystem::path> Store::kept(const CompiledKey& key,
   return std::nullopt;
 }
 
-Obtained Store::obtain(const CompiledKey& key, const std::function<CompiledWriter()>& compile,
-                       const std::function<void(const CompiledFile&)>& touch) const {
+std::optional<Obtained> Store::lookUp(const CompiledKey& key,
+                                      const std::function<void(const CompiledFile&)>& touch) const {
   if (settings_.useFiles) {
     for (const auto* folder : {&settings_.userFolder, &settings_.systemFolder}) {
       if (*folder) {
         if (std::optional<CompiledFile> file = found(**folder, key, touch)) {
-          return {std::move(*file), **folder / key.fileName(), false};
+          return Obtained{std::move(*file), **folder / key.fileName(), false};
         }
       }
     }
+  }
+  return std::nullopt;
+}
+
+bool Store::canKeep(const std::string& otherwise) const {
+  if (!settings_.useFiles) {
+    return false;
+  }
+  std::call_once(probed_, [this] { unwritable_ = whyUnwritable(settings_.userFolder); });
+  if (unwritable_ && !warnedUnwritable_.exchange(true)) {
+    settings_.warn(*unwritable_ + "; " + otherwise);
+  }
+  return !unwritable_;
+}
+
+Obtained Store::obtain(const CompiledKey& key, const std::function<CompiledWriter()>& compile,
+                       const std::function<void(const CompiledFile&)>& touch) const {
+  if (std::optional<Obtained> obtained = lookUp(key, touch)) {
+    return std::move(*obtained);
   }
   std::vector<std::byte> bytes = compile().bytes();
   std::optional<std::filesystem::path> path;

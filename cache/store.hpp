@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <utility>
@@ -49,6 +50,14 @@ class Store {
   // A source's SHA-256, remembered in the user's folder beside its stat signature.
   Digest digestOf(const std::filesystem::path& source) const;
 
+  // The compiled file of `key` from the user's folder, else the system's, when the file there is
+  // sound and `touch` finds no fault; nothing otherwise, with one warning for each file refused.
+  std::optional<Obtained> lookUp(const CompiledKey& key,
+                                 const std::function<void(const CompiledFile&)>& touch) const;
+  // Whether what is compiled can be kept in the user's folder, found by writing a scratch file
+  // there once. When it cannot, the first call warns, ending its line with `otherwise`.
+  bool canKeep(const std::string& otherwise) const;
+
   // The compiled file of `key`: from the user's folder, else the system's, when the file there is
   // sound and `touch`, reading the sections this run needs, finds no fault; otherwise compiled by
   // `compile` and written to the user's folder, or kept in memory when that cannot be written.
@@ -66,6 +75,8 @@ class Store {
   Settings settings_;
   DigestMemo memo_;
   mutable std::atomic<bool> warnedUnwritable_{false};
+  mutable std::once_flag probed_;
+  mutable std::optional<std::string> unwritable_;  // why, once probed
 };
 
 // A compiled file of a folder, as `cache list` shows it.

@@ -111,6 +111,20 @@ TEST_F(CachedAtlases, EveryFormAnswersFromTheCacheAsFromItsFiles) {
   EXPECT_EQ(warnings, std::vector<std::string>{});
 }
 
+TEST_F(CachedAtlases, ACacheThatCanKeepNothingMeansReadingTheFilesWithOneWarning) {
+  ATLAS_SKIP_WITHOUT_DATA();
+  std::vector<std::string> warnings;
+  const cache::Store cache({true, fs::path("/proc/vantrel"), std::nullopt,
+                            [&warnings](const std::string& line) { warnings.push_back(line); }});
+  const std::vector<ChosenAtlas> two = {{findAtlasEntry("aal"), {}}, {findAtlasEntry("aicha"), {}}};
+  const LoadedAtlases atlases(two, ATLAS_TEST_DATA_DIR, {10, 4}, {.cache = &cache});
+  for (const LabelAtlas& a : atlases.atlases()) {
+    EXPECT_EQ(a.description().cache, "off");
+  }
+  ASSERT_EQ(warnings.size(), 1U);
+  EXPECT_TRUE(warnings[0].ends_with("; reading each atlas from its files")) << warnings[0];
+}
+
 // Flips one byte of the labelling of the aal's compiled file, in the block of `voxel`.
 void corruptLabellingAt(const fs::path& path, const LabelAtlas& atlas, const VoxelIndex& voxel) {
   std::ifstream in(path, std::ios::binary);

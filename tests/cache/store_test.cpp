@@ -119,6 +119,22 @@ TEST(Store, AFolderThatCannotBeWrittenMeansCompilingInMemoryWithOneWarning) {
   fs::permissions(dir / "read-only", fs::perms::owner_all);
 }
 
+TEST(Store, KnowsBeforeCompilingWhetherItCanKeepWhatItCompiles) {
+  const TempDir dir("vantrel-store");
+  ProgramRun writable(dir / "new");
+  EXPECT_TRUE(writable.store.canKeep("reading from the files"));
+  EXPECT_TRUE(namesIn(dir / "new").empty());  // the scratch file is gone
+  ProgramRun unwritable("/proc");
+  for (int i = 0; i < 2; ++i) {
+    EXPECT_FALSE(unwritable.store.canKeep("reading from the files"));
+  }
+  ASSERT_EQ(unwritable.warnings.size(), 1U);
+  EXPECT_TRUE(unwritable.warnings[0].starts_with("cannot write the cache folder /proc ("));
+  EXPECT_TRUE(unwritable.warnings[0].ends_with("; reading from the files"));
+  EXPECT_FALSE(ProgramRun(dir.path(), std::nullopt, false).store.canKeep(""));
+  EXPECT_TRUE(writable.warnings.empty());
+}
+
 TEST(Store, TwoProcessesCompilingAtOnceAreBothRightAndLeaveOneFile) {
   const TempDir dir("vantrel-store");
   int start[2];
