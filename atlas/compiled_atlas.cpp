@@ -109,25 +109,32 @@ imaging::Grid gridOf(const cache::CompiledFile& file) {
   }
 }
 
-// The entries of a block of the map, each naming a label the atlas holds or none.
-bool namesKnownLabels(std::span<const std::byte> block, std::size_t labels) {
+// Whether every entry of a block names a label the atlas holds, or none: a block whose checksum
+// matches may still have been written by something else.
+template <class Entry>
+bool namesKnownLabels(std::span<const std::byte> block, std::size_t labels,
+                      std::uint16_t (*labelOf)(Entry)) {
   std::uint16_t largest = 0;
-  for (std::size_t at = 0; at + sizeof(NearestEntry) <= block.size(); at += sizeof(NearestEntry)) {
-    NearestEntry entry = 0;
+  for (std::size_t at = 0; at + sizeof(Entry) <= block.size(); at += sizeof(Entry)) {
+    Entry entry{};
     std::memcpy(&entry, block.data() + at, sizeof entry);
-    largest = std::max(largest, labelIndexOf(entry));
+    largest = std::max(largest, labelOf(entry));
   }
   return largest <= labels;
 }
 
-bool namesKnownIndices(std::span<const std::byte> block, std::size_t labels) {
-  std::uint16_t largest = 0;
-  for (std::size_t at = 0; at + 1 < block.size(); at += 2) {
-    std::uint16_t index = 0;
-    std::memcpy(&index, block.data() + at, sizeof index);
-    largest = std::max(largest, index);
-  }
-  return largest <= labels;
+std::uint16_t itself(std::uint16_t index) {
+  return index;
+}
+
+// Labels sorted strictly by value, as lookups by value need, and every region among them.
+bool labelsFit(const std::vector<AtlasLabel>& labels, const Regions& regions) {
+  const auto ascending = [](const AtlasLabel& a, const AtlasLabel& b) {
+    return a.value >= b.value;
+  };
+  return std::adjacent_find(labels.begin(), labels.end(), ascending) == labels.end() &&
+         std::all_of(regions.begin(), regions.end(),
+                     [&](const Region& r) { return indexOfValue(r.index, labels) != 0; });
 }
 
 std::optional<NearestMap> mapOf(const cache::CompiledFile& file, const imaging::Grid& grid,
@@ -149,10 +156,11 @@ std::optional<NearestMap> mapOf(const cache::CompiledFile& file, const imaging::
       reinterpret_cast<std::uintptr_t>(bytes.data()) % alignof(NearestEntry) != 0) {
     throw cache::UntrustedFile("its nearest-label map does not fit its grid");
   }
-  // A block whose checksum matches may still have been written by something else.
   auto verifier = std::make_shared<const cache::BlockVerifiedBytes>(
       bytes, file.array<std::uint64_t>(kMapBlocksTag), kMapTag,
-      [labels](std::span<const std::byte> block) { return namesKnownLabels(block, labels); });
+      [labels](std::span<const std::byte> block) {
+        return namesKnownLabels<NearestEntry>(block, labels, labelIndexOf);
+      });
   return NearestMap{
       {reinterpret_cast<const NearestEntry*>(bytes.data()), bytes.size() / sizeof(NearestEntry)},
       {margin[0], margin[1], margin[2]},
@@ -220,7 +228,7 @@ CompiledAtlas readCompiledAtlas(std::shared_ptr<const cache::CompiledFile> file,
   auto verifier = std::make_shared<const cache::BlockVerifiedBytes>(
       indexBytes, file->array<std::uint64_t>(kIndexBlocksTag), kIndicesTag,
       [labelCount](std::span<const std::byte> block) {
-        return namesKnownIndices(block, labelCount);
+        return namesKnownLabels<std::uint16_t>(block, labelCount, itself);
       });
   const std::span<const std::byte> sha = file->section(kSha256Tag);
   std::optional<NearestMap> map = withMap ? mapOf(*file, grid, labels.size()) : std::nullopt;
@@ -251,6 +259,9 @@ CompiledAtlas readCompiledAtlas(std::shared_ptr<const cache::CompiledFile> file,
     if (compiled.probabilities->voxels() != compiled.indices.grid.voxelCount()) {
       throw cache::UntrustedFile("its probabilities do not fit its grid");
     }
+  }
+  if (!labelsFit(compiled.labels, compiled.regions)) {
+    throw cache::UntrustedFile("its labels are out of order or miss a region");
   }
   return compiled;
 }

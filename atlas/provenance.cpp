@@ -6,8 +6,6 @@
 #include <fstream>
 #include <stdexcept>
 
-#include "atlas/label_names.hpp"
-
 namespace atlas {
 namespace {
 

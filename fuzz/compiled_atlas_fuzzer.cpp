@@ -36,7 +36,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     if (const atlas::SparseProbabilities* probabilities = atlas.probabilities()) {
       for (const atlas::RegionProbability p : probabilities->at(0)) {
-        static_cast<void>(atlas.indexOfRegion(p.region));
+        static_cast<void>(atlas.label(atlas.indexOfRegion(p.region)));
       }
     }
   } catch (const cache::UntrustedFile&) {

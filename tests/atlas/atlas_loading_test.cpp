@@ -80,29 +80,9 @@ TEST_F(AtlasForms, EveryFormLoadsItsLabelsKeyAndFiles) {
   }
 }
 
-// The aal's "value name code" lines, as an FSL atlas and as a TemplateFlow TSV.
-void writeAalForms(const fs::path& dir) {
-  const fs::path data(ATLAS_TEST_DATA_DIR);
-  std::ifstream table(data / "aal.nii.txt");
-  std::string xml =
-      "<atlas><header><shortname>aalfsl</shortname><type>Label</type><images>"
-      "<imagefile>/aal</imagefile></images></header><data>";
-  std::string tsv = "index\tname\n";
-  std::int64_t value = 0;
-  std::string name, code;
-  while (table >> value >> name >> code) {
-    xml += "<label index=\"" + std::to_string(value) + "\">" + name + "</label>";
-    tsv += std::to_string(value) + "\t" + name + "\n";
-  }
-  std::ofstream(dir / "aal.xml") << xml << "</data></atlas>\n";
-  std::ofstream(dir / "tpl-MNIColin27_atlas-AAL_dseg.tsv") << tsv;
-  fs::create_symlink(data / "aal.nii.gz", dir / "aal.nii.gz");
-  fs::create_symlink(data / "aal.nii.gz", dir / "tpl-MNIColin27_res-1_atlas-AAL_dseg.nii.gz");
-}
-
 TEST_F(AtlasForms, TheAalAsFslAndTemplateFlowAnswersAsTheBuiltInOne) {
   ATLAS_SKIP_WITHOUT_DATA();
-  writeAalForms(dir_);
+  fixture::writeAalForms(dir_);
   const std::vector<ChosenAtlas> chosen = {
       {findAtlasEntry("aal"), {}},
       {nullptr, describeAtlasFile((dir_ / "aal.xml").string(), "")},

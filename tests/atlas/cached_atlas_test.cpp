@@ -31,22 +31,7 @@ class CachedAtlases : public imaging::fixture::MapFiles {
   // The aal as the catalogue gives it, as an FSL atlas and as a TemplateFlow dseg, and a
   // TemplateFlow probseg of three regions on a small grid.
   std::vector<ChosenAtlas> everyForm() {
-    const fs::path data(ATLAS_TEST_DATA_DIR);
-    std::ifstream table(data / "aal.nii.txt");
-    std::string xml =
-        "<atlas><header><shortname>aalfsl</shortname><type>Label</type><images>"
-        "<imagefile>/aal</imagefile></images></header><data>";
-    std::string tsv = "index\tname\n";
-    std::int64_t value = 0;
-    std::string name, code;
-    while (table >> value >> name >> code) {
-      xml += "<label index=\"" + std::to_string(value) + "\">" + name + "</label>";
-      tsv += std::to_string(value) + "\t" + name + "\n";
-    }
-    std::ofstream(dir_ / "aal.xml") << xml << "</data></atlas>\n";
-    std::ofstream(dir_ / "tpl-MNIColin27_atlas-AAL_dseg.tsv") << tsv;
-    fs::create_symlink(data / "aal.nii.gz", dir_ / "aal.nii.gz");
-    fs::create_symlink(data / "aal.nii.gz", dir_ / "tpl-MNIColin27_res-1_atlas-AAL_dseg.nii.gz");
+    fixture::writeAalForms(dir_);
     std::ofstream(dir_ / "tpl-X_atlas-Parts_probseg.tsv") << "index\tname\n1\tA\n2\tB\n3\tC\n";
     std::vector<double> values;
     for (std::size_t v = 0; v < 3 * 1000; ++v) {

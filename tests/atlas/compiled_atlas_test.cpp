@@ -19,7 +19,7 @@ LabelAtlas smallAtlas() {
     indices[i] = static_cast<std::uint16_t>(i % 7 == 0 ? 1 + i % 3 : 0);
   }
   imaging::Volume<std::uint16_t> volume(imaging::Grid({5, 4, 3}, kTwoMm), std::move(indices));
-  std::vector<AtlasLabel> labels{{3, "Three"}, {40, ""}, {-2000000000000, "Far \t value"}};
+  std::vector<AtlasLabel> labels{{-2000000000000, "Far \t value"}, {3, "Three"}, {40, ""}};
   AtlasProvenance provenance{"/data/small.nii.gz", std::string(64, 'e'), {5, 4, 3}, {2, 2, 2}, 3};
   AtlasDescription description;
   description.key = "small";
@@ -83,6 +83,13 @@ TEST(CompiledAtlas, GivesBackTheProbabilitiesOfAProbabilisticAtlas) {
                          {labels.label(1), labels.label(2), labels.label(3)}, labels.provenance(),
                          regions, probabilities);
   const LabelAtlas back = atlasOf(readCompiledAtlas(compiled(atlas, {}), false));
+  // A region the labels do not hold would have no label to name it by.
+  const LabelAtlas unnamed(labels.description(),
+                           imaging::Volume<std::uint16_t>(
+                               labels.grid(), {labels.indices().begin(), labels.indices().end()}),
+                           {labels.label(1), labels.label(2), labels.label(3)},
+                           labels.provenance(), {{40, ""}, {99, "Gone"}}, probabilities);
+  EXPECT_THROW(readCompiledAtlas(compiled(unnamed, {}), false), cache::UntrustedFile);
   ASSERT_NE(back.probabilities(), nullptr);
   EXPECT_EQ(back.regions().size(), 2U);
   EXPECT_EQ(back.indexOfRegion(0), atlas.indexOfRegion(0));
