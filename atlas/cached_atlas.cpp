@@ -2,6 +2,7 @@
 // holds none that can be trusted.
 #include "atlas/cached_atlas.hpp"
 
+#include <algorithm>
 #include <filesystem>
 #include <system_error>
 
@@ -81,14 +82,15 @@ std::optional<CachedAtlas> loadCachedAtlas(const ChosenAtlas& chosen,
   }
   auto file = std::make_shared<const cache::CompiledFile>(std::move(obtained->file));
   CompiledAtlas compiled = readCompiledAtlas(file, true);
+  // The files were digested above, in the order the description lists them.
+  const DigestOfFile digestOf = [&](const std::string& path) {
+    const auto found = std::find_if(sources.begin(), sources.end(),
+                                    [&](const auto& source) { return source.first == path; });
+    return cache::hexOf(found != sources.end() ? found->second : store.digestOf(path));
+  };
   AtlasDescription description = chosen.entry != nullptr
-                                     ? describeEntry(*chosen.entry, dataDirectory,
-                                                     [&](const std::string& path) {
-                                                       return cache::hexOf(store.digestOf(path));
-                                                     })
-                                     : describeSource(chosen.source, [&](const std::string& path) {
-                                         return cache::hexOf(store.digestOf(path));
-                                       });
+                                     ? describeEntry(*chosen.entry, dataDirectory, digestOf)
+                                     : describeSource(chosen.source, digestOf);
   description.cache = !obtained->path ? "memory" : obtained->compiled ? "compiled" : "read";
   description.compiledFile = obtained->path ? obtained->path->string() : "";
   const imaging::Grid& grid = compiled.indices.grid;
